@@ -1,0 +1,21 @@
+#include "core/analysissettings.h"
+#include "core/kyviewmode.h"
+#include "core/systemsettings.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    // Process-wide objects are made here, on the GUI thread: a QObject first touched by a pool
+    // thread would belong to a thread without an event loop.
+    AnalysisSettings::instance();
+    SystemSettings::instance();
+    KyViewMode::instance();
+
+    QTextStream(stderr) << "The analysis window is not built yet: this build holds the settings, "
+                           "file and view-mode layers only.\n";
+    return 0;
+}

@@ -1,0 +1,234 @@
+#include "core/fileutility.h"
+
+#include "core/ldir.h"
+#include "core/lfile.h"
+#include "platform/cabinetextractor.h"
+#include "platform/diskspace.h"
+#include "platform/filesync.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace FileUtility {
+
+namespace {
+
+// Instrument paths arrive with backslashes; QDir::fromNativeSeparators leaves them alone here.
+QString slashed(const QString &path)
+{
+    QString p = path;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return p;
+}
+
+constexpr QDir::Filters kAllEntries =
+    QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+} // namespace
+
+bool FlushFile(const QString &inPath)
+{
+    if (inPath.isEmpty())
+        return false;
+    const QString path = slashed(inPath);
+    int error = 0;
+    if (!platform::syncFile(path, &error)) {
+        qDebug("error: %d CreateFile() in FileUtiity::FlushFile(): %s", error,
+               QFile::encodeName(path).constData());
+        return false;
+    }
+    return true;
+}
+
+bool FlushDrive(const QString &inPath)
+{
+    if (inPath.isEmpty())
+        return false;
+    // Only an absolute path names a volume; a relative one is refused, as a path without a drive
+    // letter was.
+    return platform::syncNearestFolder(slashed(inPath));
+}
+
+bool CommitFile(const QString &)
+{
+    return true;
+}
+
+bool MakePathFor(const QString &inFolder)
+{
+    QString path = slashed(inFolder);
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    // An absolute path is created from the root: splitting "/data" into an empty parent would make
+    // the folder below the working directory instead.
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::root().mkpath(path);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString parent = slash < 0 ? QString() : path.left(slash);
+    const QString last = slash < 0 ? path : path.mid(slash + 1);
+    return LDir(parent).mkpath(last);
+}
+
+quint64 FreeDiskSpace(const QString &inPath)
+{
+    quint64 bytes = 0;
+    int error = 0;
+    if (!platform::freeBytes(slashed(inPath), &bytes, &error)) {
+        qDebug("error: GetDiskFreeSpaceEx() -> %d", error);
+        return 0;
+    }
+    return bytes;
+}
+
+qint64 DirectorySize(const QString &inFolder)
+{
+    qint64 size = 0;
+    const LDir dir(slashed(inFolder));
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::Dirs | QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isDir())
+            size += DirectorySize(entry.absoluteFilePath());
+        else
+            size += entry.size();
+    }
+    return size;
+}
+
+bool CopyDirectory(const QString &inSource, const QString &inDestination, bool inRecursive)
+{
+    const QString source = slashed(inSource);
+    const QString destination = slashed(inDestination);
+    if (!QFileInfo(source).isDir())
+        return false;
+    if (!QFileInfo::exists(destination) && !MakePathFor(destination))
+        return false;
+    const QDir target(destination);
+    // Hidden entries are copied too: a copy that silently drops files is not a copy.
+    const QFileInfoList entries = LDir(source).entryInfoList(kAllEntries, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        const QString to = target.absoluteFilePath(entry.fileName());
+        if (entry.isSymLink() && !entry.isFile()) {
+            // A linked folder (or a dangling link) is linked again, never followed: a link to an
+            // ancestor would recurse without end.
+            if (inRecursive && !QFile::link(entry.symLinkTarget(), to))
+                return false;
+        } else if (entry.isDir()) {
+            if (inRecursive && !CopyDirectory(entry.absoluteFilePath(), to, true))
+                return false;
+        } else if (!LFile::copy(entry.absoluteFilePath(), to)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RemoveDirectory(const QString &inFolder)
+{
+    const QString folder = slashed(inFolder);
+    const QFileInfo info(folder);
+    // A link is removed itself; what it points at lies outside the tree being removed.
+    if (info.isSymLink())
+        return LFile::remove(folder);
+    if (!info.exists())
+        return true;
+    LDir dir(info.absoluteFilePath());
+    const QFileInfoList entries = dir.entryInfoList(kAllEntries, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        const bool removed = (entry.isDir() && !entry.isSymLink())
+                                 ? RemoveDirectory(entry.absoluteFilePath())
+                                 : LFile::remove(entry.absoluteFilePath());
+        if (!removed) {
+            qDebug() << "FileUtility::RemoveDirectory(): failed to remove" << entry.absoluteFilePath();
+            return false;
+        }
+    }
+    const QString name = dir.dirName();
+    if (!dir.cdUp())
+        return false;
+    return dir.rmdir(name);
+}
+
+bool IsWritableFolder(const QString &inFolder)
+{
+    QString name = slashed(inFolder);
+    if (!name.endsWith(QLatin1Char('/')))
+        name += QLatin1Char('/');
+    name += QLatin1Char('t');
+    while (QFileInfo::exists(name))
+        name += QLatin1Char('t');
+    LFile file(name);
+    const bool opened = file.open(QIODevice::WriteOnly);
+    if (opened) {
+        file.close();
+        file.remove();
+    }
+    return opened;
+}
+
+QChar DriveLetterFromMask(quint32 inMask)
+{
+    for (int i = 0; i < 26; ++i) {
+        if (inMask & (quint32(1) << i))
+            return QChar(char16_t(u'A' + i));
+    }
+    return QLatin1Char('0');
+}
+
+int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QString &outText)
+{
+    outText.clear();
+    if (inCabinet.isEmpty() || inDestination.isEmpty())
+        return kCabinet_EmptyArgument;
+    const QString cabinet = slashed(inCabinet);
+    if (!QFileInfo::exists(cabinet))
+        return kCabinet_NoCabinetFile;
+    const QString program = platform::CabinetExtractor::program();
+    if (!QFileInfo::exists(program))
+        return kCabinet_NoExtractor;
+
+    QProcess process;
+    process.start(program, platform::CabinetExtractor::arguments(slashed(inDestination), cabinet),
+                  QIODevice::ReadWrite);
+    if (!process.waitForStarted(3000)) {
+        process.terminate();
+        process.kill();
+        return kCabinet_NotStarted;
+    }
+    if (!process.waitForFinished(180000)) {
+        process.terminate();
+        process.kill();
+        process.waitForFinished(1000);
+        return kCabinet_Timeout;
+    }
+    outText = QString::fromLocal8Bit(process.readAllStandardOutput());
+    if (process.exitCode() != 0)
+        return kCabinet_ExitCode;
+    if (process.error() != QProcess::UnknownError)
+        return kCabinet_ProcessError;
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(1000);
+        return kCabinet_ProcessError;
+    }
+    return kCabinet_Success;
+}
+
+void FlushFileAfter(const QString &inPath, const char *inOperation)
+{
+    if (!FlushFile(inPath))
+        qDebug().noquote() << QStringLiteral("Failed to flush file in %1. %2")
+                                  .arg(QLatin1String(inOperation), inPath);
+}
+
+void FlushDriveAfter(const QString &inPath, const char *inOperation)
+{
+    // A file named relative to the working folder still lives on a volume: flush that one.
+    if (!FlushDrive(QFileInfo(slashed(inPath)).absoluteFilePath()))
+        qDebug().noquote() << QStringLiteral("Failed to flush drive in %1. %2")
+                                  .arg(QLatin1String(inOperation), inPath);
+}
+
+} // namespace FileUtility

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QtGlobal>
+
+// File and folder utilities below LFile and LDir. Paths may use either separator style.
+namespace FileUtility {
+
+bool FlushFile(const QString &inPath);
+bool FlushDrive(const QString &inPath);
+bool CommitFile(const QString &inPath);
+bool MakePathFor(const QString &inFolder);
+quint64 FreeDiskSpace(const QString &inPath);
+qint64 DirectorySize(const QString &inFolder);
+bool CopyDirectory(const QString &inSource, const QString &inDestination, bool inRecursive);
+bool RemoveDirectory(const QString &inFolder);
+bool IsWritableFolder(const QString &inFolder);
+QChar DriveLetterFromMask(quint32 inMask);
+
+// Result codes of ExtractCabinet.
+enum ECabinetResult {
+    kCabinet_Success = 0,
+    kCabinet_EmptyArgument = 1,
+    kCabinet_NoCabinetFile = 2,
+    kCabinet_NoExtractor = 3,
+    kCabinet_NotStarted = 4,
+    kCabinet_Timeout = 5,
+    kCabinet_ProcessError = 6,
+    kCabinet_ExitCode = 7,
+};
+int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QString &outText);
+
+// The flushes that follow a successful change: a failure is only written to the debug output.
+void FlushFileAfter(const QString &inPath, const char *inOperation);
+void FlushDriveAfter(const QString &inPath, const char *inOperation);
+
+} // namespace FileUtility

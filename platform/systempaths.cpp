@@ -1,0 +1,10 @@
+#include "platform/systempaths.h"
+
+namespace platform {
+
+QString systemDriveRoot()
+{
+    return QStringLiteral("/");
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+# Shared by run.sh and test.sh: installs what is missing and builds.
+
+KY_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-l10n-tools
+  qt6-image-formats-plugins fonts-liberation2 libcups2-dev
+  libbenchmark-dev xvfb xauth poppler-utils libtiff-tools
+  python3 python3-numpy python3-scipy python3-tifffile python3-pil
+)
+
+ky_install_missing() {
+  local missing=()
+  local p
+  for p in "${KY_PACKAGES[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  $sudo apt-get update
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y \
+    --no-install-recommends "${missing[@]}"
+}
+
+ky_jobs() {
+  nproc 2>/dev/null || echo 2
+}
+
+# ky_build <build-dir> [cmake options...]
+ky_build() {
+  local dir=$1
+  shift
+  cmake -S "$KY_ROOT" -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$(ky_jobs)"
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs the whole test suite.
+#   ./test.sh              normal build in build/
+#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+KY_ROOT=$(cd "$(dirname "$0")" && pwd)
+. "$KY_ROOT/scripts/common.sh"
+
+sanitize=0
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) sanitize=1 ;;
+    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+  esac
+done
+
+ky_install_missing
+
+if [ $sanitize -eq 1 ]; then
+  dir="$KY_ROOT/build-asan"
+  ky_build "$dir" -DSANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  export LSAN_OPTIONS="suppressions=$KY_ROOT/tests/lsan.supp:print_suppressions=0"
+else
+  dir="$KY_ROOT/build"
+  ky_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+
+cd "$dir"
+ctest -j "$(ky_jobs)" --output-on-failure --timeout 900

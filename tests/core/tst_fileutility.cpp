@@ -1,0 +1,288 @@
+#include "testmain.h"
+
+#include "core/fileutility.h"
+#include "platform/cabinetextractor.h"
+#include "platform/filesync.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QString runText(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished();
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestFileUtility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void flushFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.tif"));
+        writeFile(path, "abc");
+        QVERIFY(FileUtility::FlushFile(path));
+        QVERIFY(!FileUtility::FlushFile(QString()));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^error: 2 CreateFile\\(\\) in FileUtiity::FlushFile\\(\\): .*missing$")));
+        QVERIFY(!FileUtility::FlushFile(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    void flushDrive_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("flushed");
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("relative") << QStringLiteral("data/x.tif") << false;
+        QTest::newRow("absolute file") << QStringLiteral("@/x.tif") << true;
+        QTest::newRow("backslashes") << QStringLiteral("@\\x.tif") << true;
+        QTest::newRow("root") << QStringLiteral("/") << true;
+    }
+
+    void flushDrive()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, flushed);
+        QTemporaryDir dir;
+        path.replace(QLatin1Char('@'), dir.path());
+        QCOMPARE(FileUtility::FlushDrive(path), flushed);
+    }
+
+    void makePathFor_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("created");
+        QTest::newRow("nested, trailing slash") << QStringLiteral("@/a/b/c/") << QStringLiteral("@/a/b/c");
+        QTest::newRow("nested, no trailing slash") << QStringLiteral("@/a/b") << QStringLiteral("@/a/b");
+        QTest::newRow("backslashes") << QStringLiteral("@\\d\\e") << QStringLiteral("@/d/e");
+        QTest::newRow("relative") << QStringLiteral("rel/x") << QStringLiteral("@/rel/x");
+        QTest::newRow("single relative name") << QStringLiteral("single") << QStringLiteral("@/single");
+    }
+
+    void makePathFor()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, created);
+        QTemporaryDir dir;
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        path.replace(QLatin1Char('@'), dir.path());
+        created.replace(QLatin1Char('@'), dir.path());
+        QVERIFY(FileUtility::MakePathFor(path));
+        QVERIFY(QFileInfo(created).isDir());
+        // An existing folder is success too.
+        QVERIFY(FileUtility::MakePathFor(path));
+        QDir::setCurrent(cwd);
+    }
+
+    void makePathForTopLevelStaysOutOfWorkingFolder()
+    {
+        QTemporaryDir dir;
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const QString name = QStringLiteral("kytest-top-level-%1").arg(QCoreApplication::applicationPid());
+        const bool made = FileUtility::MakePathFor(QLatin1Char('/') + name);
+        QVERIFY(!QFileInfo::exists(dir.filePath(name)));
+        QCOMPARE(made, QFileInfo(QLatin1Char('/') + name).isDir());
+        if (made)
+            QDir(QLatin1String("/")).rmdir(name);
+        QDir::setCurrent(cwd);
+    }
+
+    void directorySizeAgreesWithFind()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("a.tif")), QByteArray(1000, 'a'));
+        writeFile(dir.filePath(QStringLiteral("sub/b.tif")), QByteArray(2345, 'b'));
+        writeFile(dir.filePath(QStringLiteral("sub/deeper/c.txt")), QByteArray(17, 'c'));
+        writeFile(dir.filePath(QStringLiteral("sub/empty")), QByteArray());
+        // Hidden entries and links are not part of a capture's size.
+        writeFile(dir.filePath(QStringLiteral(".hidden")), QByteArray(50000, 'h'));
+        writeFile(dir.filePath(QStringLiteral(".hiddendir/x")), QByteArray(777, 'x'));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("a.tif")), dir.filePath(QStringLiteral("link.tif"))));
+
+        const QString found = runText(QStringLiteral("find"),
+            {dir.path(), QStringLiteral("-mindepth"), QStringLiteral("1"), QStringLiteral("("), QStringLiteral("-name"), QStringLiteral(".*"),
+             QStringLiteral("-prune"), QStringLiteral(")"), QStringLiteral("-o"), QStringLiteral("-type"), QStringLiteral("f"),
+             QStringLiteral("-printf"), QStringLiteral("%s\\n")});
+        qint64 expected = 0;
+        for (const QString &line : found.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            expected += line.toLongLong();
+        QCOMPARE(expected, qint64(1000 + 2345 + 17));
+        QCOMPARE(FileUtility::DirectorySize(dir.path()), expected);
+        QCOMPARE(FileUtility::DirectorySize(dir.filePath(QStringLiteral("missing"))), qint64(0));
+    }
+
+    void freeDiskSpaceAgreesWithDf()
+    {
+        QTemporaryDir dir;
+        const quint64 ours = FileUtility::FreeDiskSpace(dir.path());
+        const QStringList lines = runText(QStringLiteral("df"), {QStringLiteral("-B1"), QStringLiteral("--output=avail"), dir.path()})
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        const quint64 theirs = lines.at(1).trimmed().toULongLong();
+        const quint64 slack = 64ull << 20;
+        QVERIFY(ours + slack >= theirs && theirs + slack >= ours);
+
+        QTest::ignoreMessage(QtDebugMsg, "error: GetDiskFreeSpaceEx() -> 2");
+        QCOMPARE(FileUtility::FreeDiskSpace(QStringLiteral("/no/such/folder")), quint64(0));
+    }
+
+    void removeDirectoryRemovesHiddenFilesAndNeverFollowsLinks()
+    {
+        QTemporaryDir outside;
+        const QString keptFile = outside.filePath(QStringLiteral("kept.tif"));
+        writeFile(keptFile, "keep me");
+        writeFile(outside.filePath(QStringLiteral("keptdir/inner.tif")), "keep me too");
+
+        QTemporaryDir dir;
+        const QString tree = dir.filePath(QStringLiteral("tree"));
+        writeFile(tree + QStringLiteral("/.dotfile"), "hidden");
+        writeFile(tree + QStringLiteral("/sub/.hidden/x"), "hidden too");
+        writeFile(tree + QStringLiteral("/sub/a.tif"), "a");
+        QVERIFY(QFile::link(keptFile, tree + QStringLiteral("/link-to-file")));
+        QVERIFY(QFile::link(outside.filePath(QStringLiteral("keptdir")), tree + QStringLiteral("/sub/link-to-dir")));
+        QVERIFY(QFile::link(outside.filePath(QStringLiteral("gone")), tree + QStringLiteral("/dangling")));
+
+        QVERIFY(FileUtility::RemoveDirectory(tree));
+        QVERIFY(!QFileInfo::exists(tree));
+        QCOMPARE(readFile(keptFile), QByteArray("keep me"));
+        QCOMPARE(readFile(outside.filePath(QStringLiteral("keptdir/inner.tif"))), QByteArray("keep me too"));
+
+        QVERIFY(FileUtility::RemoveDirectory(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    void removeDirectoryOfALinkRemovesOnlyTheLink()
+    {
+        QTemporaryDir outside, dir;
+        writeFile(outside.filePath(QStringLiteral("inner.tif")), "keep");
+        const QString link = dir.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(outside.path(), link));
+        QVERIFY(FileUtility::RemoveDirectory(link));
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(readFile(outside.filePath(QStringLiteral("inner.tif"))), QByteArray("keep"));
+    }
+
+    void copyDirectory_data()
+    {
+        QTest::addColumn<bool>("recursive");
+        QTest::newRow("recursive") << true;
+        QTest::newRow("flat") << false;
+    }
+
+    void copyDirectory()
+    {
+        QFETCH(bool, recursive);
+        QTemporaryDir dir;
+        const QString src = dir.filePath(QStringLiteral("src")), dst = dir.filePath(QStringLiteral("new/dst"));
+        writeFile(src + QStringLiteral("/a.tif"), "a");
+        writeFile(src + QStringLiteral("/.settings"), "hidden");
+        writeFile(src + QStringLiteral("/sub/b.tif"), "b");
+        QVERIFY(QFile::link(src, src + QStringLiteral("/sub/loop")));
+
+        QVERIFY(FileUtility::CopyDirectory(src, dst, recursive));
+        QCOMPARE(readFile(dst + QStringLiteral("/a.tif")), QByteArray("a"));
+        QCOMPARE(readFile(dst + QStringLiteral("/.settings")), QByteArray("hidden"));
+        QCOMPARE(QFileInfo::exists(dst + QStringLiteral("/sub/b.tif")), recursive);
+        if (recursive)
+            QVERIFY(QFileInfo(dst + QStringLiteral("/sub/loop")).isSymLink());
+
+        // A second copy meets existing files and stops.
+        QVERIFY(!FileUtility::CopyDirectory(src, dst, recursive));
+        QVERIFY(!FileUtility::CopyDirectory(dir.filePath(QStringLiteral("missing")), dst, recursive));
+    }
+
+    void isWritableFolder()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("t")), "occupied");
+        QVERIFY(FileUtility::IsWritableFolder(dir.path()));
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("t"))), QByteArray("occupied"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("tt"))));
+        QVERIFY(!FileUtility::IsWritableFolder(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    void driveLetterFromMask_data()
+    {
+        QTest::addColumn<quint32>("mask");
+        QTest::addColumn<QChar>("letter");
+        QTest::newRow("C") << quint32(0x4) << QChar(u'C');
+        QTest::newRow("none") << quint32(0) << QChar(u'0');
+        QTest::newRow("A and C: lowest wins") << quint32(0x5) << QChar(u'A');
+        QTest::newRow("Z") << quint32(1u << 25) << QChar(u'Z');
+        QTest::newRow("beyond Z") << quint32(1u << 26) << QChar(u'0');
+    }
+
+    void driveLetterFromMask()
+    {
+        QFETCH(quint32, mask);
+        QFETCH(QChar, letter);
+        QCOMPARE(FileUtility::DriveLetterFromMask(mask), letter);
+    }
+
+    void extractCabinet_data()
+    {
+        QTest::addColumn<QString>("cabinet");
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("empty destination") << QStringLiteral("@/a.cab") << QString() << QStringLiteral("exit 0") << 1 << QString();
+        QTest::newRow("empty cabinet") << QString() << QStringLiteral("@/out") << QStringLiteral("exit 0") << 1 << QString();
+        QTest::newRow("missing cabinet") << QStringLiteral("@/missing.cab") << QStringLiteral("@/out") << QStringLiteral("exit 0") << 2 << QString();
+        QTest::newRow("no extractor") << QStringLiteral("@/a.cab") << QStringLiteral("@/out") << QString() << 3 << QString();
+        QTest::newRow("success, arguments") << QStringLiteral("@/a.cab") << QStringLiteral("@/out")
+                                            << QStringLiteral("echo \"$1|$2|$3\"") << 0 << QStringLiteral("-d|@/out|@/a.cab\n");
+        QTest::newRow("failure exit code") << QStringLiteral("@/a.cab") << QStringLiteral("@/out")
+                                           << QStringLiteral("echo partial; exit 3") << 7 << QStringLiteral("partial\n");
+    }
+
+    void extractCabinet()
+    {
+        QFETCH(QString, cabinet);
+        QFETCH(QString, destination);
+        QFETCH(QString, script);
+        QFETCH(int, code);
+        QFETCH(QString, output);
+
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("a.cab")), "MSCF");
+        const QString program = dir.filePath(QStringLiteral("extractor.sh"));
+        if (!script.isEmpty()) {
+            writeFile(program, "#!/bin/sh\n" + script.toUtf8() + "\n");
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        platform::CabinetExtractor::setProgram(program);
+        for (QString *s : {&cabinet, &destination, &output})
+            s->replace(QLatin1Char('@'), dir.path());
+
+        QString text = QStringLiteral("stale");
+        QCOMPARE(FileUtility::ExtractCabinet(cabinet, destination, text), code);
+        QCOMPARE(text, output);
+        platform::CabinetExtractor::setProgram(QString());
+    }
+};
+
+KY_TEST_MAIN(TestFileUtility)
+#include "tst_fileutility.moc"

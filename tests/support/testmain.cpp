@@ -1,0 +1,73 @@
+#include "testmain.h"
+
+#include "core/analysissettings.h"
+#include "core/kyviewmode.h"
+#include "core/systemsettings.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace kytest {
+
+void isolateUserFolders()
+{
+    static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/kytest-XXXXXX"));
+    if (!home.isValid())
+        qFatal("cannot create a temporary user folder");
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const QByteArray path = QFile::encodeName(home.path() + QLatin1Char('/') + QLatin1String(name));
+        QDir().mkpath(QFile::decodeName(path));
+        ::setenv(name, path.constData(), 1);
+    }
+}
+
+void createProcessObjects()
+{
+    AnalysisSettings::instance();
+    SystemSettings::instance();
+    KyViewMode::instance();
+}
+
+QString copyProgram(const QString &program, const QString &folder)
+{
+    const QString target = QDir(folder).filePath(QFileInfo(program).fileName());
+    QFile::remove(target);
+    if (!QFile::copy(program, target))
+        return QString();
+    QFile::setPermissions(target, QFile::permissions(program));
+    return target;
+}
+
+QString runProgram(const QString &program, const QStringList &arguments,
+                   const QStringList &environment, int *exitCode)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : environment) {
+        const qsizetype eq = entry.indexOf(QLatin1Char('='));
+        env.insert(entry.left(eq), entry.mid(eq + 1));
+    }
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        qWarning("%s did not finish", qPrintable(program));
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+QString sourceDir()
+{
+    const QByteArray dir = qgetenv("KY_TEST_SOURCE_DIR");
+    return dir.isEmpty() ? QStringLiteral(KY_SOURCE_DIR) : QFile::decodeName(dir);
+}
+
+QString binaryDir()
+{
+    const QByteArray dir = qgetenv("KY_BINARY_DIR");
+    return dir.isEmpty() ? QStringLiteral(KY_BINARY_DIR) : QFile::decodeName(dir);
+}
+
+} // namespace kytest

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QTest>
+
+namespace kytest {
+
+// Points the per-user settings, data and cache folders at a fresh temporary folder that lives as
+// long as the process, so that no test reads or writes the real user's settings and tests running
+// side by side never share a store.
+void isolateUserFolders();
+
+// Creates the process-wide objects on the GUI thread, as the program's start-up does.
+void createProcessObjects();
+
+// Copies an executable into folder (so that it finds the files placed beside it there) and returns
+// the copy's path; empty on failure.
+QString copyProgram(const QString &program, const QString &folder);
+
+// Runs a program to its end and returns what it printed on standard output. Extra environment
+// entries ("NAME=value") are added to this process's environment.
+QString runProgram(const QString &program, const QStringList &arguments,
+                   const QStringList &environment = {}, int *exitCode = nullptr);
+
+// The source tree (for fixtures) and the build tree.
+QString sourceDir();
+QString binaryDir();
+
+} // namespace kytest
+
+#define KY_TEST_MAIN_WITH(AppType, TestObject)                                                     \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        kytest::isolateUserFolders();                                                              \
+        AppType app(argc, argv);                                                                   \
+        kytest::createProcessObjects();                                                            \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
+
+// GUI-less tests run on a QCoreApplication; widget tests use KY_TEST_MAIN_WITH(QApplication, ...).
+#define KY_TEST_MAIN(TestObject) KY_TEST_MAIN_WITH(QCoreApplication, TestObject)
