@@ -1,0 +1,66 @@
+#pragma once
+
+#include "testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace kytest {
+
+// Runs the reference script tests/analysis/reference/<script> with Debian's Python (which has
+// numpy and scipy) on input, written to a file; returns the JSON object the script prints, or an
+// empty object (with the script's complaint on the warning output) when it fails.
+inline QJsonObject runPythonReference(const QString &inScript, const QJsonObject &inInput)
+{
+    QTemporaryDir dir;
+    const QString inputPath = dir.filePath(QStringLiteral("input.json"));
+    QFile input(inputPath);
+    if (!input.open(QIODevice::WriteOnly)
+        || input.write(QJsonDocument(inInput).toJson(QJsonDocument::Compact)) < 0) {
+        qWarning("cannot write %s", qPrintable(inputPath));
+        return QJsonObject();
+    }
+    input.close();
+
+    const QString script = sourceDir() + QStringLiteral("/tests/analysis/reference/") + inScript;
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"), {script, inputPath});
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        qWarning("%s failed: %s", qPrintable(script), process.readAllStandardError().constData());
+        return QJsonObject();
+    }
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(process.readAllStandardOutput(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        qWarning("%s printed no JSON: %s", qPrintable(script), qPrintable(error.errorString()));
+        return QJsonObject();
+    }
+    return doc.object();
+}
+
+inline QJsonArray toJson(const QVector<double> &inValues)
+{
+    QJsonArray array;
+    for (double v : inValues)
+        array.append(v);
+    return array;
+}
+
+inline QVector<double> fromJson(const QJsonArray &inArray)
+{
+    QVector<double> values;
+    values.reserve(inArray.size());
+    for (const QJsonValue &v : inArray)
+        values.append(v.toDouble(std::nan("")));
+    return values;
+}
+
+} // namespace kytest
