@@ -1,6 +1,8 @@
 #include "core/analysissettings.h"
+#include "core/kestova.h"
 #include "core/kyviewmode.h"
 #include "core/systemsettings.h"
+#include "image/instrumentnames.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -14,8 +16,10 @@ int main(int argc, char *argv[])
     AnalysisSettings::instance();
     SystemSettings::instance();
     KyViewMode::instance();
+    InstrumentNames::instance();
+    Kestova::instance();
 
     QTextStream(stderr) << "The analysis window is not built yet: this build holds the settings, "
-                           "file and view-mode layers only.\n";
+                           "file, view-mode and instrument-vocabulary layers only.\n";
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "testmain.h"
 
 #include "core/analysissettings.h"
+#include "core/kestova.h"
 #include "core/kyviewmode.h"
 #include "core/systemsettings.h"
+#include "image/instrumentnames.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -28,6 +30,8 @@ void createProcessObjects()
     AnalysisSettings::instance();
     SystemSettings::instance();
     KyViewMode::instance();
+    InstrumentNames::instance();
+    Kestova::instance();
 }
 
 QString copyProgram(const QString &program, const QString &folder)
