@@ -28,13 +28,18 @@ inline QByteArray u32(quint32 v)
     return QByteArray(b, 4);
 }
 
+// Numbers in a file's bytes; 0 where they would run past the end.
 inline quint16 u16At(const QByteArray &bytes, qsizetype at)
 {
+    if (at < 0 || at > bytes.size() - 2)
+        return 0;
     return qFromLittleEndian<quint16>(bytes.constData() + at);
 }
 
 inline quint32 u32At(const QByteArray &bytes, qsizetype at)
 {
+    if (at < 0 || at > bytes.size() - 4)
+        return 0;
     return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
