@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite.
 #   ./test.sh              normal build in build/
-#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/, then a
+#                          short libFuzzer run of the TIFF reader (clang) in build-fuzz/
 set -euo pipefail
 KY_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KY_ROOT/scripts/common.sh"
@@ -29,3 +30,16 @@ fi
 
 cd "$dir"
 ctest -j "$(ky_jobs)" --output-on-failure --timeout 900
+
+if [ $sanitize -eq 1 ]; then
+  # The reader against generated files, starting from the committed seeds. New inputs go to a
+  # scratch corpus in the build folder; a crash, a sanitizer report or a broken check fails here.
+  fuzz="$KY_ROOT/build-fuzz"
+  CC=clang CXX=clang++ cmake -S "$KY_ROOT" -B "$fuzz" -G Ninja -DFUZZ=ON -DSANITIZE=ON \
+    -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$fuzz" -j "$(ky_jobs)" --target fuzz_tiffreader
+  rm -rf "$fuzz/corpus/tiffreader"
+  mkdir -p "$fuzz/corpus/tiffreader"
+  "$fuzz/bin/fuzz_tiffreader" -runs=20000 -max_total_time=60 -artifact_prefix="$fuzz/" \
+    "$fuzz/corpus/tiffreader" "$KY_ROOT/fuzz/corpus/tiffreader"
+fi

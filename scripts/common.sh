@@ -5,6 +5,7 @@ KY_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-l10n-tools
   qt6-image-formats-plugins fonts-liberation2 libcups2-dev
   libbenchmark-dev xvfb xauth poppler-utils libtiff-tools
+  clang libclang-rt-14-dev
   python3 python3-numpy python3-scipy python3-tifffile python3-pil
 )
 
