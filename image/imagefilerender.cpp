@@ -17,6 +17,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 const QString kDarkOffset = QStringLiteral("Dark offset");
@@ -52,15 +56,14 @@ int truncatedSize(double inValue)
     return int(inValue);
 }
 
-// trunc(v + 0.5) held within lowest .. highest, safe for any finite v.
-int roundedWithin(double inValue, int inLowest, int inHighest)
+// A whole number held within lowest .. highest, safe for any finite value.
+int heldWithin(double inValue, int inLowest, int inHighest)
 {
-    const double v = std::trunc(inValue + 0.5);
-    if (v <= inLowest)
+    if (inValue <= inLowest)
         return inLowest;
-    if (v >= inHighest)
+    if (inValue >= inHighest)
         return inHighest;
-    return int(v);
+    return int(inValue);
 }
 
 } // namespace
@@ -86,13 +89,15 @@ ImageFile ImageFile::Zoom(double inX, double inY, double inW, double inH, int in
     result.CopyTags(*this);
 
     if (sameValue(tw, inW) && sameValue(th, inH)) {
-        // A crop: the rounded rectangle cut to the image, at least one pixel.
+        // A crop: the rounded rectangle cut to the image, at least one pixel. (Both ends are cut, so
+        // that a rectangle reaching past the left or top edge does not show columns or rows past
+        // its other end.)
         const double x = std::trunc(inX + 0.5);
         const double y = std::trunc(inY + 0.5);
-        const int x0 = roundedWithin(x, 0, width - 1);
-        const int y0 = roundedWithin(y, 0, height - 1);
-        const int x1 = roundedWithin(x + std::trunc(inW + 0.5), x0 + 1, width);
-        const int y1 = roundedWithin(y + std::trunc(inH + 0.5), y0 + 1, height);
+        const int x0 = heldWithin(x, 0, width - 1);
+        const int y0 = heldWithin(y, 0, height - 1);
+        const int x1 = heldWithin(x + std::trunc(inW + 0.5), x0 + 1, width);
+        const int y1 = heldWithin(y + std::trunc(inH + 0.5), y0 + 1, height);
         const int cw = x1 - x0;
         const int ch = y1 - y0;
         result.Resize(cw, ch);
@@ -102,17 +107,20 @@ ImageFile ImageFile::Zoom(double inX, double inY, double inW, double inH, int in
             std::memcpy(to + qsizetype(r) * cw, from + qsizetype(r) * width, size_t(cw) * sizeof(quint16));
     } else {
         result.Resize(tw, th);
-        const int darkOffset = std::clamp(Tag(kDarkOffset).toInt(), 0, 65535);
-        result.Fill(quint16(darkOffset));
+        const QString type =
+            SystemSettings::instance()->stringValue(QStringLiteral("DigitalZoomInterpolationType"));
+        const bool bicubic = type.compare(QLatin1String("bicubic"), Qt::CaseInsensitive) == 0;
+        const bool bilinear = !bicubic && type.compare(QLatin1String("bilinear"), Qt::CaseInsensitive) == 0;
+        // The bilinear zoom writes every pixel; the others leave pixels at the dark offset.
+        if (!bilinear)
+            result.Fill(quint16(std::clamp(Tag(kDarkOffset).toInt(), 0, 65535)));
 
         QList<ImagePart> parts;
         for (const QRect &strip : strips(0, tw, 0, th, 5))
             parts.append(ImagePart(&result, strip));
-        const QString type =
-            SystemSettings::instance()->stringValue(QStringLiteral("DigitalZoomInterpolationType"));
-        if (type.compare(QLatin1String("bicubic"), Qt::CaseInsensitive) == 0)
+        if (bicubic)
             QtConcurrent::blockingMap(parts, ClipByCubic(this, inX, inY, inW, inH));
-        else if (type.compare(QLatin1String("bilinear"), Qt::CaseInsensitive) == 0)
+        else if (bilinear)
             QtConcurrent::blockingMap(parts, ClipByLinear(this, inX, inY, inW, inH));
 
         // A source without a pixel size does not gain one.
@@ -277,35 +285,114 @@ ImageFile ImageFile::HalfSize() const
     return result;
 }
 
-// Tiles of 64 x 64 pixels (8 KiB in, 8 KiB out) keep both the rows read and the rows written in
-// the first-level cache, where a plain turn would miss on every pixel written.
+namespace {
+
+#if defined(__SSE2__)
+// Transposes the 8 x 8 block of 16-bit values held one row per register.
+inline void transpose8x8(__m128i ioRows[8])
+{
+    const __m128i t0 = _mm_unpacklo_epi16(ioRows[0], ioRows[1]);
+    const __m128i t1 = _mm_unpackhi_epi16(ioRows[0], ioRows[1]);
+    const __m128i t2 = _mm_unpacklo_epi16(ioRows[2], ioRows[3]);
+    const __m128i t3 = _mm_unpackhi_epi16(ioRows[2], ioRows[3]);
+    const __m128i t4 = _mm_unpacklo_epi16(ioRows[4], ioRows[5]);
+    const __m128i t5 = _mm_unpackhi_epi16(ioRows[4], ioRows[5]);
+    const __m128i t6 = _mm_unpacklo_epi16(ioRows[6], ioRows[7]);
+    const __m128i t7 = _mm_unpackhi_epi16(ioRows[6], ioRows[7]);
+    const __m128i u0 = _mm_unpacklo_epi32(t0, t2);
+    const __m128i u1 = _mm_unpackhi_epi32(t0, t2);
+    const __m128i u2 = _mm_unpacklo_epi32(t1, t3);
+    const __m128i u3 = _mm_unpackhi_epi32(t1, t3);
+    const __m128i u4 = _mm_unpacklo_epi32(t4, t6);
+    const __m128i u5 = _mm_unpackhi_epi32(t4, t6);
+    const __m128i u6 = _mm_unpacklo_epi32(t5, t7);
+    const __m128i u7 = _mm_unpackhi_epi32(t5, t7);
+    ioRows[0] = _mm_unpacklo_epi64(u0, u4);
+    ioRows[1] = _mm_unpackhi_epi64(u0, u4);
+    ioRows[2] = _mm_unpacklo_epi64(u1, u5);
+    ioRows[3] = _mm_unpackhi_epi64(u1, u5);
+    ioRows[4] = _mm_unpacklo_epi64(u2, u6);
+    ioRows[5] = _mm_unpackhi_epi64(u2, u6);
+    ioRows[6] = _mm_unpacklo_epi64(u3, u7);
+    ioRows[7] = _mm_unpackhi_epi64(u3, u7);
+}
+#endif
+
+// One output pixel of a turn, by the definition.
+inline ushort turnedPixel(const ushort *inSource, int inWidth, int inHeight, int inMode, int inRow, int inColumn)
+{
+    return inMode == 0 ? inSource[qsizetype(inHeight - 1 - inColumn) * inWidth + inRow]
+                       : inSource[qsizetype(inColumn) * inWidth + (inWidth - 1 - inRow)];
+}
+
+// Output rows r0 .. r1 - 1, columns c0 .. c1 - 1 of a turn.
+void turnTile(const ushort *inSource, ushort *outTarget, int inWidth, int inHeight, int inMode, int inR0,
+              int inR1, int inC0, int inC1)
+{
+    const qsizetype outWidth = inHeight;
+    int scalarFrom = inR0;
+#if defined(__SSE2__)
+    // Whole 8 x 8 blocks: eight source rows in, eight output rows out. The blocks go so that the
+    // source is read left to right in both modes (backward through the tile for a counter-clockwise
+    // turn), which the prefetcher follows; the other way round takes twice as long.
+    const int blocks = (inR1 - inR0) / 8;
+    scalarFrom = inR0 + 8 * blocks;
+    for (int n = 0; n < blocks; ++n) {
+        const int r = inR0 + 8 * (inMode == 0 ? n : blocks - 1 - n);
+        int c = inC0;
+        for (; c + 8 <= inC1; c += 8) {
+            __m128i rows[8];
+            if (inMode == 0) {
+                // Output (r + j, c + k) = source (height - 1 - c - k, r + j): source row k of the
+                // block, read from column r, is output column k.
+                for (int k = 0; k < 8; ++k)
+                    rows[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(
+                        inSource + qsizetype(inHeight - 1 - c - k) * inWidth + r));
+                transpose8x8(rows);
+                for (int j = 0; j < 8; ++j)
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(outTarget + (r + j) * outWidth + c), rows[j]);
+            } else {
+                // Output (r + i, c + k) = source (c + k, width - 1 - r - i): reading source row
+                // c + k from column width - 8 - r puts output row r + i in lane 7 - i.
+                for (int k = 0; k < 8; ++k)
+                    rows[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(
+                        inSource + qsizetype(c + k) * inWidth + (inWidth - 8 - r)));
+                transpose8x8(rows);
+                for (int i = 0; i < 8; ++i)
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(outTarget + (r + i) * outWidth + c), rows[7 - i]);
+            }
+        }
+        for (int j = r; j < r + 8; ++j)
+            for (int cc = c; cc < inC1; ++cc)
+                outTarget[j * outWidth + cc] = turnedPixel(inSource, inWidth, inHeight, inMode, j, cc);
+    }
+#endif
+    for (int r = scalarFrom; r < inR1; ++r)
+        for (int c = inC0; c < inC1; ++c)
+            outTarget[r * outWidth + c] = turnedPixel(inSource, inWidth, inHeight, inMode, r, c);
+}
+
+} // namespace
+
+// The turn goes tile by tile, 8 x 8 blocks turned in registers inside a tile. A tile spans 256
+// output rows (256 source columns: half a kilobyte of each source row it visits, so that every
+// visit to a source page does a fair amount of work) and 64 output columns; the output lines it
+// fills stay in the cache until the next tiles along complete them. Measured on 2046 x 3072:
+// about half the time of 64 x 64 tiles, a third of a plain turn.
 int rotateImageBuffer(const ushort *inSource, ushort *outTarget, int inWidth, int inHeight, int inMode)
 {
     if (inMode != 0 && inMode != 1)
         return 100;
     if (!inSource || !outTarget || inWidth <= 0 || inHeight <= 0)
         return 0;
-    constexpr int kTile = 64;
-    const qsizetype outWidth = inHeight; // the turned image has inWidth rows of inHeight pixels
-    for (int r0 = 0; r0 < inWidth; r0 += kTile) {
-        const int r1 = std::min(r0 + kTile, inWidth);
-        for (int c0 = 0; c0 < inHeight; c0 += kTile) {
-            const int c1 = std::min(c0 + kTile, inHeight);
-            for (int r = r0; r < r1; ++r) {
-                ushort *out = outTarget + r * outWidth;
-                if (inMode == 0) {
-                    // Output (r, c) = source row height - 1 - c, column r.
-                    const ushort *in = inSource + r;
-                    for (int c = c0; c < c1; ++c)
-                        out[c] = in[qsizetype(inHeight - 1 - c) * inWidth];
-                } else {
-                    // Output (r, c) = source row c, column width - 1 - r.
-                    const ushort *in = inSource + (inWidth - 1 - r);
-                    for (int c = c0; c < c1; ++c)
-                        out[c] = in[qsizetype(c) * inWidth];
-                }
-            }
-        }
+    // The turned image has inWidth rows of inHeight pixels.
+    constexpr int kTileRows = 256;
+    constexpr int kTileColumns = 64;
+    for (int r0 = 0; r0 < inWidth; r0 += kTileRows) {
+        const int r1 = std::min(r0 + kTileRows, inWidth);
+        for (int c0 = 0; c0 < inHeight; c0 += kTileColumns)
+            turnTile(inSource, outTarget, inWidth, inHeight, inMode, r0, r1, c0,
+                     std::min(c0 + kTileColumns, inHeight));
     }
     return 0;
 }

@@ -458,6 +458,10 @@ private slots:
         QTest::newRow("one output row") << QRectF(3, 3, 40, 30) << QSize(80, 1);
         QTest::newRow("six output rows") << QRectF(3, 3, 40, 30) << QSize(7, 6);
         QTest::newRow("integral steps") << QRectF(10, 10, 20, 20) << QSize(40, 40);
+        // One output pixel per source pixel along an axis: that axis samples whole positions.
+        QTest::newRow("integral rows") << QRectF(2, 3, 40, 30) << QSize(81, 30);
+        QTest::newRow("integral columns") << QRectF(2, 3, 40, 30) << QSize(40, 61);
+        QTest::newRow("integral rows to the last row") << QRectF(1, 10, 48, 30) << QSize(33, 30);
     }
 
     void zoomBilinearEqualsBilinearSample()
@@ -728,7 +732,9 @@ private slots:
 
     void quarterTurnsMatchNumpy()
     {
-        const QList<QSize> sizes = {QSize(1, 1), QSize(1, 7), QSize(5, 1), QSize(67, 130), QSize(129, 64), QSize(200, 65)};
+        // Sizes around the 8 x 8 blocks and the tiles of 256 x 64 output pixels, and past them.
+        const QList<QSize> sizes = {QSize(1, 1),    QSize(1, 7),    QSize(5, 1),   QSize(67, 130),
+                                    QSize(129, 64), QSize(200, 65), QSize(603, 77), QSize(77, 603)};
         ReferenceRun reference;
         QList<QByteArray> turned;
         for (const QSize &size : sizes) {
