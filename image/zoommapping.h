@@ -1,0 +1,10 @@
+#pragma once
+
+// Where output pixel i of an output of outSize pixels lies in the source, when the output shows the
+// source span [origin, origin + span): the output centre falls on the span's centre and one output
+// pixel covers span / outSize source pixels. Both zoom functors and every reference use this one
+// order of operations, so that their samples agree to the last bit.
+inline double zoomSourceCoordinate(int inIndex, int inOutSize, double inOrigin, double inSpan)
+{
+    return (inIndex - (inOutSize - 1) / 2.0) * inSpan / inOutSize + inOrigin + (inSpan - 1) / 2.0;
+}
