@@ -1,5 +1,9 @@
 #include "image/imagefile.h"
 
+#include "core/kestova.h"
+#include "core/systemsettings.h"
+#include "image/exposuretext.h"
+#include "image/instrumentnames.h"
 #include "image/tiffcodec.h"
 
 #include <QDebug>
@@ -7,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -18,6 +23,29 @@ const QString kPixelSize = QStringLiteral("Pixel size");
 const QString kGrayscale = QStringLiteral("Grayscale");
 const QString kRangeLow = QStringLiteral("Range low");
 const QString kRangeHigh = QStringLiteral("Range high");
+const QString kExposureTime = QStringLiteral("Exposure time");
+const QString kBinning = QStringLiteral("Binning");
+const QString kMethod = QStringLiteral("Method");
+const QString kLight = QStringLiteral("Light");
+const QString kFilter = QStringLiteral("Filter");
+const QString kTrayPosition = QStringLiteral("Tray position");
+const QString kChannel = QStringLiteral("Channel");
+const QString kInvert = QStringLiteral("Invert");
+const QString kDarkOffset = QStringLiteral("Dark offset");
+
+constexpr int kLevels = 65536;
+constexpr int kTopLevel = 65535;
+
+SystemSettings *settings()
+{
+    return SystemSettings::instance();
+}
+
+// A grey level computed in wide arithmetic, held within the 16-bit range.
+quint16 toLevel(qint64 inValue)
+{
+    return quint16(std::clamp<qint64>(inValue, 0, kTopLevel));
+}
 
 // A display-range item as a grey level: numbers outside 0..65535 are held at the nearest end.
 quint16 rangeItemValue(const QString &inText)
@@ -29,12 +57,95 @@ quint16 rangeItemValue(const QString &inText)
     return quint16(std::clamp(v, 0.0, 65535.0));
 }
 
+// The light mode an image's items describe, for an image whose capture record has none.
+::LightMode lightModeFromItems(const ImageFile &inImage)
+{
+    const QString method = inImage.Tag(kMethod);
+    const QString light = inImage.Tag(kLight);
+    const QString filter = inImage.Tag(kFilter);
+    if (method.startsWith(QLatin1Char('-'))) {
+        const uint binning = CaptureCondition::binningCodeOfName(inImage.Tag(kBinning));
+        return ::LightMode(::LightMode::kInvalidId, light, filter, int(binning));
+    }
+    int id;
+    if (InstrumentNames::chemiluminescenceMethods().contains(method)) {
+        id = inImage.Tag(kTrayPosition) == QLatin1String("Upper") ? 0 : 1;
+    } else if (InstrumentNames::colorimetricMethods().contains(method)) {
+        id = 11;
+    } else {
+        const QString channel = inImage.Tag(kChannel);
+        id = channel == QLatin1String("2") ? 3 : channel == QLatin1String("3") ? 4 : 2;
+    }
+    return ::LightMode(method, light, filter, id);
+}
+
+// The display range of a brightness and a contrast in percent: the centre falls as the brightness
+// rises, and every 10 points of contrast halve the width.
+void rangeOfBrightnessContrast(int inBrightness, int inContrast, quint16 &outLow, quint16 &outHigh)
+{
+    const qint64 centre = kTopLevel - (qint64(inBrightness) * kTopLevel) / 100;
+    // Held below 2^62 so that extreme percentages never overflow the conversion; anything past
+    // the grey scale is clamped away below anyway.
+    const double width = std::min(std::trunc(std::pow(2.0, (50 - double(inContrast)) / 10.0) * kTopLevel), 4e18);
+    const qint64 half = qint64(width) / 2;
+    outLow = toLevel(centre - half);
+    outHigh = toLevel(centre + half);
+}
+
 } // namespace
 
 ImageFile::ImageFile()
     : histogram(65536, 0.0)
     , capture(::LightMode(::LightMode::kInvalidId), 0, QString())
 {
+}
+
+ImageFile::ImageFile(const CaptureCondition &inCapture)
+    : histogram(65536, 0.0)
+    , capture(inCapture)
+{
+    Resize(inCapture.readoutWidth(), inCapture.readoutHeight());
+    Fill(0);
+    const int offset = settings()->intValue(QStringLiteral("DarkframeOffset"));
+    rangeLow = toLevel(offset);
+    rangeHigh = kTopLevel;
+
+    const QString no = QStringLiteral("No");
+    const auto item = [this](const QString &inKey) { SetTag(inKey, capture.itemText(inKey)); };
+    SetTag(QStringLiteral("Depth"), QStringLiteral("16"));
+    item(kPixelSize);
+    item(kDateTime);
+    item(kMethod);
+    item(kBinning);
+    item(kExposureTime);
+    item(kLight);
+    item(kFilter);
+    item(kTrayPosition);
+    item(QStringLiteral("Iris"));
+    // No unit is attached: there is no temperature reading to record, and a capture is only
+    // taken with the door shut.
+    SetTag(QStringLiteral("Temperature"), QString());
+    SetTag(QStringLiteral("Door status"), QStringLiteral("Closed"));
+    SetTag(kSoftware, Kestova::softwareName() + QStringLiteral(" Ver.") + Kestova::softwareVersion());
+    SetTag(QStringLiteral("Instrument"), Kestova::instrumentName());
+    SetTag(QStringLiteral("Serial number"), Kestova::serialNumber());
+    SetTag(QStringLiteral("Darkframe"), no);
+    SetTag(QStringLiteral("Spotting"), no);
+    SetTag(QStringLiteral("Flatframe"), no);
+    SetTag(QStringLiteral("Distortion"), no);
+    SetTag(kInvert, no);
+    SetTag(QStringLiteral("Expand"), no);
+    SetTag(kGrayscale, QStringLiteral("Negative"));
+    SetTag(kRangeLow, QString::number(rangeLow));
+    SetTag(kRangeHigh, QString::number(rangeHigh));
+    SetTag(QStringLiteral("Image split"), QStringLiteral("none"));
+    item(QStringLiteral("Gain coefficient"));
+    item(QStringLiteral("Auto offset"));
+    item(QStringLiteral("Auto offset gradient"));
+    item(QStringLiteral("OFD voltage"));
+    item(QStringLiteral("Exposure mode"));
+    SetTag(QStringLiteral("Zoom"), no);
+    SetTag(QStringLiteral("Sum"), no);
 }
 
 ImageFile::ImageFile(const ImageFile &inOther)
@@ -202,8 +313,10 @@ void ImageFile::SetTags(const ImageTagList &inTags)
     if (!high.isEmpty())
         SetRangeHigh(rangeItemValue(high));
     SetNegative(Tag(kGrayscale) != QLatin1String("Positive"));
-    // TODO(image record): rebuild the capture record from the items when its light mode is invalid.
+    if (capture.lightMode().id() == ::LightMode::kInvalidId)
+        capture = CaptureCondition(lightModeFromItems(*this), ExposureTime(), QString());
 }
+
 
 void ImageFile::CopyTags(const ImageFile &inOther)
 {
@@ -354,4 +467,400 @@ int ImageFile::DotsPerMeter(double inPixelSize)
     if (dots >= 2147483647.0)
         return 2147483647;
     return int(dots);
+}
+
+QString ImageFile::ChannelName() const
+{
+    const QString file = FileName();
+    if (file.isEmpty())
+        return capture.lightMode().shortName();
+    const qsizetype underscore = file.lastIndexOf(QLatin1Char('_'));
+    if (underscore < 0)
+        return file;
+    QString name = file.mid(underscore + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    return name;
+}
+
+uint ImageFile::ExposureTime() const
+{
+    // A negative text is not an exposure; it must not wrap to a huge unsigned time.
+    return uint(std::max<qint32>(0, parseExposureTimeText(Tag(kExposureTime))));
+}
+
+void ImageFile::ExposureText(uint inMSec)
+{
+    const uint minutes = inMSec / 60000;
+    QString text;
+    if (minutes > 0)
+        text = QStringLiteral("%1 min ").arg(minutes);
+    const uint seconds = (inMSec - minutes * 60000) / 1000;
+    const uint rest = inMSec - (minutes * 60 + seconds) * 1000;
+    if (rest > 0) {
+        QString digits = QStringLiteral("%1").arg(rest, 3, 10, QLatin1Char('0'));
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        text += QStringLiteral("%1.%2 s").arg(seconds).arg(digits);
+    } else {
+        text += QStringLiteral("%1 s").arg(seconds);
+    }
+    SetTag(kExposureTime, text);
+}
+
+::LightMode ImageFile::LightMode() const
+{
+    return capture.lightMode();
+}
+
+int ImageFile::CaptureCategory() const
+{
+    return int(capture.trayPosition());
+}
+
+int ImageFile::BinningCode() const
+{
+    const QString binning = Tag(kBinning);
+    if (binning.isEmpty())
+        return capture.binningIndex();
+    return int(CaptureCondition::binningCodeOfName(binning));
+}
+
+QString ImageFile::LightText() const
+{
+    return capture.lightSource().name();
+}
+
+QString ImageFile::FilterText() const
+{
+    return capture.filterName().name();
+}
+
+bool ImageFile::IsIrisF2_8() const
+{
+    return capture.isIrisF2_8();
+}
+
+uint ImageFile::EffectiveExposure() const
+{
+    return capture.lightMode().exposureWithShutterDelay(ExposureTime());
+}
+
+void ImageFile::AutoRange()
+{
+    const double n = double(width) * height;
+    const double lowCount = settings()->doubleValue(QStringLiteral("AutoRange_LowerRate")) * n;
+    const double highCount = settings()->doubleValue(QStringLiteral("AutoRange_UpperRate")) * n;
+    const qint64 minDistance = settings()->intValue(QStringLiteral("RangeMinimumDistance"));
+    const qint64 offset = settings()->intValue(QStringLiteral("DarkframeOffset"));
+    const double *h = histogram.constData();
+
+    int low = 0;
+    double sum = 0.0;
+    for (; low < kLevels; ++low) {
+        sum += h[low];
+        if (sum >= lowCount)
+            break;
+    }
+    int high = kTopLevel;
+    sum = 0.0;
+    for (; high >= 0; --high) {
+        sum += h[high];
+        if (sum >= highCount)
+            break;
+    }
+
+    const quint16 newLow = toLevel(std::max<qint64>(offset, low));
+    quint16 newHigh = toLevel(std::max<qint64>(low + minDistance, high));
+    // The dark offset can lift the low end above the high end (an all-black image gives 1000
+    // and 500): keep the minimum distance above the low end actually used, within 65535.
+    newHigh = std::max(newHigh, toLevel(newLow + std::max<qint64>(0, minDistance)));
+    autoLow = newLow;
+    autoHigh = newHigh;
+    qDebug("Auto range: %d - %d", int(autoLow), int(autoHigh));
+    SetRangeLow(autoLow);
+    SetRangeHigh(autoHigh);
+}
+
+void ImageFile::AutoRangeMarker()
+{
+    const double count =
+        settings()->doubleValue(QStringLiteral("Marker_AutoRange_UpperRate")) * (double(width) * height);
+    const qint64 offset = settings()->intValue(QStringLiteral("DarkframeOffset"));
+    const qint64 minDistance = settings()->intValue(QStringLiteral("Marker_RangeMinimumDistance"));
+    const bool inverted = Tag(kInvert).compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+    const double *h = histogram.constData();
+
+    double sum = 0.0;
+    if (inverted) {
+        int level = 0;
+        for (; level < kTopLevel; ++level) {
+            sum += h[level];
+            if (sum >= count)
+                break;
+        }
+        const quint16 top = toLevel(kTopLevel - offset);
+        autoHigh = top;
+        autoLow = toLevel(std::max<qint64>(0, std::min<qint64>(level, top - minDistance)));
+        // Only a negative minimum distance could lift the low end past the fixed high end.
+        autoLow = std::min(autoLow, autoHigh);
+    } else {
+        int level = kTopLevel;
+        for (; level >= 0; --level) {
+            sum += h[level];
+            if (sum >= count)
+                break;
+        }
+        autoLow = toLevel(offset);
+        autoHigh = toLevel(std::max<qint64>(offset + minDistance, std::min<qint64>(level, kTopLevel)));
+        autoHigh = std::max(autoHigh, autoLow);
+    }
+    qDebug("Auto range: %d - %d", int(autoLow), int(autoHigh));
+    SetRangeLow(autoLow);
+    SetRangeHigh(autoHigh);
+}
+
+void ImageFile::ChangeContrast(const ContrastStep &inStep)
+{
+    if (inStep.percent == 0.0 || std::isnan(inStep.percent))
+        return;
+    const double count = std::trunc(std::fabs(inStep.percent) * (double(width) * height) / 100.0 + 0.5);
+    const qint64 low = rangeLow;
+    const qint64 high = rangeHigh;
+    const qint64 minDistance = inStep.minDistance;
+    const qint64 step = inStep.step;
+    const qint64 maxLevel = maxValue;
+    const double *h = histogram.constData();
+    qDebug().nospace() << "ChangeContrast " << inStep.percent << "% " << low << ", " << high;
+
+    qint64 newHigh = high;
+    double sum = 0.0;
+    if (inStep.percent > 0) {
+        if (high - low <= minDistance || high <= qint64(minValue))
+            return;
+        if (high > maxLevel) {
+            newHigh = std::max({low + minDistance, maxLevel, high - step});
+        } else {
+            // The walk never goes below level 0, whatever the minimum distance.
+            const qint64 floor = std::max<qint64>(0, low + minDistance);
+            qint64 level = high - 1;
+            while (sum < count && level >= floor) {
+                sum = std::trunc(sum + h[level]);
+                --level;
+            }
+            newHigh = std::max(low + minDistance, level);
+        }
+    } else {
+        if (high >= kTopLevel)
+            return;
+        if (high >= maxLevel) {
+            newHigh = std::min<qint64>(kTopLevel, high + step);
+        } else {
+            qint64 level = high + 1;
+            while (sum < count && level <= maxLevel) {
+                sum = std::trunc(sum + h[level]);
+                ++level;
+            }
+            newHigh = std::min(maxLevel, level);
+        }
+    }
+    SetRangeHigh(toLevel(newHigh));
+    qDebug().nospace() << "  -> " << rangeLow << ", " << rangeHigh;
+}
+
+void ImageFile::ChangeBrightness(const ContrastStep &inStep)
+{
+    if (inStep.percent == 0.0 || std::isnan(inStep.percent))
+        return;
+    const double count = std::trunc(std::fabs(inStep.percent) * (double(width) * height) / 100.0 + 0.5);
+    const qint64 low = rangeLow;
+    const qint64 high = rangeHigh;
+    const qint64 span = high - low;
+    const qint64 minDistance = inStep.minDistance;
+    const qint64 step = inStep.step;
+    const double *h = histogram.constData();
+    qDebug().nospace() << "ChangeBrightness " << inStep.percent << "% " << low << ", " << high;
+
+    // Each walk stops at the first level it does not add; both stay within 0..65535.
+    const auto walkUp = [&](qint64 inFrom, qint64 inLast) {
+        double sum = 0.0;
+        qint64 level = inFrom;
+        while (sum < count && level <= inLast) {
+            sum = std::trunc(sum + h[level]);
+            ++level;
+        }
+        return level;
+    };
+    const auto walkDown = [&](qint64 inFrom) {
+        double sum = 0.0;
+        qint64 level = inFrom;
+        while (sum < count && level >= 0) {
+            sum = std::trunc(sum + h[level]);
+            --level;
+        }
+        return level;
+    };
+
+    const double d = IsNegative() ? inStep.percent : -inStep.percent;
+    qint64 newLow;
+    qint64 newHigh;
+    if (d > 0) {
+        if (low >= qint64(maxValue) || high >= kTopLevel)
+            return;
+        if (span <= minDistance) {
+            newHigh = std::min<qint64>(kTopLevel, high + step);
+        } else {
+            const qint64 a = walkUp(low + 1, maxValue);
+            const qint64 b = walkUp(high + 1, kTopLevel - 1);
+            newHigh = std::min<qint64>(kTopLevel, high + std::min(a - low, b - high));
+        }
+        newLow = std::max<qint64>(0, newHigh - span);
+    } else {
+        if (low <= 0 || high < qint64(minValue))
+            return;
+        if (span <= minDistance) {
+            newLow = std::max<qint64>(0, low - step);
+        } else {
+            const qint64 a = walkDown(low - 1);
+            const qint64 b = walkDown(high - 1);
+            newLow = std::max<qint64>(0, low - std::min(low - a, high - b));
+        }
+        newHigh = std::min<qint64>(kTopLevel, span + newLow);
+    }
+    SetRangeLow(toLevel(newLow));
+    SetRangeHigh(toLevel(newHigh));
+    qDebug().nospace() << "  -> " << rangeLow << ", " << rangeHigh;
+}
+
+void ImageFile::RegionStatistics(const QRect &inRect, const QVector<double> &inTable, double &outMin,
+                                 double &outMax, double &outMean) const
+{
+    double minimum = 65535.0;
+    double maximum = 0.0;
+    double sum = 0.0;
+    qint64 count = 0;
+    const int left = std::max(0, inRect.left());
+    const int top = std::max(0, inRect.top());
+    const int right = std::min(width - 1, inRect.right());
+    const int bottom = std::min(height - 1, inRect.bottom());
+    const double *table = inTable.constData();
+    // A table shorter than the grey scale has no value for the levels past its end: such pixels
+    // are left out like pixels outside the image.
+    const qsizetype tableSize = inTable.size();
+    const bool fullTable = tableSize >= kLevels;
+    for (int y = top; y <= bottom; ++y) {
+        const quint16 *row = ConstData() + qsizetype(y) * width;
+        for (int x = left; x <= right; ++x) {
+            const quint16 p = row[x];
+            if (!fullTable && p >= tableSize)
+                continue;
+            const double v = table[p];
+            minimum = std::min(minimum, v);
+            maximum = std::max(maximum, v);
+            sum += v;
+            ++count;
+        }
+    }
+    if (count == 0) {
+        // Nothing measured: report zeros rather than the untouched start values and 0 / 0.
+        outMin = outMax = outMean = 0.0;
+        return;
+    }
+    outMin = minimum;
+    outMax = maximum;
+    outMean = sum / double(count);
+}
+
+quint16 ImageFile::NearestPixel(double inX, double inY) const
+{
+    const double x = std::trunc(inX + 0.5);
+    const double y = std::trunc(inY + 0.5);
+    // Compared as doubles so that NaN and huge coordinates never reach an integer conversion.
+    if (!(x >= 0.0 && x < width && y >= 0.0 && y < height))
+        return 0;
+    return Pixel(int(x), int(y));
+}
+
+quint16 ImageFile::UpperLevel(uint inCount) const
+{
+    if (inCount == 0)
+        return maxValue;
+    const double *h = histogram.constData();
+    double sum = 0.0;
+    for (int level = maxValue; level >= 0; --level) {
+        sum += h[level];
+        if (sum >= inCount)
+            return quint16(level > 0 ? level - 1 : 0);
+    }
+    return 0;
+}
+
+ImageFile &ImageFile::Add(const ImageFile &inOther)
+{
+    if (width != inOther.width || height != inOther.height)
+        return *this;
+    const qint64 offset = Tag(kDarkOffset).toInt();
+    const quint64 exposure = quint64(ExposureTime()) + inOther.ExposureTime();
+    if (!IsNull()) {
+        quint16 *target = Data();
+        // Read after Data(): adding an image to itself must read the detached copy.
+        const quint16 *source = inOther.ConstData();
+        const qsizetype n = qsizetype(width) * height;
+        for (qsizetype i = 0; i < n; ++i)
+            target[i] = toLevel(qint64(target[i]) + source[i] - offset);
+    }
+    ExposureText(uint(std::min<quint64>(exposure, std::numeric_limits<uint>::max())));
+    UpdateHistogram();
+    return *this;
+}
+
+int ImageFile::Brightness() const
+{
+    return (kTopLevel - (int(rangeLow) + int(rangeHigh)) / 2) * 100 / kTopLevel;
+}
+
+int ImageFile::Contrast() const
+{
+    // An inverted range has no width to measure; it counts as the narrowest.
+    if (rangeHigh <= rangeLow)
+        return 100;
+    const double c = std::trunc(50.0 - 10.0 * std::log((rangeHigh - rangeLow) / 65535.0) / std::log(2.0));
+    return int(std::clamp(c, 25.0, 100.0));
+}
+
+void ImageFile::SetBrightness(int inPercent)
+{
+    if (Brightness() == inPercent)
+        return;
+    quint16 low;
+    quint16 high;
+    rangeOfBrightnessContrast(inPercent, Contrast(), low, high);
+    SetRangeLow(low);
+    SetRangeHigh(high);
+    if (!display.isNull()) {
+        display.setColorTable(ColorTable(true));
+        displaySaturated = true;
+    }
+}
+
+void ImageFile::SetContrast(int inPercent)
+{
+    if (Contrast() == inPercent)
+        return;
+    quint16 low;
+    quint16 high;
+    rangeOfBrightnessContrast(Brightness(), inPercent, low, high);
+    SetRangeLow(low);
+    SetRangeHigh(high);
+    if (!display.isNull()) {
+        display.setColorTable(ColorTable(true));
+        displaySaturated = true;
+    }
+}
+
+void ImageFile::RoundBrightnessContrast(int &ioBrightness, int &ioContrast)
+{
+    ioBrightness -= ioBrightness % 5;
+    ioContrast -= ioContrast % 5;
 }
