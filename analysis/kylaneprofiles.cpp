@@ -2,13 +2,11 @@
 
 #include "analysis/backgroundsubtraction.h"
 #include "analysis/kylaneframe.h"
+#include "core/kyconcurrent.h"
 #include "image/imagefile.h"
 
 #include <QDebug>
 #include <QPointF>
-#include <QThread>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <cmath>
@@ -188,17 +186,7 @@ void KyLaneProfiles::detectBackgrounds(int inMethod, int inParameter)
     mBackgrounds.resize(mProfiles.size());
     QVector<int> lanes(mProfiles.size());
     std::iota(lanes.begin(), lanes.end(), 0);
-    // The blocking map queues its work on the pool and waits without taking part. Called from a
-    // task of the same pool (the analysis screen's job) with every other thread busy, or on a
-    // pool of one thread, it would wait for itself: the waiting task lends its place in the pool
-    // while it waits.
-    QThreadPool *pool = QThreadPool::globalInstance();
-    const bool inPool = pool->contains(QThread::currentThread());
-    if (inPool)
-        pool->releaseThread();
-    QtConcurrent::blockingMap(lanes, BGDetection{this, inMethod, inParameter});
-    if (inPool)
-        pool->reserveThread();
+    KyConcurrent::blockingMap(lanes, BGDetection{this, inMethod, inParameter});
 }
 
 QVector<double> KyLaneProfiles::profile(int inLane) const

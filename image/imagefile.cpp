@@ -573,9 +573,11 @@ void ImageFile::AutoRange()
 
     const quint16 newLow = toLevel(std::max<qint64>(offset, low));
     quint16 newHigh = toLevel(std::max<qint64>(low + minDistance, high));
-    // The dark offset can lift the low end above the high end (an all-black image gives 1000
-    // and 500): keep the minimum distance above the low end actually used, within 65535.
-    newHigh = std::max(newHigh, toLevel(newLow + std::max<qint64>(0, minDistance)));
+    // The dark offset can lift the low end above the high end (an all-black image would give 1000
+    // and 500): an inverted or empty range keeps the minimum distance above the low end actually
+    // used, within 65535. A range that is merely narrow stays as found.
+    if (newHigh <= newLow)
+        newHigh = toLevel(newLow + std::max<qint64>(0, minDistance));
     autoLow = newLow;
     autoHigh = newHigh;
     qDebug("Auto range: %d - %d", int(autoLow), int(autoHigh));

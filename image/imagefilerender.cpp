@@ -3,6 +3,7 @@
 
 #include "image/imagefile.h"
 
+#include "core/kyconcurrent.h"
 #include "core/systemsettings.h"
 #include "image/clipbycubic.h"
 #include "image/clipbylinear.h"
@@ -10,7 +11,6 @@
 #include "image/tablize.h"
 
 #include <QList>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <climits>
@@ -119,9 +119,9 @@ ImageFile ImageFile::Zoom(double inX, double inY, double inW, double inH, int in
         for (const QRect &strip : strips(0, tw, 0, th, 5))
             parts.append(ImagePart(&result, strip));
         if (bicubic)
-            QtConcurrent::blockingMap(parts, ClipByCubic(this, inX, inY, inW, inH));
+            KyConcurrent::blockingMap(parts, ClipByCubic(this, inX, inY, inW, inH));
         else if (bilinear)
-            QtConcurrent::blockingMap(parts, ClipByLinear(this, inX, inY, inW, inH));
+            KyConcurrent::blockingMap(parts, ClipByLinear(this, inX, inY, inW, inH));
 
         // A source without a pixel size does not gain one.
         if (!Tag(kPixelSize).isEmpty())
@@ -174,7 +174,7 @@ QImage ImageFile::ToIndexed8(int inX, int inY, int inW, int inH, bool inSaturate
     QList<ConstImagePart> parts;
     for (const QRect &strip : strips(x0, w0, y0, h0, 3))
         parts.append(ConstImagePart(this, strip));
-    QtConcurrent::blockingMap(parts, Tablize(table, y0, &image));
+    KyConcurrent::blockingMap(parts, Tablize(table, y0, &image));
 
     // Only the whole image is cached, and only then does its saturated flag change.
     if (whole) {
