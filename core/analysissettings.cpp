@@ -6,18 +6,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace {
-
-QVariantList intList(std::initializer_list<int> values)
-{
-    QVariantList list;
-    for (int v : values)
-        list.append(v);
-    return list;
-}
-
-} // namespace
-
 AnalysisSettings *AnalysisSettings::instance()
 {
     static AnalysisSettings settings;
@@ -83,7 +71,7 @@ AnalysisSettings::AnalysisSettings()
     add(QStringLiteral("Inc_Brightness_MoveRatio"), 2);
     add(QStringLiteral("Inc_Brightness_Threshold"), 500);
     add(QStringLiteral("Inc_Brightness_ShortStep"), 100);
-    add(QStringLiteral("ZoomRatioList"), intList({100, 119, 141, 168, 200, 238, 283, 336, 400, 476, 566, 673, 800}));
+    add(QStringLiteral("ZoomRatioList"), variantList<int>({100, 119, 141, 168, 200, 238, 283, 336, 400, 476, 566, 673, 800}));
     add(QStringLiteral("Chemilumi_SequentialSettings"), QStringList{QStringLiteral("Standard"), QStringLiteral("Full size"), QStringLiteral("1"), QStringLiteral("0#5000")});
     add(QStringLiteral("Fluor_SequentialSettings"), QStringList{QStringLiteral("Standard"), QStringLiteral("Full size"), QStringLiteral("1"), QStringLiteral("0#1000")});
     add(QStringLiteral("ShowMouseCursor"), false);

@@ -44,6 +44,16 @@ protected:
     virtual ~DefaultedSettings();
 
     void addDefault(const QString &inKey, const QVariant &inValue);
+
+    // A list default of numbers, one variant per element.
+    template <typename T>
+    static QVariantList variantList(std::initializer_list<T> inValues)
+    {
+        QVariantList list;
+        for (const T &v : inValues)
+            list.append(v);
+        return list;
+    }
     void setStore(LSettings *inStore);
 
     // The store's answer for the key (under the calling thread's group) with the key's default,

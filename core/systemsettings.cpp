@@ -6,26 +6,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace {
-
-QVariantList intList(std::initializer_list<int> values)
-{
-    QVariantList list;
-    for (int v : values)
-        list.append(v);
-    return list;
-}
-
-QVariantList doubleList(std::initializer_list<double> values)
-{
-    QVariantList list;
-    for (double v : values)
-        list.append(v);
-    return list;
-}
-
-} // namespace
-
 SystemSettings *SystemSettings::instance()
 {
     static SystemSettings settings;
@@ -111,8 +91,8 @@ SystemSettings::SystemSettings()
     add(QStringLiteral("OffsetGradient"), 939);
     add(QStringLiteral("OFDVoltage"), 3100);
     add(QStringLiteral("ExposureShutterDelayMSec"), 3);
-    add(QStringLiteral("FocusPositions_Upper"), intList({4010, 4010, 4010, 4010, 4010}));
-    add(QStringLiteral("FocusPositions_Lower"), intList({460, 530, 460, 530, 530}));
+    add(QStringLiteral("FocusPositions_Upper"), variantList<int>({4010, 4010, 4010, 4010, 4010}));
+    add(QStringLiteral("FocusPositions_Lower"), variantList<int>({460, 530, 460, 530, 530}));
     add(QStringLiteral("FocusPosition_Upper_Colorimetric"), 4010);
     add(QStringLiteral("FocusPosition_Lower_Colorimetric"), 460);
     add(QStringLiteral("Focus_MaximumPosition"), 800);
@@ -143,8 +123,8 @@ SystemSettings::SystemSettings()
     add(QStringLiteral("ODCalibration_A"), -0.00164059);
     add(QStringLiteral("ODCalibration_B"), -1.04424);
     add(QStringLiteral("ODCalibration_C"), 0);
-    add(QStringLiteral("ODCalibration_QLaveList"), doubleList({6920.0, 27423.0, 40733.0, 49670.0, 55280.0, 58870.0, 61207.0, 62747.0, 63709.0, 64380.0, 64764.0, 65039.0, 65226.0, 65340.0, 65406.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0}));
-    add(QStringLiteral("ODCalibration_ODList"), doubleList({0.06, 0.25, 0.44, 0.64, 0.84, 1.03, 1.23, 1.43, 1.63, 1.82, 2.03, 2.23, 2.43, 2.63, 2.85, 3.1, 3.2, 3.3, 3.4, 3.5, 3.6}));
+    add(QStringLiteral("ODCalibration_QLaveList"), variantList<double>({6920.0, 27423.0, 40733.0, 49670.0, 55280.0, 58870.0, 61207.0, 62747.0, 63709.0, 64380.0, 64764.0, 65039.0, 65226.0, 65340.0, 65406.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0}));
+    add(QStringLiteral("ODCalibration_ODList"), variantList<double>({0.06, 0.25, 0.44, 0.64, 0.84, 1.03, 1.23, 1.43, 1.63, 1.82, 2.03, 2.23, 2.43, 2.63, 2.85, 3.1, 3.2, 3.3, 3.4, 3.5, 3.6}));
     add(QStringLiteral("ODCalibration_RawList"), QVariantList{0.05, 0.05, 0.05, 0.05, 0.05, 0.07, 0.07, 0.07, 0.07, 0.07, 0.1, 1, 1, 1, 1});
     add(QStringLiteral("ODCalibration_min2"), 50000);
     add(QStringLiteral("ODCalibration_max2"), 65000);
