@@ -1,12 +1,14 @@
 #include "image/imagefile.h"
 
 #include "core/kestova.h"
+#include "core/kyconcurrent.h"
 #include "core/systemsettings.h"
 #include "image/exposuretext.h"
 #include "image/instrumentnames.h"
 #include "image/tiffcodec.h"
 
 #include <QDebug>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -232,20 +234,51 @@ void ImageFile::Fill(quint16 inValue)
 void ImageFile::UpdateHistogram()
 {
     DropDisplay();
-    // Counting in integers first keeps the inner loop to one increment per pixel.
-    std::vector<quint32> counts(65536, 0);
-    const quint16 *p = ConstData();
+    // Integer counts per strip of rows, strips counted in parallel and summed: a full capture holds
+    // six million pixels, and this runs on every read and zoom.
+    struct Strip
+    {
+        const quint16 *first;
+        qsizetype count;
+        std::vector<quint32> counts;
+    };
     const qsizetype n = qsizetype(width) * height;
-    for (qsizetype i = 0; i < n; ++i)
-        ++counts[p[i]];
+    constexpr qsizetype kPixelsPerStrip = qsizetype(1) << 20;
+    const int stripCount = int(std::clamp<qsizetype>(n / kPixelsPerStrip, 1,
+                                                     std::clamp(QThread::idealThreadCount(), 1, 8)));
+    QVector<Strip> strips(stripCount);
+    const quint16 *p = ConstData();
+    for (int s = 0; s < stripCount; ++s) {
+        const qsizetype begin = n * s / stripCount;
+        const qsizetype end = n * (s + 1) / stripCount;
+        strips[s].first = p + begin;
+        strips[s].count = end - begin;
+    }
+    const auto count = [](Strip &strip) {
+        strip.counts.assign(65536, 0);
+        quint32 *c = strip.counts.data();
+        for (qsizetype i = 0; i < strip.count; ++i)
+            ++c[strip.first[i]];
+    };
+    if (stripCount == 1)
+        count(strips[0]);
+    else
+        KyConcurrent::blockingMap(strips, count);
+
+    quint32 *total = strips[0].counts.data();
+    for (int s = 1; s < stripCount; ++s) {
+        const quint32 *c = strips[s].counts.data();
+        for (int v = 0; v < 65536; ++v)
+            total[v] += c[v];
+    }
     histogram.resize(65536);
     double *h = histogram.data();
     minValue = 65535;
     maxValue = 0;
     bool seen = false;
     for (int v = 0; v < 65536; ++v) {
-        h[v] = counts[v];
-        if (counts[v]) {
+        h[v] = total[v];
+        if (total[v]) {
             if (!seen)
                 minValue = quint16(v);
             seen = true;
