@@ -193,7 +193,7 @@ QVector<KyBandList> *KyDocument::FirstValidChannelBands()
     if (mBands.isEmpty())
         return nullptr;
     for (int i = 0; i < ImageCount(); ++i) {
-        const ImageFile *image = Image(i);
+        const ImageFile *image = std::as_const(*this).Image(i);
         if (image && !image->IsNull())
             return i < mBands.size() ? &mBands[i] : nullptr;
     }
@@ -649,7 +649,7 @@ void KyDocument::ComputeNormalization()
     mNormalization = QVector<double>(lanes, 0.0);
     QVector<int> counts(lanes, 0);
     for (int c = 0; c < mLaneProfiles.size() && c < mBands.size(); ++c) {
-        const ImageFile *image = Image(c);
+        const ImageFile *image = std::as_const(*this).Image(c);
         if (!image || image->IsNull())
             continue;
         const KyLaneProfiles &profiles = mLaneProfiles.at(c);

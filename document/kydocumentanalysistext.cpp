@@ -13,7 +13,9 @@
 
 #include <QStringView>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -203,7 +205,7 @@ void KyDocument::ReadAnalysisMetadata()
     mBands.resize(std::max<qsizetype>(3, mBands.size()));
 
     for (int i = 0; i < ImageCount(); ++i) {
-        if (const ImageFile *image = Image(i))
+        if (const ImageFile *image = std::as_const(*this).Image(i))
             ParseBands(i, image->Tag(KyItemName::Band));
     }
     // Looked up anew for each item: a kind may add image records while images are reached.

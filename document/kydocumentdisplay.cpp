@@ -11,6 +11,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -57,7 +58,7 @@ void KyDocument::RegionStatistics(int inChannel, double &outMinimum, double &out
 void KyDocument::RegionStatistics(int inChannel, const QRect &inRect, double &outMinimum, double &outMaximum,
                                   double &outMean)
 {
-    const ImageFile *image = Image(inChannel);
+    const ImageFile *image = std::as_const(*this).Image(inChannel);
     if (!image) {
         outMinimum = outMaximum = outMean = 0.0;
         return;
@@ -268,7 +269,7 @@ void KyDocument::RenderHistogram(int inChannels, int inWidth, bool inShowRange)
 void KyDocument::DrawHistogramCurve(QPainter &ioPainter, int inChannel, int inWidth)
 {
     const int bins = inWidth - 2;
-    const ImageFile *image = Image(inChannel);
+    const ImageFile *image = std::as_const(*this).Image(inChannel);
     if (bins < 1 || !image)
         return;
     const QVector<double> &histogram = image->Histogram();
