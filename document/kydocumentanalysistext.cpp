@@ -230,10 +230,12 @@ void KyDocument::SetLaneFrameFromText(const QString &inText)
         v = toInt(fields.next());
 
     // A frame the image cannot hold stays empty: more lanes than pixel columns, a width that is
-    // no positive number, or a corner farther off the image than the image is across.
+    // no fraction of the lane pitch (a ratio above 1 would only make lanes overlap, and sampling
+    // costs grow with it), or a corner farther off the image than the image is across. Frames of
+    // split parts, whose corners lie off the part, stay within that.
     const int width = ImageWidth();
     const int height = ImageHeight();
-    if (count < 1 || count > width || !std::isfinite(ratio) || !(ratio > 0.0))
+    if (count < 1 || count > width || !(ratio > 0.0 && ratio <= 1.0))
         return;
     const qint64 margin = qint64(std::ceil(std::hypot(double(width), double(height))));
     for (int k = 0; k < 8; k += 2) {

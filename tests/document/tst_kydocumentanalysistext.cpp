@@ -382,7 +382,9 @@ void TestKyDocumentAnalysisText::parseLanes_data()
     QTest::newRow("ratio negative") << "4,-0.5" + corners << 0 << "";
     QTest::newRow("ratio text") << "4,abc" + corners << 0 << "";
     QTest::newRow("ratio in exponent form") << "4,1e-05" + corners << 4 << "4,1e-05" + corners;
-    QTest::newRow("ratio huge") << "4,1e300" + corners << 4 << "4,1e+300" + corners;
+    QTest::newRow("ratio 1") << "4,1" + corners << 4 << "4,1" + corners;
+    QTest::newRow("ratio above 1") << "4,1.01" + corners << 0 << "";
+    QTest::newRow("ratio huge") << "4,1e300" + corners << 0 << "";
     QTest::newRow("corner a little outside") << "2,0.5,-100,-50,1100,160,200,640,800,900" << 2
                                              << "2,0.5,-100,-50,1100,160,200,640,800,900";
     QTest::newRow("corner far outside") << "2,0.5,-5000,160,800,160,200,640,800,640" << 0 << "";

@@ -106,6 +106,8 @@ private slots:
     void storedItemsRoundTrip();
     void millionFields_data();
     void millionFields();
+    void hostileFramesOnACaptureSizedImage_data();
+    void hostileFramesOnACaptureSizedImage();
 };
 
 void TestKyDocumentParseFuzz::randomTexts()
@@ -125,7 +127,7 @@ void TestKyDocumentParseFuzz::randomTexts()
             QVERIFY(doc->ParseLanes(text));
             slowest = std::max(slowest, timer.elapsed());
             const KyLaneFrame &f = doc->LaneFrame();
-            QVERIFY(f.isEmpty() || (f.laneCount() <= 60 && f.laneWidthRatio() > 0.0));
+            QVERIFY(f.isEmpty() || (f.laneCount() <= 60 && f.laneWidthRatio() > 0.0 && f.laneWidthRatio() <= 1.0));
             QVERIFY(again->ParseLanes(doc->FormatLanes()));
             QCOMPARE(again->FormatLanes(), doc->FormatLanes());
             break;
@@ -262,6 +264,34 @@ void TestKyDocumentParseFuzz::millionFields()
         break;
     }
     QVERIFY2(timer.elapsed() < 10000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+}
+
+void TestKyDocumentParseFuzz::hostileFramesOnACaptureSizedImage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("lanes");
+
+    // The image is 2046 x 3072 pixels; its diagonal is 3690 pixels.
+    QTest::newRow("lanes as wide as a million pitches") << "256,1e6,0,0,2045,0,0,3071,2045,3071" << 0;
+    QTest::newRow("a lane per column, a million pitches wide") << "2046,1e6,0,0,2045,0,0,3071,2045,3071" << 0;
+    QTest::newRow("widest lanes, corners a diagonal off the image")
+        << "256,1,-3690,-3690,5735,-3690,-3690,6761,5735,6761" << 256;
+    QTest::newRow("a lane per column, corners a diagonal off the image")
+        << "2046,1,-3690,-3690,5735,-3690,-3690,6761,5735,6761" << 2046;
+    QTest::newRow("corners farther off") << "256,1,-3700,0,2045,0,0,3071,2045,3071" << 0;
+}
+
+void TestKyDocumentParseFuzz::hostileFramesOnACaptureSizedImage()
+{
+    // Extraction work grows with the lane width and the frame's size: a stored frame must not
+    // keep the open task busy for minutes.
+    QFETCH(QString, text);
+    TestDocument doc({uniformImage(2046, 3072, 3000)});
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(doc.ParseLanes(text));
+    QTEST(doc.LaneFrame().laneCount(), "lanes");
+    QVERIFY2(timer.elapsed() < 20000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentParseFuzz)
