@@ -286,7 +286,7 @@ bool KyDocument::ParseBands(int inChannel, const QString &inText)
 
     const KyLaneProfiles *profiles = inChannel < mLaneProfiles.size() ? &mLaneProfiles.at(inChannel) : nullptr;
     while (!field.isEmpty()) {
-        const int lane = toInt(field.mid(field.lastIndexOf(QLatin1Char('#')) + 1)) - 1;
+        const qint64 lane = qint64(toInt(field.mid(field.lastIndexOf(QLatin1Char('#')) + 1))) - 1;
         field = fields.next();
         if (lane < 0 || lane >= laneCount) {
             // A lane this frame does not have: its bands are skipped up to the next lane field.
@@ -294,8 +294,8 @@ bool KyDocument::ParseBands(int inChannel, const QString &inText)
                 field = fields.next();
             continue;
         }
-        KyBandList &list = lanes[lane];
-        const int length = profiles ? profiles->profileLength(lane) : 0;
+        KyBandList &list = lanes[int(lane)];
+        const int length = profiles ? profiles->profileLength(int(lane)) : 0;
         while (!field.isEmpty() && !isLaneField(field)) {
             const int start = toInt(field);
             const int peak = toInt(fields.next());
@@ -304,7 +304,7 @@ bool KyDocument::ParseBands(int inChannel, const QString &inText)
             // A band may end at the profile length (one past the last value), no farther.
             if (start >= 0 && start <= end && end <= length && list.count() < kMaxStoredBandsPerLane) {
                 KyBandInfo band(start, peak, end, reference, 0.0, false);
-                UpdateBandSaturation(inChannel, lane, band);
+                UpdateBandSaturation(inChannel, int(lane), band);
                 list.append(band);
             }
             field = fields.next();

@@ -251,8 +251,8 @@ void KyDocument::RenderHistogram(int inChannels, int inWidth, bool inShowRange)
         quint16 low = 0;
         quint16 high = 0;
         if (inShowRange && DisplayRange(inChannels, low, high)) {
-            const int lowX = KyRounding::truncatedHalfUp(low * (inWidth - 2) / 65535.0);
-            const int highX = KyRounding::truncatedHalfUp(high * (inWidth - 2) / 65535.0);
+            const int lowX = KyRounding::truncatedHalfUp(double(low) * (inWidth - 2) / 65535.0);
+            const int highX = KyRounding::truncatedHalfUp(double(high) * (inWidth - 2) / 65535.0);
             QPen marker(QColor(55, 106, 169), 5.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
             painter.setPen(marker);
             painter.drawLine(lowX + 1, kHistogramHeight, lowX + 1, 0);

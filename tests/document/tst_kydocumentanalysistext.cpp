@@ -432,6 +432,7 @@ void TestKyDocumentAnalysisText::parseBands_data()
                                                   << "N,#1,5,6,7,0,";
     QTest::newRow("lane 0") << "N,#0,1,2,3,0,#2,5,6,7,1," << true << "N" << "N,#2,5,6,7,1,";
     QTest::newRow("negative lane") << "N,#-5,1,2,3,0," << true << "N" << "N,";
+    QTest::newRow("lowest lane number") << "N,#-2147483648,1,2,3,0,#1,1,2,3,0," << true << "N" << "N,#1,1,2,3,0,";
     QTest::newRow("lane past int") << "N,#99999999999,1,2,3,0,#1,1,2,3,0," << true << "N" << "N,#1,1,2,3,0,";
     QTest::newRow("lane without number") << "N,#,1,2,3,0,#x,4,5,6,0,#1,7,8,9,0" << true << "N"
                                          << "N,#1,7,8,9,0,";
