@@ -97,11 +97,11 @@ QString KyDocument::ItemSafeName(const QString &inName, bool inBandHead)
     }
     name = name.simplified();
     if (inBandHead) {
-        qsizetype hashes = 0;
-        while (hashes < name.size() && name.at(hashes) == QLatin1Char('#'))
-            ++hashes;
-        if (hashes > 0)
-            name = name.mid(hashes).simplified();
+        // "# #5" must not become "#5" either: blanks and hashes go until something else leads.
+        qsizetype lead = 0;
+        while (lead < name.size() && (name.at(lead) == QLatin1Char('#') || name.at(lead) == QLatin1Char(' ')))
+            ++lead;
+        name.remove(0, lead);
     }
     return name;
 }

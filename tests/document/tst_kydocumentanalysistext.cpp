@@ -320,6 +320,8 @@ void TestKyDocumentAnalysisText::safeNames_data()
     QTest::newRow("leading hash") << "#x" << "x" << "#x";
     QTest::newRow("hashes only") << "##" << "" << "##";
     QTest::newRow("hash and blank") << "# x" << "x" << "# x";
+    QTest::newRow("hash, blank, hash") << "# #5" << "5" << "# #5";
+    QTest::newRow("hash after a control character") << QString(QChar(1)) + "#" + QChar(11) + "#5" << "5" << "# #5";
     QTest::newRow("inner hash") << "a#b" << "a#b" << "a#b";
     QTest::newRow("blanks") << "  a   b " << "a b" << "a b";
     QTest::newRow("tab and line breaks") << "a\tb\r\nc" << "a b c" << "a b c";
