@@ -33,7 +33,8 @@ QString randomField(QRandomGenerator &ioRandom)
         "", "", "0", "1", "-1", "7", "12", "40", "41", "99999999999", "-99999999999", "2147483647",
         "-2147483648", "1e308", "-1e308", "1e-320", "nan", "inf", "-inf", "0x10", " 5", "5 ", "+3", "#", "#x",
         "#0", "#1", "#2", "#3", "#4", "#5", "#-1", "#-2147483648", "#2147483647", "##2", "#1#2", "#99999999999", "Rolling ball", "Rubber band",
-        "Minimum profile", "None", "name", " two  blanks ", "a\tb", "\xe9t\xe9", "=", "Ladder 1", "#name"};
+        "Minimum profile", "None", "name", " two  blanks ", "a\tb", "\xe9t\xe9", "=", "Ladder 1", "#name",
+        " #2", "\x0b#", "\x01# #3"};
     const quint32 pick = ioRandom.bounded(10u);
     if (pick < 6)
         return pool.at(int(ioRandom.bounded(quint32(pool.size()))));
