@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite.
 #   ./test.sh              normal build in build/
-#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/, then a
-#                          short libFuzzer run of the TIFF reader (clang) in build-fuzz/
+#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/, then
+#                          short libFuzzer runs of the TIFF reader and of the analysis text parsers
+#                          (clang) in build-fuzz/
 set -euo pipefail
 KY_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KY_ROOT/scripts/common.sh"
@@ -37,9 +38,14 @@ if [ $sanitize -eq 1 ]; then
   fuzz="$KY_ROOT/build-fuzz"
   CC=clang CXX=clang++ cmake -S "$KY_ROOT" -B "$fuzz" -G Ninja -DFUZZ=ON -DSANITIZE=ON \
     -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$fuzz" -j "$(ky_jobs)" --target fuzz_tiffreader
+  cmake --build "$fuzz" -j "$(ky_jobs)" --target fuzz_tiffreader fuzz_analysistext
   rm -rf "$fuzz/corpus/tiffreader"
   mkdir -p "$fuzz/corpus/tiffreader"
   "$fuzz/bin/fuzz_tiffreader" -runs=20000 -max_total_time=60 -artifact_prefix="$fuzz/" \
     "$fuzz/corpus/tiffreader" "$KY_ROOT/fuzz/corpus/tiffreader"
+  # The analysis text parsers, the same way and a little shorter.
+  rm -rf "$fuzz/corpus/analysistext"
+  mkdir -p "$fuzz/corpus/analysistext"
+  "$fuzz/bin/fuzz_analysistext" -runs=20000 -max_total_time=30 -artifact_prefix="$fuzz/" \
+    "$fuzz/corpus/analysistext" "$KY_ROOT/fuzz/corpus/analysistext"
 fi
