@@ -277,6 +277,28 @@ public:
     // Most bands one lane of a stored analysis may bring; detection and editing stay far below.
     static constexpr int kMaxStoredBandsPerLane = 1000;
 
+    // ---- Factory ------------------------------------------------------------------------------
+    // The document of a capture folder, of the kind its files call for; null when the folder holds
+    // no capture of a kind that opens. Owned by the caller.
+    static KyDocument *Create(const QString &inPath, QObject *inParent = nullptr);
+    // Whether the folder holds this instrument's images.
+    static bool IsInstrumentImage(const QString &inPath);
+
+    // ---- Save, split images and JPEG export ----------------------------------------------------
+    // Each writes whole or split by the split mode; parts written before a failure stay.
+    bool SaveSplitImages(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                         const QString &inFileSuffix, ImageFile *ioImage);
+    bool SaveSplitJpegImages(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                             const QString &inFileSuffix, QImage *inImage);
+    bool SaveAsTiff(const QString &inPath, ImageFile *ioImage);
+    bool SaveAsJpeg(const QString &inPath, QImage *inImage);
+    bool ExportCsv(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                   const QString &inFileSuffix);
+
+    // ---- Analysis report ----------------------------------------------------------------------
+    // True when written or when there is nothing to report.
+    bool ExportAnalysisReport(const QString &inPath);
+
 signals:
     void ImageUpdated();
     void DirtyStateChanged(bool isDirty);
