@@ -673,8 +673,11 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // The flush is checked here because commit() ignores the result of the flush it makes itself:
+    // a size limit or a full disk met in the last buffered bytes would rename a cut-off file over
+    // the old one.
     if (file.write(header) != header.size() || !writePixels(file, inImage.ConstData(), pixelCount)
-        || file.write(directory) != directory.size()) {
+        || file.write(directory) != directory.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

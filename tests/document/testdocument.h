@@ -115,6 +115,10 @@ public:
         return KyDocument::Image(inIndex);
     }
 
+    // The single-image kind counts as one image whatever it holds, and may carry a marker.
+    bool IsSingleImage() const override { return singleImageKind || KyDocument::IsSingleImage(); }
+    bool HasMarker() const override { return markerImage; }
+
     // Protected state, for the tests.
     int kind() const { return mKind; }
     QString basePath() const { return mBasePath; }
@@ -133,6 +137,8 @@ public:
     mutable int intensityTableCalls = 0;
     int mutableImageCalls = 0;
     bool writeFiles = true;
+    bool singleImageKind = false;       // IsSingleImage() true, as the single-image kind answers
+    bool markerImage = false;           // HasMarker()
     QString savedFolder;
     QString savedName;
     QString savedAsPath;

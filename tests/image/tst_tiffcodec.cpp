@@ -716,6 +716,15 @@ private slots:
         QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{"capture.tif", "notafolder", "taken.tif"}));
 
+        // The limit is met in bytes still buffered when the file is committed: a small image is
+        // written from the buffer as a whole.
+        out = kytest::runProgram(saveProbe(), {"200", folder.filePath("capture"), "16", "16"}, {}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(out.trimmed(), QStringLiteral("false"));
+        QCOMPARE(fileBytes(folder.filePath("capture.tif")), original);
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"capture.tif", "notafolder", "taken.tif"}));
+
         // The same save with room enough replaces the file with what this process writes.
         out = kytest::runProgram(saveProbe(), {"1000000", folder.filePath("capture"), "200", "200"}, {}, &exitCode);
         QCOMPARE(out.trimmed(), QStringLiteral("true"));

@@ -1,0 +1,228 @@
+// Writing a document's images: the 16-bit records as TIFF files and the display pictures as JPEG
+// files, whole or cut by the split mode into halves, quadrants or the centre, each part in a folder
+// of its own named like its file; and the analysis report of a save beside them.
+//
+// Every file is written whole or not at all (a temporary file renamed over the target), so a save
+// that fails part-way leaves the parts already written and every older file intact.
+
+#include "document/kydocument.h"
+
+#include "core/fileutility.h"
+#include "document/kyitemnames.h"
+#include "document/kysafefile.h"
+
+#include <QBuffer>
+#include <QRect>
+
+namespace {
+
+const QString kTiffSuffix = QStringLiteral(".tif");
+const QString kJpegSuffix = QStringLiteral(".jpg");
+
+// The centre part covers this share of the width and of the height.
+constexpr double kCentreShare = 0.625;
+
+// One part of a split image: its mark in the names, its "Image split" item and its rectangle in
+// the document's image.
+struct SplitPart
+{
+    QString mark;
+    QString split;
+    double x;
+    double y;
+    double width;
+    double height;
+};
+
+// The parts of split modes 1 to 4 in writing order; none for mode 0 (the whole image) and for
+// unknown modes. Halves of an odd size leave the last column or row out.
+QVector<SplitPart> splitParts(int inMode, int inWidth, int inHeight)
+{
+    const double w = inWidth;
+    const double h = inHeight;
+    const double hw = inWidth / 2;
+    const double hh = inHeight / 2;
+    switch (inMode) {
+    case 1:
+        return {{QStringLiteral("-1"), QStringLiteral("vertical-left"), 0, 0, hw, h},
+                {QStringLiteral("-2"), QStringLiteral("vertical-right"), hw, 0, hw, h}};
+    case 2:
+        return {{QStringLiteral("-1"), QStringLiteral("horizontal-upper"), 0, 0, w, hh},
+                {QStringLiteral("-2"), QStringLiteral("horizontal-lower"), 0, hh, w, hh}};
+    case 3:
+        return {{QStringLiteral("-1"), QStringLiteral("upper-left"), 0, 0, hw, hh},
+                {QStringLiteral("-2"), QStringLiteral("upper-right"), hw, 0, hw, hh},
+                {QStringLiteral("-3"), QStringLiteral("lower-left"), 0, hh, hw, hh},
+                {QStringLiteral("-4"), QStringLiteral("lower-right"), hw, hh, hw, hh}};
+    case 4: {
+        constexpr double margin = (1.0 - kCentreShare) / 2.0;
+        return {{QString(), QStringLiteral("center"), margin * w, margin * h, kCentreShare * w, kCentreShare * h}};
+    }
+    default:
+        return {};
+    }
+}
+
+// Instrument paths arrive with backslashes, which QDir::fromNativeSeparators leaves alone here.
+QString slashed(const QString &inPath)
+{
+    QString path = inPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+// The folder and the file (without extension) of one part: <folder>/<name>/<name><file suffix>,
+// with name = base name + part mark + name suffix.
+struct PartPaths
+{
+    QString folder;
+    QString file;
+};
+
+PartPaths partPaths(const QString &inDestination, const QString &inBaseName, const QString &inMark,
+                    const QString &inNameSuffix, const QString &inFileSuffix)
+{
+    const QString name = inBaseName + inMark + inNameSuffix;
+    PartPaths paths;
+    paths.folder = inDestination + QLatin1Char('/') + name;
+    paths.file = paths.folder + QLatin1Char('/') + name + inFileSuffix;
+    return paths;
+}
+
+// The destination folder with "/" separators and without one trailing "/".
+QString destinationFolder(const QString &inFolder)
+{
+    QString folder = slashed(inFolder);
+    if (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+// The file the TIFF writer makes of a path: it adds ".tif" unless the path ends with it.
+QString tiffFileOf(const QString &inPath)
+{
+    return inPath.endsWith(kTiffSuffix) ? inPath : inPath + kTiffSuffix;
+}
+
+// Makes the folder that holds a file ("/"-separated path); a file without a folder part lies in the
+// working folder, and one right under the root needs nothing made.
+bool makeFolderOf(const QString &inPath)
+{
+    const qsizetype slash = inPath.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return true;
+    return FileUtility::MakePathFor(inPath.left(slash));
+}
+
+// The picture as JPEG at the image library's default quality, with the resolution it carries.
+bool writeJpeg(const QString &inPath, const QImage &inImage)
+{
+    if (inImage.isNull())
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !inImage.save(&buffer, "JPG", -1))
+        return false;
+    buffer.close();
+    return KySafeFile::Write(inPath, bytes);
+}
+
+} // namespace
+
+bool KyDocument::SaveSplitImages(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                                 const QString &inFileSuffix, ImageFile *ioImage)
+{
+    if (!ioImage)
+        return false;
+    const QString destination = destinationFolder(inFolder);
+
+    if (mSplitMode == 0) {
+        const PartPaths paths = partPaths(destination, inBaseName, QString(), inNameSuffix, inFileSuffix);
+        if (!FileUtility::MakePathFor(paths.folder))
+            return false;
+        if (ioImage->Tag(KyItemName::ImageSplit).isEmpty())
+            ioImage->SetTag(KyItemName::ImageSplit, QStringLiteral("none"));
+        if (!ImageFile::Save(paths.file, *ioImage))
+            return false;
+        // Set after the write: the file carries the path the record held before.
+        ioImage->SetTag(KyItemName::FilePath, tiffFileOf(paths.file));
+        return true;
+    }
+
+    const QVector<SplitPart> parts = splitParts(mSplitMode, ImageWidth(), ImageHeight());
+    for (const SplitPart &part : parts) {
+        const PartPaths paths = partPaths(destination, inBaseName, part.mark, inNameSuffix, inFileSuffix);
+        if (!FileUtility::MakePathFor(paths.folder))
+            return false;
+        ImageFile piece = ioImage->Zoom(part.x, part.y, part.width, part.height, 0, 0);
+        piece.SetTag(KyItemName::ImageSplit, part.split);
+        if (!ImageFile::Save(paths.file, piece))
+            return false;
+        // The centre stands for the whole capture; halves and quadrants leave the record's path.
+        if (mSplitMode == 4)
+            ioImage->SetTag(KyItemName::FilePath, tiffFileOf(paths.file));
+    }
+    return true;
+}
+
+bool KyDocument::SaveSplitJpegImages(const QString &inFolder, const QString &inBaseName,
+                                     const QString &inNameSuffix, const QString &inFileSuffix, QImage *inImage)
+{
+    if (!inImage)
+        return false;
+    const QString destination = destinationFolder(inFolder);
+
+    if (mSplitMode == 0) {
+        const PartPaths paths = partPaths(destination, inBaseName, QString(), inNameSuffix, inFileSuffix);
+        if (!FileUtility::MakePathFor(paths.folder))
+            return false;
+        return writeJpeg(paths.file + kJpegSuffix, *inImage);
+    }
+
+    // Cut by the document's image size; QImage::copy fills what lies outside a smaller picture.
+    const QVector<SplitPart> parts = splitParts(mSplitMode, ImageWidth(), ImageHeight());
+    for (const SplitPart &part : parts) {
+        const PartPaths paths = partPaths(destination, inBaseName, part.mark, inNameSuffix, inFileSuffix);
+        if (!FileUtility::MakePathFor(paths.folder))
+            return false;
+        const QRect rect(int(part.x), int(part.y), int(part.width), int(part.height));
+        if (!writeJpeg(paths.file + kJpegSuffix, inImage->copy(rect)))
+            return false;
+    }
+    return true;
+}
+
+bool KyDocument::SaveAsTiff(const QString &inPath, ImageFile *ioImage)
+{
+    if (!ioImage)
+        return false;
+    QString path = slashed(inPath);
+    if (!makeFolderOf(path))
+        return false;
+    if (!path.endsWith(kTiffSuffix))
+        path += kTiffSuffix;
+    if (!ImageFile::Save(path, *ioImage))
+        return false;
+    ioImage->SetTag(KyItemName::FilePath, path);
+    return true;
+}
+
+bool KyDocument::SaveAsJpeg(const QString &inPath, QImage *inImage)
+{
+    if (!inImage)
+        return false;
+    QString path = slashed(inPath);
+    if (!makeFolderOf(path))
+        return false;
+    if (!path.endsWith(kJpegSuffix))
+        path += kJpegSuffix;
+    return writeJpeg(path, *inImage);
+}
+
+bool KyDocument::ExportCsv(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                           const QString &inFileSuffix)
+{
+    // The folder and file name of an unsplit image: the report of a split save lies beside the parts.
+    const PartPaths paths = partPaths(destinationFolder(inFolder), inBaseName, QString(), inNameSuffix, inFileSuffix);
+    return ExportAnalysisReport(paths.file + QStringLiteral(".csv"));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file writes that never leave a half-written file behind: the bytes go to a temporary file
+// beside the target, which is synced and then renamed over it, and the folder is synced after the
+// rename. On any failure the old file (if any) is unchanged and the temporary file is gone.
+namespace KySafeFile {
+
+// False when the file cannot be opened, a write falls short, or the commit fails.
+bool Write(const QString &inPath, const QByteArray &inBytes);
+
+} // namespace KySafeFile
