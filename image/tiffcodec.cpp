@@ -678,6 +678,13 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
         file.cancelWriting();
         return false;
     }
+    // The tail still sits in the write buffer, and commit() would rename the file over the old one
+    // even when writing that tail fails (a full disk, a file-size limit): it must reach the file
+    // first.
+    if (!file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit())
         return false;
     // The rename is durable only once the folder is on the disk too.
