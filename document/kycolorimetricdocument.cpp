@@ -1,5 +1,7 @@
 #include "document/kycolorimetricdocument.h"
 
+#include "document/kysafefile.h"
+
 #include "core/analysissettings.h"
 #include "core/fileutility.h"
 #include "core/kyconcurrent.h"
@@ -10,7 +12,6 @@
 #include <QDebug>
 #include <QFile>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QTransform>
 
 #include <algorithm>
@@ -79,23 +80,6 @@ void setResolution(QImage &ioImage, int inDotsPerMeter)
         return;
     ioImage.setDotsPerMeterX(inDotsPerMeter);
     ioImage.setDotsPerMeterY(inDotsPerMeter);
-}
-
-// Replaces the file whole or not at all: a temporary file beside it, synced, renamed over it.
-bool writeFileSafely(const QString &inPath, const QByteArray &inBytes)
-{
-    QSaveFile file(inPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // commit() renames even when the buffered tail fails to reach the file: flush it first.
-    if (file.write(inBytes) != inBytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
-        return false;
-    FileUtility::FlushFileAfter(inPath, "KyColorimetricDocument::SaveJPEGImage");
-    return true;
 }
 
 // Rows [first, end) of the colour composition.
@@ -518,7 +502,7 @@ bool KyColorimetricDocument::WriteColorJpeg(const QString &inPath)
         path += QLatin1String(".jpg");
 
     if (mColorTurns == 0 && !mColorJpegBytes.isEmpty())
-        return writeFileSafely(path, mColorJpegBytes);
+        return KySafeFile::Write(path, mColorJpegBytes);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -527,5 +511,5 @@ bool KyColorimetricDocument::WriteColorJpeg(const QString &inPath)
     if (!writer.write(*mColorImage))
         return false;
     buffer.close();
-    return writeFileSafely(path, bytes);
+    return KySafeFile::Write(path, bytes);
 }
