@@ -5,6 +5,7 @@
 #include "testdocument.h"
 #include "testmain.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -30,6 +31,27 @@ QRgb rgbAt(const QImage &inImage, int inX, int inY)
     return qRgb(p[0], p[1], p[2]);
 }
 
+// Runs the numpy reference on a capture folder and a composite; its verdict ("ok" or the first
+// difference).
+QString numpyVerdict(const QString &inFolder, int inSelection, const QColor &inSaturated, const QImage &inComposite)
+{
+    QTemporaryDir dir;
+    QFile raw(dir.filePath(QStringLiteral("composite.rgb")));
+    if (!raw.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write the composite");
+    for (int y = 0; y < inComposite.height(); ++y)
+        raw.write(reinterpret_cast<const char *>(inComposite.constScanLine(y)), qint64(inComposite.width()) * 3);
+    raw.close();
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"),
+                  {kytest::sourceDir() + QStringLiteral("/tests/document/reference/composite.py"), inFolder,
+                   QString::number(inSelection), QString::number(inSaturated.red()),
+                   QString::number(inSaturated.green()), QString::number(inSaturated.blue()), raw.fileName()});
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QString::fromLocal8Bit(process.readAllStandardError());
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
 QString fileNameOf(const ImageFile &inImage)
 {
     return inImage.IsNull() ? QString() : inImage.FileName();
@@ -53,6 +75,8 @@ private slots:
     void compositeBytes_data();
     void compositeBytes();
     void compositeMatchesChannelDisplayImages();
+    void compositeAgainstNumpy_data();
+    void compositeAgainstNumpy();
     void compositeCache();
     void compositeOfUnequalSizes_data();
     void compositeOfUnequalSizes();
@@ -309,6 +333,55 @@ void TestKyMultiDocument::compositeMatchesChannelDisplayImages()
     doc.InvertAll();
     doc.ReleaseColorImage();
     QCOMPARE(doc.qImage(0x87, QRect()), composite);
+}
+
+void TestKyMultiDocument::compositeAgainstNumpy_data()
+{
+    QTest::addColumn<bool>("unequal"); // false: the sample capture; true: channels of three sizes
+    QTest::addColumn<int>("selection");
+
+    QTest::newRow("sample, all channels") << false << 0x87;
+    QTest::newRow("sample, blue and red") << false << 0x85;
+    QTest::newRow("sample, green") << false << 0x82;
+    QTest::newRow("unequal sizes, all channels") << true << 0x87;
+    QTest::newRow("unequal sizes, blue and green") << true << 0x83;
+    QTest::newRow("unequal sizes, red") << true << 0x84;
+}
+
+void TestKyMultiDocument::compositeAgainstNumpy()
+{
+    QFETCH(bool, unequal);
+    QFETCH(int, selection);
+
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    QString folder = mSample;
+    if (unequal) {
+        // Gradients with burnt pixels here and there, each channel its own size and range.
+        folder = temp.path();
+        const QSize sizes[3] = {QSize(61, 50), QSize(50, 64), QSize(70, 45)};
+        const quint16 lows[3] = {800, 2000, 100};
+        const quint16 highs[3] = {9000, 30000, 60000};
+        const QStringList names{"A_Fl-Blue.tif", "A_Fl-Green.tif", "A_Fl-Red.tif"};
+        for (int c = 0; c < 3; ++c) {
+            ImageFile image = makeImage(
+                sizes[c].width(), sizes[c].height(),
+                [c](int x, int y) {
+                    if ((x * 7 + y * 3 + c) % 41 == 0)
+                        return quint16(65535);
+                    return quint16((x * 977 + y * 613 * (c + 1)) % 65535);
+                },
+                lows[c], highs[c]);
+            image.SetTag(QStringLiteral("Range low"), QString::number(lows[c]));
+            image.SetTag(QStringLiteral("Range high"), QString::number(highs[c]));
+            QVERIFY(writeChannelFile(temp.filePath(names.at(c)), image, QString::number(c + 1)));
+        }
+    }
+    ProbeMultiDocument doc(folder);
+    QCOMPARE(doc.ValidImageCount(), 3);
+    const QImage composite = doc.qImage(selection, QRect());
+    QVERIFY(!composite.isNull());
+    QCOMPARE(numpyVerdict(folder, selection, QColor(240, 0, 240), composite), QStringLiteral("ok"));
 }
 
 void TestKyMultiDocument::compositeCache()
