@@ -51,8 +51,8 @@ public:
     QStringList SaveFileNames(const QString &inPrefix) const override;
     // One step per channel image, the composite and the report.
     int SaveStepCount() const override;
-    // The first image's file name; for a new capture its capture time ("yyyyMMdd_hhmmss" style)
-    // followed by "_Fl"; "" without an image.
+    // The first image's file name; without one, its "Date time" item without colons and with
+    // blanks as "_", followed by "_Fl"; "" without an image.
     virtual QString CleanName() const;
 
     // Rebuilds the composite of a channel selection (bits 1, 2, 4); nothing without an image.
