@@ -671,7 +671,9 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
     // The old file is replaced only once the new one is complete and on the disk.
     const QString target = inPath + QLatin1String(".tif");
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: each write reports its own failure. A buffered tail fails only in the flush
+    // inside commit(), and QSaveFile (Qt 6.4) then commits the cut-short file as a success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(header) != header.size() || !writePixels(file, inImage.ConstData(), pixelCount)
         || file.write(directory) != directory.size()) {

@@ -716,6 +716,14 @@ private slots:
         QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{"capture.tif", "notafolder", "taken.tif"}));
 
+        // The limit is reached in the directory, after header and pixels (8 + 200 x 200 x 2 bytes).
+        out = kytest::runProgram(saveProbe(), {"80024", folder.filePath("capture"), "200", "200"}, {}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QCOMPARE(out.trimmed(), QStringLiteral("false"));
+        QCOMPARE(fileBytes(folder.filePath("capture.tif")), original);
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"capture.tif", "notafolder", "taken.tif"}));
+
         // The same save with room enough replaces the file with what this process writes.
         out = kytest::runProgram(saveProbe(), {"1000000", folder.filePath("capture"), "200", "200"}, {}, &exitCode);
         QCOMPARE(out.trimmed(), QStringLiteral("true"));
