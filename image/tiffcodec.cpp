@@ -671,11 +671,11 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
     // The old file is replaced only once the new one is complete and on the disk.
     const QString target = inPath + QLatin1String(".tif");
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, and the flush checked: QSaveFile (Qt 6.4) ignores the result of the flush inside
+    // commit(), so a size limit or a full disk met in bytes still buffered would rename a cut-off
+    // file over the old one and report success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    // The flush is checked here because commit() ignores the result of the flush it makes itself:
-    // a size limit or a full disk met in the last buffered bytes would rename a cut-off file over
-    // the old one.
     if (file.write(header) != header.size() || !writePixels(file, inImage.ConstData(), pixelCount)
         || file.write(directory) != directory.size() || !file.flush()) {
         file.cancelWriting();

@@ -707,24 +707,26 @@ private slots:
         QVERIFY(!writeTiffFile(folder.filePath("taken"), image));
         QVERIFY(QFileInfo(folder.filePath("taken.tif/inside")).isDir());
 
-        // The file size limit is reached half way through the pixels, in a process of its own.
+        // A file size limit, set in a process of its own, stops the save: the old file stays whole
+        // and no temporary file is left.
+        const auto refusedUnderLimit = [&](const char *limit, const char *side) {
+            int exitCode = -1;
+            const QString out = kytest::runProgram(saveProbe(), {limit, folder.filePath("capture"), side, side}, {}, &exitCode);
+            QCOMPARE(exitCode, 0);
+            QCOMPARE(out.trimmed(), QStringLiteral("false"));
+            QCOMPARE(fileBytes(folder.filePath("capture.tif")), original);
+            QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     (QStringList{"capture.tif", "notafolder", "taken.tif"}));
+        };
+        // Half way through the pixels.
+        refusedUnderLimit("4096", "200");
+        // In bytes still buffered when the file is committed: a small image is written as a whole.
+        refusedUnderLimit("200", "16");
+        // In the directory, after header and pixels (8 + 200 x 200 x 2 bytes).
+        refusedUnderLimit("80024", "200");
+
         int exitCode = -1;
-        QString out = kytest::runProgram(saveProbe(), {"4096", folder.filePath("capture"), "200", "200"}, {}, &exitCode);
-        QCOMPARE(exitCode, 0);
-        QCOMPARE(out.trimmed(), QStringLiteral("false"));
-        QCOMPARE(fileBytes(folder.filePath("capture.tif")), original);
-        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{"capture.tif", "notafolder", "taken.tif"}));
-
-        // The limit is met in bytes still buffered when the file is committed: a small image is
-        // written from the buffer as a whole.
-        out = kytest::runProgram(saveProbe(), {"200", folder.filePath("capture"), "16", "16"}, {}, &exitCode);
-        QCOMPARE(exitCode, 0);
-        QCOMPARE(out.trimmed(), QStringLiteral("false"));
-        QCOMPARE(fileBytes(folder.filePath("capture.tif")), original);
-        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{"capture.tif", "notafolder", "taken.tif"}));
-
+        QString out;
         // The same save with room enough replaces the file with what this process writes.
         out = kytest::runProgram(saveProbe(), {"1000000", folder.filePath("capture"), "200", "200"}, {}, &exitCode);
         QCOMPARE(out.trimmed(), QStringLiteral("true"));
