@@ -15,24 +15,31 @@ namespace FileUtility {
 
 namespace {
 
-// Instrument paths arrive with backslashes; QDir::fromNativeSeparators leaves them alone here.
-QString slashed(const QString &path)
-{
-    QString p = path;
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return p;
-}
-
 constexpr QDir::Filters kAllEntries =
     QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 } // namespace
 
+QString Slashed(const QString &inPath)
+{
+    QString path = inPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+QString SlashedFolder(const QString &inPath)
+{
+    QString path = Slashed(inPath);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
 bool FlushFile(const QString &inPath)
 {
     if (inPath.isEmpty())
         return false;
-    const QString path = slashed(inPath);
+    const QString path = Slashed(inPath);
     int error = 0;
     if (!platform::syncFile(path, &error)) {
         qDebug("error: %d CreateFile() in FileUtiity::FlushFile(): %s", error,
@@ -48,7 +55,7 @@ bool FlushDrive(const QString &inPath)
         return false;
     // Only an absolute path names a volume; a relative one is refused, as a path without a drive
     // letter was.
-    return platform::syncNearestFolder(slashed(inPath));
+    return platform::syncNearestFolder(Slashed(inPath));
 }
 
 bool CommitFile(const QString &)
@@ -58,7 +65,7 @@ bool CommitFile(const QString &)
 
 bool MakePathFor(const QString &inFolder)
 {
-    QString path = slashed(inFolder);
+    QString path = Slashed(inFolder);
     if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     // An absolute path is created from the root: splitting "/data" into an empty parent would make
@@ -75,7 +82,7 @@ quint64 FreeDiskSpace(const QString &inPath)
 {
     quint64 bytes = 0;
     int error = 0;
-    if (!platform::freeBytes(slashed(inPath), &bytes, &error)) {
+    if (!platform::freeBytes(Slashed(inPath), &bytes, &error)) {
         qDebug("error: GetDiskFreeSpaceEx() -> %d", error);
         return 0;
     }
@@ -85,7 +92,7 @@ quint64 FreeDiskSpace(const QString &inPath)
 qint64 DirectorySize(const QString &inFolder)
 {
     qint64 size = 0;
-    const LDir dir(slashed(inFolder));
+    const LDir dir(Slashed(inFolder));
     const QFileInfoList entries = dir.entryInfoList(
         QDir::Dirs | QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo &entry : entries) {
@@ -99,8 +106,8 @@ qint64 DirectorySize(const QString &inFolder)
 
 bool CopyDirectory(const QString &inSource, const QString &inDestination, bool inRecursive)
 {
-    const QString source = slashed(inSource);
-    const QString destination = slashed(inDestination);
+    const QString source = Slashed(inSource);
+    const QString destination = Slashed(inDestination);
     if (!QFileInfo(source).isDir())
         return false;
     if (!QFileInfo::exists(destination) && !MakePathFor(destination))
@@ -127,7 +134,7 @@ bool CopyDirectory(const QString &inSource, const QString &inDestination, bool i
 
 bool RemoveDirectory(const QString &inFolder)
 {
-    const QString folder = slashed(inFolder);
+    const QString folder = Slashed(inFolder);
     const QFileInfo info(folder);
     // A link is removed itself; what it points at lies outside the tree being removed.
     if (info.isSymLink())
@@ -153,7 +160,7 @@ bool RemoveDirectory(const QString &inFolder)
 
 bool IsWritableFolder(const QString &inFolder)
 {
-    QString name = slashed(inFolder);
+    QString name = Slashed(inFolder);
     if (!name.endsWith(QLatin1Char('/')))
         name += QLatin1Char('/');
     name += QLatin1Char('t');
@@ -182,7 +189,7 @@ int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QStri
     outText.clear();
     if (inCabinet.isEmpty() || inDestination.isEmpty())
         return kCabinet_EmptyArgument;
-    const QString cabinet = slashed(inCabinet);
+    const QString cabinet = Slashed(inCabinet);
     if (!QFileInfo::exists(cabinet))
         return kCabinet_NoCabinetFile;
     const QString program = platform::CabinetExtractor::program();
@@ -190,7 +197,7 @@ int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QStri
         return kCabinet_NoExtractor;
 
     QProcess process;
-    process.start(program, platform::CabinetExtractor::arguments(slashed(inDestination), cabinet),
+    process.start(program, platform::CabinetExtractor::arguments(Slashed(inDestination), cabinet),
                   QIODevice::ReadWrite);
     if (!process.waitForStarted(3000)) {
         process.terminate();
@@ -226,7 +233,7 @@ void FlushFileAfter(const QString &inPath, const char *inOperation)
 void FlushDriveAfter(const QString &inPath, const char *inOperation)
 {
     // A file named relative to the working folder still lives on a volume: flush that one.
-    if (!FlushDrive(QFileInfo(slashed(inPath)).absoluteFilePath()))
+    if (!FlushDrive(QFileInfo(Slashed(inPath)).absoluteFilePath()))
         qDebug().noquote() << QStringLiteral("Failed to flush drive in %1. %2")
                                   .arg(QLatin1String(inOperation), inPath);
 }

@@ -7,6 +7,13 @@
 // File and folder utilities below LFile and LDir. Paths may use either separator style.
 namespace FileUtility {
 
+// Instrument paths arrive with backslashes, which QDir::fromNativeSeparators leaves alone here:
+// the path with every "\" turned into "/".
+QString Slashed(const QString &inPath);
+// A folder's path the same way, without trailing "/" (so that its last section is its name; "/"
+// stays "/").
+QString SlashedFolder(const QString &inPath);
+
 bool FlushFile(const QString &inPath);
 bool FlushDrive(const QString &inPath);
 bool CommitFile(const QString &inPath);

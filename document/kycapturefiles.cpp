@@ -1,5 +1,6 @@
 #include "document/kycapturefiles.h"
 
+#include "core/fileutility.h"
 #include "core/ldir.h"
 
 #include <algorithm>
@@ -11,9 +12,7 @@ QStringList TiffFileNames(const QString &inFolder)
     // QDir("") is the current folder: an empty path must list nothing.
     if (inFolder.isEmpty())
         return QStringList();
-    QString folder = inFolder;
-    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const LDir dir(folder);
+    const LDir dir(FileUtility::Slashed(inFolder));
     QStringList names = dir.entryList(QStringList{QStringLiteral("*.tif")},
                                       QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::sort(names.begin(), names.end(), [](const QString &inA, const QString &inB) {

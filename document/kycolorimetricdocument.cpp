@@ -31,24 +31,6 @@ const QString kFlatframe = QStringLiteral("Flatframe");
 const QString kExposureTime = QStringLiteral("Exposure time");
 const QString kInvert = QStringLiteral("Invert");
 
-// Paths from the instrument and its settings may carry "\", which is no separator here.
-QString slashed(const QString &inPath)
-{
-    QString path = inPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
-}
-
-// The capture folder with "/" separators and without trailing ones, so that its last section is
-// the capture's name.
-QString captureFolder(const QString &inPath)
-{
-    QString path = slashed(inPath);
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
 bool isInverted(const ImageFile &inImage)
 {
     return inImage.Tag(kInvert).compare(QLatin1String("Yes"), Qt::CaseInsensitive) == 0;
@@ -97,9 +79,9 @@ KyColorimetricDocument::KyColorimetricDocument(QObject *inParent)
 }
 
 KyColorimetricDocument::KyColorimetricDocument(const QString &inPath, QObject *inParent)
-    : KyDocument(captureFolder(inPath), inParent)
+    : KyDocument(FileUtility::SlashedFolder(inPath), inParent)
 {
-    const QString folder = captureFolder(inPath);
+    const QString folder = FileUtility::SlashedFolder(inPath);
     const QString base = folder + QLatin1Char('/') + folder.section(QLatin1Char('/'), -1);
     ImageFile image;
     if (ImageFile::Read(base + QLatin1String(".tif"), image))
@@ -171,7 +153,7 @@ int KyColorimetricDocument::Save(const QString &inFolder, const QString &inName,
     if (name.isEmpty())
         return -13;
     // The exposures go beside the folder argument as given; every other file below it.
-    const QString folderArgument = slashed(inFolder);
+    const QString folderArgument = FileUtility::Slashed(inFolder);
     QString folder = folderArgument;
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
@@ -238,7 +220,7 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
         qDebug("KyColorimetricDocument::SaveAs(): mSampleImageList is empty.");
         return -100;
     }
-    const QString path = slashed(inPath);
+    const QString path = FileUtility::Slashed(inPath);
 
     WriteAnalysisMetadata();
     if (!SaveAsTiff(path, &mSampleImageList[0]))
@@ -340,7 +322,7 @@ QString KyColorimetricDocument::ChannelImagePath(const LightMode &inMode)
     const QString folder = SystemSettings::instance()->stringValue(QStringLiteral("StandAloneImageFolderPath"));
     const QString light = inMode.light().name().contains(QLatin1String("EPI")) ? QStringLiteral("_EPI")
                                                                                  : QStringLiteral("_Trans");
-    return slashed(folder + QLatin1String("Colorimetric") + light);
+    return FileUtility::Slashed(folder + QLatin1String("Colorimetric") + light);
 }
 
 ImageFile KyColorimetricDocument::MergeChannelMetadata(const ImageFile &inBlue, const ImageFile &inGreen,
@@ -494,7 +476,7 @@ void KyColorimetricDocument::ComposeColorImage()
 
 bool KyColorimetricDocument::WriteColorJpeg(const QString &inPath)
 {
-    QString path = slashed(inPath);
+    QString path = FileUtility::Slashed(inPath);
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash > 0 && !FileUtility::MakePathFor(path.left(slash)))
         return false;

@@ -16,14 +16,6 @@
 
 namespace {
 
-// Instrument paths arrive with backslashes, which QDir::fromNativeSeparators leaves alone here.
-QString slashed(const QString &inPath)
-{
-    QString path = inPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
-}
-
 QString fixed(double inValue, int inDecimals)
 {
     return QString::number(inValue, 'f', inDecimals);
@@ -49,7 +41,7 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
     if (!first)
         return false;
 
-    QString path = slashed(inPath);
+    QString path = FileUtility::Slashed(inPath);
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash > 0 && !FileUtility::MakePathFor(path.left(slash)))
         return false;

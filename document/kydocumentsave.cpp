@@ -63,14 +63,6 @@ QVector<SplitPart> splitParts(int inMode, int inWidth, int inHeight)
     }
 }
 
-// Instrument paths arrive with backslashes, which QDir::fromNativeSeparators leaves alone here.
-QString slashed(const QString &inPath)
-{
-    QString path = inPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
-}
-
 // The folder and the file (without extension) of one part: <folder>/<name>/<name><file suffix>,
 // with name = base name + part mark + name suffix.
 struct PartPaths
@@ -92,7 +84,7 @@ PartPaths partPaths(const QString &inDestination, const QString &inBaseName, con
 // The destination folder with "/" separators and without one trailing "/".
 QString destinationFolder(const QString &inFolder)
 {
-    QString folder = slashed(inFolder);
+    QString folder = FileUtility::Slashed(inFolder);
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
@@ -196,7 +188,7 @@ bool KyDocument::SaveAsTiff(const QString &inPath, ImageFile *ioImage)
 {
     if (!ioImage)
         return false;
-    QString path = slashed(inPath);
+    QString path = FileUtility::Slashed(inPath);
     if (!makeFolderOf(path))
         return false;
     if (!path.endsWith(kTiffSuffix))
@@ -211,7 +203,7 @@ bool KyDocument::SaveAsJpeg(const QString &inPath, QImage *inImage)
 {
     if (!inImage)
         return false;
-    QString path = slashed(inPath);
+    QString path = FileUtility::Slashed(inPath);
     if (!makeFolderOf(path))
         return false;
     if (!path.endsWith(kJpegSuffix))

@@ -1,5 +1,6 @@
 #include "document/kymultidocument.h"
 
+#include "core/fileutility.h"
 #include "core/kyconcurrent.h"
 #include "core/ldir.h"
 #include "core/systemsettings.h"
@@ -15,14 +16,6 @@
 namespace {
 
 constexpr int kChannels = 3;
-
-// Paths may arrive with either separator; on this system only "/" separates.
-QString slashed(const QString &inPath)
-{
-    QString path = inPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
-}
 
 // One channel's contribution to the composite: its pixels, row stride and display table. A channel
 // that takes no part reads a row of zeros (stride 0) through a table of zeros, so the loop needs no
@@ -117,7 +110,7 @@ KyMultiDocument::KyMultiDocument(const QString &inPath, QObject *inParent)
     mSampleImageList.resize(kChannels);
     // Only the folder's first capture: a second capture beside it may hold images of the same
     // channels, which would take this capture's places and later be saved under its names.
-    const LDir folder(slashed(inPath));
+    const LDir folder(FileUtility::Slashed(inPath));
     for (const QString &name : KyCaptureFiles::CaptureFileNames(inPath)) {
         ImageFile image;
         if (!ImageFile::Read(folder.absoluteFilePath(name), image))
@@ -349,7 +342,7 @@ int KyMultiDocument::SaveAs(const QString &inPath)
 {
     if (inPath.isEmpty())
         return -13;
-    const QString path = slashed(inPath);
+    const QString path = FileUtility::Slashed(inPath);
     // Two channels under one file name would leave one of them unsaved: refuse before writing.
     QStringList suffixes;
     if (!ChannelFileSuffixes(suffixes))
@@ -390,7 +383,7 @@ int KyMultiDocument::Save(const QString &inFolder, const QString &inName, bool i
     const QString name = BaseName(inName);
     if (name.isEmpty())
         return -13;
-    QString folder = slashed(inFolder);
+    QString folder = FileUtility::Slashed(inFolder);
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     QStringList suffixes;

@@ -1,5 +1,7 @@
 #include "document/kysingledocument.h"
 
+#include "document/kysafefile.h"
+
 #include "core/analysissettings.h"
 #include "core/fileutility.h"
 #include "core/kyconcurrent.h"
@@ -14,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QTransform>
 
@@ -42,23 +43,6 @@ constexpr int kChangedPhotoQuality = 95;
 constexpr int kDefaultJpegQuality = -1;
 
 const QString kInvert = QStringLiteral("Invert");
-
-// Capture paths may arrive with backslashes, which are no separator here.
-QString slashed(const QString &inPath)
-{
-    QString path = inPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return path;
-}
-
-// A capture folder's path: "/" separators and no trailing "/" (the last section is its name).
-QString folderPath(const QString &inPath)
-{
-    QString path = slashed(inPath);
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
 
 QString grayImageSuffix()
 {
@@ -121,25 +105,13 @@ bool encodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes)
     return true;
 }
 
-// Replaces inPath by inBytes only once they are complete on the disk, making its folder first:
-// a failure leaves whatever file was there as it was, and no temporary file behind.
+// Writes the file whole or not at all (KySafeFile), making its folder first.
 bool writeFileSafely(const QString &inPath, const QByteArray &inBytes)
 {
     const QString folder = inPath.left(inPath.lastIndexOf(QLatin1Char('/')));
     if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !FileUtility::MakePathFor(folder))
         return false;
-    QSaveFile file(inPath);
-    // Unbuffered, as the TIFF writer: a failing buffered tail would be committed as a success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(inBytes) != inBytes.size() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit())
-        return false;
-    FileUtility::FlushFileAfter(inPath, "KySingleDocument");
-    return true;
+    return KySafeFile::Write(inPath, inBytes);
 }
 
 bool writeJpeg(const QString &inPath, const QImage &inImage, int inQuality)
@@ -217,7 +189,7 @@ KySingleDocument::KySingleDocument(QObject *inParent) : KyDocument(inParent)
 }
 
 KySingleDocument::KySingleDocument(const QString &inPath, QObject *inParent)
-    : KyDocument(folderPath(inPath), inParent)
+    : KyDocument(FileUtility::SlashedFolder(inPath), inParent)
 {
     if (Load(inPath)) {
         ReadAnalysisMetadata();
@@ -233,7 +205,7 @@ KySingleDocument::~KySingleDocument()
 
 bool KySingleDocument::Load(const QString &inPath)
 {
-    const QString path = folderPath(inPath);
+    const QString path = FileUtility::SlashedFolder(inPath);
     const QString base = path + QLatin1Char('/') + path.section(QLatin1Char('/'), -1);
 
     ImageFile sample;
@@ -706,7 +678,7 @@ int KySingleDocument::SaveAs(const QString &inPath)
 {
     if (inPath.isEmpty())
         return kEmptyName;
-    const QString path = slashed(inPath);
+    const QString path = FileUtility::Slashed(inPath);
     if (mHasMarker && mSampleImageList.size() < 2)
         BuildMarkerGrayImage();
     WriteAnalysisMetadata();
@@ -769,7 +741,7 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
     const QString name = BaseName(inName);
     if (name.isEmpty())
         return kEmptyName;
-    QString folder = slashed(inFolder);
+    QString folder = FileUtility::Slashed(inFolder);
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     if (mHasMarker && mSampleImageList.size() < 2)
@@ -875,7 +847,7 @@ void WriteMarkerLog(const QString &inText)
 {
     if (!AnalysisSettings::instance()->boolValue(QStringLiteral("MarkerLog")))
         return;
-    LFile file(slashed(SystemSettings::instance()->stringValue(QStringLiteral("ImageDrivePath")))
+    LFile file(FileUtility::Slashed(SystemSettings::instance()->stringValue(QStringLiteral("ImageDrivePath")))
                + QLatin1String("marker.txt"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return;
