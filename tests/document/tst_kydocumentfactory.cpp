@@ -160,6 +160,11 @@ void TestKyDocumentFactory::decisionTable_data()
     // Without the marker's photo the capture has no marker: one image where two are needed.
     QTest::newRow("marker pair without its photo")
         << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi"} << "" << 0 << 0 << true;
+    // The photo makes the marker: the count is two, though only the sample has pixels. The
+    // unreadable file is the first, so the folder is not known as the instrument's.
+    QTest::newRow("marker pair whose grey image is unreadable")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|garbage", "m-Marker.jpg|photo"} << "KySingleDocument" << 1
+        << 0x83 << false;
     QTest::newRow("a marker image alone")
         << "m" << QStringList{"m-Marker.tif|chemi", "m-Marker.jpg|photo", "n.tif|chemi"} << "" << 0 << 0 << true;
     // A marker file decides the kind even when the other file carries a channel.
