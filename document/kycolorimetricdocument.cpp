@@ -64,6 +64,20 @@ void setResolution(QImage &ioImage, int inDotsPerMeter)
     ioImage.setDotsPerMeterY(inDotsPerMeter);
 }
 
+// The file a writer that appends inExtension unless the path ends with it writes.
+QString withExtension(const QString &inPath, const QString &inExtension)
+{
+    return inPath.endsWith(inExtension) ? inPath : inPath + inExtension;
+}
+
+// The file the analysis report of a save-as to inPath goes to.
+QString reportPath(const QString &inPath)
+{
+    if (inPath.endsWith(QLatin1String(".csv")) || inPath.endsWith(QLatin1String(".txt")))
+        return inPath;
+    return inPath + QLatin1String(".csv");
+}
+
 // Rows [first, end) of the colour composition.
 struct RowPiece
 {
@@ -221,6 +235,15 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
         return -100;
     }
     const QString path = FileUtility::Slashed(inPath);
+
+    // Whatever can be known to fail fails before the first file is replaced: saved in place, a
+    // TIFF written before a later failure would be the capture's own.
+    if (KySafeFile::IsBlocked(withExtension(path, QStringLiteral(".tif"))))
+        return -11;
+    if (HasColorImage() && KySafeFile::IsBlocked(withExtension(path, QStringLiteral(".jpg"))))
+        return -31;
+    if (HasAnalysis() && KySafeFile::IsBlocked(reportPath(path)))
+        return -11;
 
     WriteAnalysisMetadata();
     if (!SaveAsTiff(path, &mSampleImageList[0]))

@@ -6,6 +6,7 @@
 #include "core/systemsettings.h"
 #include "document/kycapturefiles.h"
 #include "document/kyitemnames.h"
+#include "document/kysafefile.h"
 
 #include <QColor>
 #include <QDebug>
@@ -83,6 +84,20 @@ private:
     uchar satGreen;
     uchar satBlue;
 };
+
+// The file a writer that appends inExtension unless the path ends with it writes.
+QString withExtension(const QString &inPath, const QString &inExtension)
+{
+    return inPath.endsWith(inExtension) ? inPath : inPath + inExtension;
+}
+
+// The file the analysis report of a save-as to inPath goes to.
+QString reportPath(const QString &inPath)
+{
+    if (inPath.endsWith(QLatin1String(".csv")) || inPath.endsWith(QLatin1String(".txt")))
+        return inPath;
+    return inPath + QLatin1String(".csv");
+}
 
 // Rows 0..height-1 in at most three pieces of height / 3 + 1 rows.
 QVector<RowRange> rowPieces(int inHeight)
@@ -348,6 +363,21 @@ int KyMultiDocument::SaveAs(const QString &inPath)
     if (!ChannelFileSuffixes(suffixes))
         return -21;
 
+    // Whatever can be known to fail fails before the first file is replaced: saved in place, the
+    // files written before a later failure would be the capture's own.
+    for (const QString &suffix : std::as_const(suffixes)) {
+        if (KySafeFile::IsBlocked(withExtension(path + suffix, QStringLiteral(".tif"))))
+            return -21;
+    }
+    if (!mColorImage)
+        BuildComposite(ChannelMask());
+    if (!mColorImage)
+        return -21;
+    if (KySafeFile::IsBlocked(withExtension(path, QStringLiteral(".jpg"))))
+        return -22;
+    if (HasAnalysis() && KySafeFile::IsBlocked(reportPath(path)))
+        return -11;
+
     WriteAnalysisMetadata();
     int index = 0;
     for (ImageFile &record : mSampleImageList) {
@@ -358,10 +388,6 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         emit SaveProgress();
     }
 
-    if (!mColorImage)
-        BuildComposite(ChannelMask());
-    if (!mColorImage)
-        return -21;
     if (!SaveAsJpeg(path, mColorImage))
         return -22;
     emit SaveProgress();

@@ -2,7 +2,10 @@
 
 #include "core/fileutility.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace KySafeFile {
 
@@ -22,6 +25,26 @@ bool Write(const QString &inPath, const QByteArray &inBytes)
         return false;
     FileUtility::FlushFileAfter(inPath, "KySafeFile::Write");
     return true;
+}
+
+bool IsBlocked(const QString &inPath)
+{
+    const QFileInfo target(inPath);
+    if (target.exists() || target.isSymLink())
+        return !target.isFile();
+    QString folder = inPath;
+    for (;;) {
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0)
+            folder = QStringLiteral(".");
+        else
+            folder.truncate(std::max<qsizetype>(slash, 1));
+        const QFileInfo info(folder);
+        if (info.exists())
+            return !info.isDir() || !info.isWritable();
+        if (slash <= 0)
+            return false;
+    }
 }
 
 } // namespace KySafeFile

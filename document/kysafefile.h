@@ -11,4 +11,9 @@ namespace KySafeFile {
 // False when the file cannot be opened, a write falls short, or the commit fails.
 bool Write(const QString &inPath, const QByteArray &inBytes);
 
+// Whether no file can be written at inPath at all: the path names something other than a file (a
+// folder), or its nearest existing folder is not a writable folder. A save asks this of each of its
+// targets before it replaces the first file, so that a failure it can foresee changes nothing.
+bool IsBlocked(const QString &inPath);
+
 } // namespace KySafeFile

@@ -120,28 +120,6 @@ bool writeJpeg(const QString &inPath, const QImage &inImage, int inQuality)
     return encodeJpeg(inImage, inQuality, bytes) && writeFileSafely(inPath, bytes);
 }
 
-// Whether a file could not be written at inPath at all: the path names something other than a
-// file (a folder), or its nearest existing folder is not a writable folder.
-bool isBlocked(const QString &inPath)
-{
-    const QFileInfo target(inPath);
-    if (target.exists() || target.isSymLink())
-        return !target.isFile();
-    QString folder = inPath;
-    for (;;) {
-        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
-        if (slash < 0)
-            folder = QStringLiteral(".");
-        else
-            folder.truncate(std::max<qsizetype>(slash, 1));
-        const QFileInfo info(folder);
-        if (info.exists())
-            return !info.isDir() || !info.isWritable();
-        if (slash <= 0)
-            return false;
-    }
-}
-
 // The part of a composition one pool task works on: the blend with the marker photo over the
 // area both images cover, then the saturated pixels of the sample in their colour.
 struct BlendPiece
@@ -589,7 +567,7 @@ int KySingleDocument::BlockedTarget(const QList<Target> &inTargets)
     if (mSampleImageList.isEmpty() || mSampleImageList.at(0).IsNull())
         return kSampleNotWritten;
     for (const Target &target : inTargets) {
-        if (target.path.isEmpty() ? !MarkerPhotoReady() : isBlocked(target.path))
+        if (target.path.isEmpty() ? !MarkerPhotoReady() : KySafeFile::IsBlocked(target.path))
             return target.code;
     }
     return kSaved;

@@ -904,7 +904,8 @@ void TestKyColorimetricDocument::saveFailsPartWay()
     const QMap<QString, QByteArray> before = snapshot(root.path());
     QSignalSpy dirty(doc.get(), &KyDocument::DirtyStateChanged);
     int result = 0;
-    if (variant == QLatin1String("no jpeg"))
+    // A target seen to be blocked before the first write stops the save before it reaches the JPEG.
+    if (variant == QLatin1String("no jpeg") && blocked.isEmpty())
         QTest::ignoreMessage(QtDebugMsg, "KyColorimetricDocument::SaveJPEGImage(): mColorImage is not exist.");
     {
         std::unique_ptr<FileSizeLimit> limit;
