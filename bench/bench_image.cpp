@@ -4,14 +4,13 @@
 
 #include "core/systemsettings.h"
 #include "image/imagefile.h"
+#include "support/timesreporter.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -203,48 +202,23 @@ void BM_QuarterTurnBuffer(benchmark::State &state)
 BENCHMARK(BM_QuarterTurnBuffer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The console output, then every benchmark's time as a multiple of the memcpy's.
-class RatioReporter : public benchmark::ConsoleReporter
+class RatioReporter : public kybench::TimesReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &inRuns) override
-    {
-        ConsoleReporter::ReportRuns(inRuns);
-        // With repetitions the median stands for the benchmark, else its single run.
-        for (const Run &run : inRuns) {
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times[name] = run.GetAdjustedRealTime();
-                medians[name] = true;
-            } else if (run.run_type == Run::RT_Iteration && !medians.count(name)) {
-                times[name] = run.GetAdjustedRealTime();
-            }
-        }
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto named = [this](const char *inPrefix) {
-            return std::find_if(times.begin(), times.end(), [inPrefix](const auto &entry) {
-                return entry.first.rfind(inPrefix, 0) == 0;
-            });
-        };
-        const auto baseline = named("BM_Memcpy");
-        if (baseline == times.end() || baseline->second <= 0)
+        const double baseline = time("BM_Memcpy");
+        if (baseline <= 0)
             return;
         std::printf("\nTime as a multiple of a memcpy of the image (%.1f MB):\n", kBytes / 1e6);
-        for (const auto &[name, time] : times)
-            std::printf("  %-40s %7.3f ms  %5.2fx\n", name.c_str(), time, time / baseline->second);
-        const auto read = named("BM_ReadImageFile");
-        const auto plain = named("BM_ReadPlain");
-        if (read != times.end() && plain != times.end() && plain->second > 0)
-            std::printf("\nImageFile::Read as a multiple of a plain read of the file: %.2fx\n",
-                        read->second / plain->second);
+        for (const auto &[name, value] : times)
+            std::printf("  %-40s %7.3f ms  %5.2fx\n", name.c_str(), value, value / baseline);
+        const double read = time("BM_ReadImageFile");
+        const double plain = time("BM_ReadPlain");
+        if (read > 0 && plain > 0)
+            std::printf("\nImageFile::Read as a multiple of a plain read of the file: %.2fx\n", read / plain);
     }
-
-private:
-    std::map<std::string, double> times;
-    std::map<std::string, bool> medians;
 };
 
 } // namespace
@@ -256,11 +230,7 @@ int main(int argc, char *argv[])
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    // Every read reports itself on the debug output.
-    qInstallMessageHandler([](QtMsgType inType, const QMessageLogContext &, const QString &inMessage) {
-        if (inType != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(inMessage));
-    });
+    kybench::quietDebugOutput();
     capture();
     captureFile();
     RatioReporter reporter;

@@ -12,13 +12,12 @@
 #include "document/kydocument.h"
 #include "image/imagefile.h"
 #include "samplecapturewriter.h"
+#include "support/timesreporter.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -197,33 +196,12 @@ void BM_WritePlain(benchmark::State &state)
 BENCHMARK(BM_WritePlain)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The console output, then the document's times as multiples of the plain ones.
-class RatioReporter : public benchmark::ConsoleReporter
+class RatioReporter : public kybench::TimesReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &inRuns) override
-    {
-        ConsoleReporter::ReportRuns(inRuns);
-        // With repetitions the median stands for the benchmark, else its single run.
-        for (const Run &run : inRuns) {
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times[name] = run.GetAdjustedRealTime();
-                medians[name] = true;
-            } else if (run.run_type == Run::RT_Iteration && !medians.count(name)) {
-                times[name] = run.GetAdjustedRealTime();
-            }
-        }
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto time = [this](const char *inName) {
-            const auto it = std::find_if(times.begin(), times.end(), [inName](const auto &entry) {
-                return entry.first.rfind(inName, 0) == 0;
-            });
-            return it == times.end() ? 0.0 : it->second;
-        };
         const auto ratio = [&](const char *inLabel, const char *inName, const char *inBaseline) {
             const double value = time(inName);
             const double baseline = time(inBaseline);
@@ -236,10 +214,6 @@ public:
         ratio("save in place (3 TIFF + JPEG) / plain write+fsync+rename", "BM_SaveCapture", "BM_WritePlain");
         ratio("channel files alone / plain write+fsync+rename", "BM_SaveChannelFiles", "BM_WritePlain");
     }
-
-private:
-    std::map<std::string, double> times;
-    std::map<std::string, bool> medians;
 };
 
 } // namespace
@@ -250,11 +224,7 @@ int main(int argc, char *argv[])
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    // Every read and save reports itself on the debug output.
-    qInstallMessageHandler([](QtMsgType inType, const QMessageLogContext &, const QString &inMessage) {
-        if (inType != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(inMessage));
-    });
+    kybench::quietDebugOutput();
     capture();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

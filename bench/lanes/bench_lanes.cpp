@@ -12,12 +12,11 @@
 #include "analysis/kylaneframe.h"
 #include "analysis/kylaneprofiles.h"
 #include "image/imagefile.h"
+#include "support/timesreporter.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QThreadPool>
-
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -152,11 +151,7 @@ BENCHMARK(BM_ProfilesAndRollingBall)->ArgName("frame")->Arg(0)->Arg(1)->Unit(ben
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    // The default frame announces its corners on the debug output at every placement.
-    qInstallMessageHandler([](QtMsgType inType, const QMessageLogContext &, const QString &inText) {
-        if (inType != QtDebugMsg)
-            fprintf(stderr, "%s\n", qPrintable(inText));
-    });
+    kybench::quietDebugOutput(); // the default frame announces its corners at every placement
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

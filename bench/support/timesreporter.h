@@ -1,0 +1,60 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <QtGlobal>
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kybench {
+
+// The console output, plus every benchmark's time kept by name so that Finalize can print ratios.
+class TimesReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &inRuns) override
+    {
+        ConsoleReporter::ReportRuns(inRuns);
+        // With repetitions the median stands for the benchmark, else its single run.
+        for (const Run &run : inRuns) {
+            const std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                times[name] = run.GetAdjustedRealTime();
+                medians[name] = true;
+            } else if (run.run_type == Run::RT_Iteration && !medians.count(name)) {
+                times[name] = run.GetAdjustedRealTime();
+            }
+        }
+    }
+
+protected:
+    // The time of the first benchmark whose name starts with inPrefix (arguments follow a "/"), or 0.
+    double time(const char *inPrefix) const
+    {
+        const auto it = std::find_if(times.begin(), times.end(), [inPrefix](const auto &entry) {
+            return entry.first.rfind(inPrefix, 0) == 0;
+        });
+        return it == times.end() ? 0.0 : it->second;
+    }
+
+    std::map<std::string, double> times;
+
+private:
+    std::map<std::string, bool> medians;
+};
+
+// The image code reports every read and save on the debug output; a benchmark prints only warnings.
+inline void quietDebugOutput()
+{
+    qInstallMessageHandler([](QtMsgType inType, const QMessageLogContext &, const QString &inMessage) {
+        if (inType != QtDebugMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(inMessage));
+    });
+}
+
+} // namespace kybench
