@@ -11,6 +11,7 @@
 #include "document/kyitemnames.h"
 #include "image/imagefile.h"
 #include "image/instrumentnames.h"
+#include "tests/document/bandsinside.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,25 +55,6 @@ public:
     int ChannelMask() const override { return 0x87; }
     const QVector<ImageFile> &images() const { return mSampleImageList; }
 };
-
-bool bandsInside(KyDocument &inDoc)
-{
-    const QVector<QVector<KyBandList>> &bands = inDoc.Bands();
-    for (int c = 0; c < bands.size(); ++c) {
-        const KyLaneProfiles *profiles = inDoc.LaneProfiles(c);
-        for (int j = 0; j < bands.at(c).size(); ++j) {
-            const KyBandList &list = bands.at(c).at(j);
-            if (list.count() > KyDocument::kMaxStoredBandsPerLane)
-                return false;
-            const int length = profiles ? profiles->profileLength(j) : 0;
-            for (const KyBandInfo &b : list.bands()) {
-                if (b.start() < 0 || b.start() > b.end() || b.end() > length)
-                    return false;
-            }
-        }
-    }
-    return true;
-}
 
 ImageFile gel(int inWidth, int inHeight, int inSeed)
 {

@@ -160,7 +160,7 @@ private slots:
                 percentList.append(p);
             cases.append(QJsonObject{{"profile", kytest::toJson(c.profile)}, {"radii", radii}, {"percents", percentList}});
         }
-        mExpected = kytest::runPythonReference(QStringLiteral("background.py"), QJsonObject{{"cases", cases}})
+        mExpected = kytest::runPythonReference(QStringLiteral("analysis/reference/background.py"), QJsonObject{{"cases", cases}})
                         .value("cases")
                         .toArray();
         QCOMPARE(mExpected.size(), mCases.size());

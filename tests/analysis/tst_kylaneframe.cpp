@@ -398,7 +398,7 @@ private slots:
                 corners.append(point(p));
             input.append(QJsonObject{{"corners", corners}, {"count", count}, {"ratio", ratio}});
         }
-        const QJsonObject output = kytest::runPythonReference(QStringLiteral("lane_frame.py"),
+        const QJsonObject output = kytest::runPythonReference(QStringLiteral("analysis/reference/lane_frame.py"),
                                                               QJsonObject{{"frames", input}});
         const QJsonArray expected = output.value("frames").toArray();
         QCOMPARE(expected.size(), frames.size());

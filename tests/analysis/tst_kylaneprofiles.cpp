@@ -216,7 +216,7 @@ private slots:
                                      {"table", c.table},
                                      {"frame", frameToJson(c.frame)}});
         }
-        mExpected = kytest::runPythonReference(QStringLiteral("lane_profiles.py"),
+        mExpected = kytest::runPythonReference(QStringLiteral("analysis/reference/lane_profiles.py"),
                                                QJsonObject{{"tables", tables}, {"cases", cases}})
                         .value("cases")
                         .toArray();

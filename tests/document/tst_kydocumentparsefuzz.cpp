@@ -2,6 +2,7 @@
 // leaves the other channels alone, keeps only bands the profile can hold, and what it reads
 // formats and reads back to the same text. Meant to run under the sanitizer build as well.
 
+#include "bandsinside.h"
 #include "testdocument.h"
 #include "testmain.h"
 
@@ -65,27 +66,6 @@ std::unique_ptr<TestDocument> framedDocument(const QVector<ImageFile> &inImages)
     auto doc = std::make_unique<TestDocument>(inImages);
     doc->ParseLanes(kFrame);
     return doc;
-}
-
-// Every band of every lane lies within its profile (an end at the profile length included), in
-// lists no longer than the stored-band limit.
-bool bandsInside(TestDocument &inDoc)
-{
-    const QVector<QVector<KyBandList>> &bands = inDoc.Bands();
-    for (int c = 0; c < bands.size(); ++c) {
-        const KyLaneProfiles *profiles = inDoc.LaneProfiles(c);
-        for (int j = 0; j < bands.at(c).size(); ++j) {
-            const KyBandList &list = bands.at(c).at(j);
-            if (list.count() > KyDocument::kMaxStoredBandsPerLane)
-                return false;
-            const int length = profiles ? profiles->profileLength(j) : 0;
-            for (const KyBandInfo &b : list.bands()) {
-                if (b.start() < 0 || b.start() > b.end() || b.end() > length)
-                    return false;
-            }
-        }
-    }
-    return true;
 }
 
 QStringList allBandTexts(const KyDocument &inDoc)

@@ -1,6 +1,7 @@
 // Band volumes, lane totals, lane percentages and normalised values of a synthetic gel against
 // numpy sums over the net profiles (tests/document/reference/normalization.py).
 
+#include "pythonreference.h"
 #include "testdocument.h"
 #include "testmain.h"
 
@@ -16,33 +17,6 @@
 using namespace kytest;
 
 namespace {
-
-// Runs the script with Debian's Python on the input (handed over in a file) and returns the JSON
-// object it prints; empty, with the script's complaint, when it fails.
-QJsonObject runReference(const QString &inScript, const QJsonObject &inInput)
-{
-    QTemporaryDir dir;
-    QFile input(dir.filePath(QStringLiteral("input.json")));
-    if (!input.open(QIODevice::WriteOnly) || input.write(QJsonDocument(inInput).toJson(QJsonDocument::Compact)) < 0)
-        return QJsonObject();
-    input.close();
-    QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"),
-                  {sourceDir() + QStringLiteral("/tests/document/reference/") + inScript, input.fileName()});
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning("%s failed: %s", qPrintable(inScript), process.readAllStandardError().constData());
-        return QJsonObject();
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
-
-QJsonArray toJson(const QVector<double> &inValues)
-{
-    QJsonArray array;
-    for (double v : inValues)
-        array.append(v);
-    return array;
-}
 
 bool close(double inActual, double inExpected)
 {
@@ -119,7 +93,7 @@ void TestKyDocumentReference::againstNumpy()
         }
         channels.append(QJsonObject{{"nets", nets}, {"bands", laneBands}});
     }
-    const QJsonObject reference = runReference(QStringLiteral("normalization.py"),
+    const QJsonObject reference = runPythonReference(QStringLiteral("document/reference/normalization.py"),
                                                QJsonObject{{"lanes", 5}, {"channels", channels}});
     QVERIFY(!reference.isEmpty());
 

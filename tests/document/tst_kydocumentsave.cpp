@@ -2,6 +2,7 @@
 // tifffile and Pillow through tests/document/reference/splittree.py), the items of the parts, single
 // TIFF and JPEG files with their suffix rules, and saves that fail part-way.
 
+#include "pythonreference.h"
 #include "savedfiles.h"
 #include "testdocument.h"
 #include "testmain.h"
@@ -30,24 +31,6 @@ ImageFile patternImage(int inWidth, int inHeight)
     return image;
 }
 
-// Runs the reference script with Debian's Python on the input and returns the JSON it prints;
-// empty, with the script's complaint, when it fails.
-QJsonObject runReference(const QString &inScript, const QJsonObject &inInput)
-{
-    QTemporaryDir dir;
-    QFile input(dir.filePath(QStringLiteral("input.json")));
-    if (!input.open(QIODevice::WriteOnly) || input.write(QJsonDocument(inInput).toJson(QJsonDocument::Compact)) < 0)
-        return QJsonObject();
-    input.close();
-    QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"),
-                  {sourceDir() + QStringLiteral("/tests/document/reference/") + inScript, input.fileName()});
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning("%s failed: %s", qPrintable(inScript), process.readAllStandardError().constData());
-        return QJsonObject();
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
 
 QJsonArray rectJson(const QString &inText)
 {
@@ -185,8 +168,7 @@ void TestKyDocumentSave::splitModes()
     QCOMPARE(treeOf(out), expectedTree);
 
     if (!parts.isEmpty()) {
-        const QJsonObject result = runReference(
-            QStringLiteral("splittree.py"),
+        const QJsonObject result = kytest::runPythonReference(QStringLiteral("document/reference/splittree.py"),
             QJsonObject{{"root", out}, {"source", dir.filePath("ref/source.tif")},
                         {"display", dir.filePath("ref/display.png")}, {"rects", rects}, {"jpegRects", jpegRects}});
         QVERIFY(!result.isEmpty());
@@ -467,8 +449,7 @@ void TestKyDocumentSave::saveAsJpeg()
 
     // Whole, whatever the split mode: checked with Pillow.
     QVERIFY(ImageFile::Save(dir.filePath("source"), doc.images()[0]));
-    const QJsonObject result = runReference(
-        QStringLiteral("splittree.py"),
+    const QJsonObject result = kytest::runPythonReference(QStringLiteral("document/reference/splittree.py"),
         QJsonObject{{"root", dir.filePath("j")}, {"source", dir.filePath("source.tif")},
                     {"display", dir.filePath("display.png")}, {"rects", QJsonObject()}, {"jpegRects", QJsonObject()}});
     QVERIFY(!result.isEmpty());

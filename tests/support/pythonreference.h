@@ -14,9 +14,10 @@
 
 namespace kytest {
 
-// Runs the reference script tests/analysis/reference/<script> with Debian's Python (which has
-// numpy and scipy) on input, written to a file; returns the JSON object the script prints, or an
-// empty object (with the script's complaint on the warning output) when it fails.
+// Runs a reference script (its path below tests/, e.g. "analysis/reference/background.py") with
+// Debian's Python (which has numpy, scipy and tifffile) on input, written to a file; returns the JSON
+// object the script prints, or an empty object (with the script's complaint on the warning output)
+// when it fails.
 inline QJsonObject runPythonReference(const QString &inScript, const QJsonObject &inInput)
 {
     QTemporaryDir dir;
@@ -29,7 +30,7 @@ inline QJsonObject runPythonReference(const QString &inScript, const QJsonObject
     }
     input.close();
 
-    const QString script = sourceDir() + QStringLiteral("/tests/analysis/reference/") + inScript;
+    const QString script = sourceDir() + QStringLiteral("/tests/") + inScript;
     QProcess process;
     process.start(QStringLiteral("/usr/bin/python3"), {script, inputPath});
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
