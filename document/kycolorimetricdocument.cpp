@@ -56,28 +56,6 @@ QString fieldValue(const QString &inField)
     return inField.mid(inField.lastIndexOf(QLatin1Char(':')) + 1);
 }
 
-void setResolution(QImage &ioImage, int inDotsPerMeter)
-{
-    if (inDotsPerMeter <= 0)
-        return;
-    ioImage.setDotsPerMeterX(inDotsPerMeter);
-    ioImage.setDotsPerMeterY(inDotsPerMeter);
-}
-
-// The file a writer that appends inExtension unless the path ends with it writes.
-QString withExtension(const QString &inPath, const QString &inExtension)
-{
-    return inPath.endsWith(inExtension) ? inPath : inPath + inExtension;
-}
-
-// The file the analysis report of a save-as to inPath goes to.
-QString reportPath(const QString &inPath)
-{
-    if (inPath.endsWith(QLatin1String(".csv")) || inPath.endsWith(QLatin1String(".txt")))
-        return inPath;
-    return inPath + QLatin1String(".csv");
-}
-
 // Rows [first, end) of the colour composition.
 struct RowPiece
 {
@@ -238,11 +216,11 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
 
     // Whatever can be known to fail fails before the first file is replaced: saved in place, a
     // TIFF written before a later failure would be the capture's own.
-    if (KySafeFile::IsBlocked(withExtension(path, QStringLiteral(".tif"))))
+    if (KySafeFile::IsBlocked(WithExtension(path, QStringLiteral(".tif"))))
         return -11;
-    if (HasColorImage() && KySafeFile::IsBlocked(withExtension(path, QStringLiteral(".jpg"))))
+    if (HasColorImage() && KySafeFile::IsBlocked(WithExtension(path, QStringLiteral(".jpg"))))
         return -31;
-    if (HasAnalysis() && KySafeFile::IsBlocked(reportPath(path)))
+    if (HasAnalysis() && KySafeFile::IsBlocked(ReportFilePath(path)))
         return -11;
 
     WriteAnalysisMetadata();
@@ -436,7 +414,7 @@ void KyColorimetricDocument::LoadColorImage(const QString &inPath)
     if (image->isNull())
         bytes.clear();
     else
-        setResolution(*image, DotsPerMeter());
+        SetResolution(*image, DotsPerMeter());
     ReplaceColorImage(image, bytes, image->isNull() ? QString() : inPath);
 }
 
@@ -494,7 +472,7 @@ void KyColorimetricDocument::ComposeColorImage()
             }
         }
     });
-    setResolution(*image, DotsPerMeter());
+    SetResolution(*image, DotsPerMeter());
 }
 
 bool KyColorimetricDocument::WriteColorJpeg(const QString &inPath)

@@ -321,6 +321,13 @@ protected:
     void SetLaneFrameFromText(const QString &inText);
     // Channels of an index or a selection, in the order 0, 1, 2.
     static QList<int> ChannelList(int inChannels);
+    // The file a writer that appends inExtension unless the path already ends with it writes.
+    static QString WithExtension(const QString &inPath, const QString &inExtension);
+    // The file the analysis report for inPath goes to: the path itself when it ends in ".csv" or
+    // ".txt", else the path with ".csv" appended.
+    static QString ReportFilePath(const QString &inPath);
+    // Gives a picture the resolution of the capture; a resolution of 0 (unknown) leaves it alone.
+    static void SetResolution(QImage &ioImage, int inDotsPerMeter);
 
     bool mDirty;
     bool mDisplayChanged = false;

@@ -41,12 +41,10 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
     if (!first)
         return false;
 
-    QString path = FileUtility::Slashed(inPath);
+    const QString path = ReportFilePath(FileUtility::Slashed(inPath));
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash > 0 && !FileUtility::MakePathFor(path.left(slash)))
         return false;
-    if (!path.endsWith(QLatin1String(".csv")) && !path.endsWith(QLatin1String(".txt")))
-        path += QStringLiteral(".csv");
 
     // The images the report covers, in index order.
     QList<int> images;
@@ -136,4 +134,11 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
     for (const QString &line : std::as_const(lines))
         text += line + QLatin1Char('\n');
     return KySafeFile::Write(path, text.toLocal8Bit());
+}
+
+QString KyDocument::ReportFilePath(const QString &inPath)
+{
+    if (inPath.endsWith(QLatin1String(".csv")) || inPath.endsWith(QLatin1String(".txt")))
+        return inPath;
+    return inPath + QLatin1String(".csv");
 }

@@ -218,3 +218,16 @@ bool KyDocument::ExportCsv(const QString &inFolder, const QString &inBaseName, c
     const PartPaths paths = partPaths(destinationFolder(inFolder), inBaseName, QString(), inNameSuffix, inFileSuffix);
     return ExportAnalysisReport(paths.file + QStringLiteral(".csv"));
 }
+
+QString KyDocument::WithExtension(const QString &inPath, const QString &inExtension)
+{
+    return inPath.endsWith(inExtension) ? inPath : inPath + inExtension;
+}
+
+void KyDocument::SetResolution(QImage &ioImage, int inDotsPerMeter)
+{
+    if (inDotsPerMeter <= 0 || ioImage.isNull())
+        return;
+    ioImage.setDotsPerMeterX(inDotsPerMeter);
+    ioImage.setDotsPerMeterY(inDotsPerMeter);
+}

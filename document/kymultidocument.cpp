@@ -85,20 +85,6 @@ private:
     uchar satBlue;
 };
 
-// The file a writer that appends inExtension unless the path ends with it writes.
-QString withExtension(const QString &inPath, const QString &inExtension)
-{
-    return inPath.endsWith(inExtension) ? inPath : inPath + inExtension;
-}
-
-// The file the analysis report of a save-as to inPath goes to.
-QString reportPath(const QString &inPath)
-{
-    if (inPath.endsWith(QLatin1String(".csv")) || inPath.endsWith(QLatin1String(".txt")))
-        return inPath;
-    return inPath + QLatin1String(".csv");
-}
-
 // Rows 0..height-1 in at most three pieces of height / 3 + 1 rows.
 QVector<RowRange> rowPieces(int inHeight)
 {
@@ -366,16 +352,16 @@ int KyMultiDocument::SaveAs(const QString &inPath)
     // Whatever can be known to fail fails before the first file is replaced: saved in place, the
     // files written before a later failure would be the capture's own.
     for (const QString &suffix : std::as_const(suffixes)) {
-        if (KySafeFile::IsBlocked(withExtension(path + suffix, QStringLiteral(".tif"))))
+        if (KySafeFile::IsBlocked(WithExtension(path + suffix, QStringLiteral(".tif"))))
             return -21;
     }
     if (!mColorImage)
         BuildComposite(ChannelMask());
     if (!mColorImage)
         return -21;
-    if (KySafeFile::IsBlocked(withExtension(path, QStringLiteral(".jpg"))))
+    if (KySafeFile::IsBlocked(WithExtension(path, QStringLiteral(".jpg"))))
         return -22;
-    if (HasAnalysis() && KySafeFile::IsBlocked(reportPath(path)))
+    if (HasAnalysis() && KySafeFile::IsBlocked(ReportFilePath(path)))
         return -11;
 
     WriteAnalysisMetadata();

@@ -54,27 +54,6 @@ QString overlaidImageSuffix()
     return SystemSettings::instance()->stringValue(QStringLiteral("Marker_OverlaidImageSuffix"));
 }
 
-QString withSuffix(const QString &inPath, const QString &inSuffix)
-{
-    return inPath.endsWith(inSuffix) ? inPath : inPath + inSuffix;
-}
-
-QString reportPath(const QString &inPath)
-{
-    if (inPath.endsWith(QLatin1String(".csv")) || inPath.endsWith(QLatin1String(".txt")))
-        return inPath;
-    return inPath + QLatin1String(".csv");
-}
-
-// A resolution of 0 (no pixel size) leaves the image's own resolution alone.
-void setResolution(QImage &ioImage, int inDotsPerMeter)
-{
-    if (inDotsPerMeter <= 0 || ioImage.isNull())
-        return;
-    ioImage.setDotsPerMeterX(inDotsPerMeter);
-    ioImage.setDotsPerMeterY(inDotsPerMeter);
-}
-
 QImage rgb888(const QImage &inImage)
 {
     return inImage.format() == QImage::Format_RGB888 ? inImage : inImage.convertToFormat(QImage::Format_RGB888);
@@ -419,7 +398,7 @@ QImage *KySingleDocument::MakeOverlay(bool inMarkSaturated, bool &outMarked)
     auto *target = new QImage(sample.ToIndexed8(false).convertToFormat(QImage::Format_RGB888));
     outMarked = inMarkSaturated && mSampleImageList.at(0).MaxValue() == kSaturated;
     ComposeColorImage(target, outMarked);
-    setResolution(*target, DotsPerMeter());
+    SetResolution(*target, DotsPerMeter());
     return target;
 }
 
@@ -488,7 +467,7 @@ void KySingleDocument::BuildMarkerColorImage()
                 target[3 * x] = inverted ? uchar(255 - source[x]) : source[x];
         }
     }
-    setResolution(colour, DotsPerMeter());
+    SetResolution(colour, DotsPerMeter());
     mMarkerColorImage = colour;
     mMarkerColorBytes.clear();
 }
@@ -555,7 +534,7 @@ QImage KySingleDocument::SampleDisplayImage()
     if (mSampleImageList.isEmpty())
         return QImage();
     QImage shown = mSampleImageList[0].ToIndexed8(false);
-    setResolution(shown, DotsPerMeter());
+    SetResolution(shown, DotsPerMeter());
     return shown;
 }
 
@@ -600,18 +579,18 @@ QStringList KySingleDocument::SplitPartNames(const QString &inBaseName, const QS
 QList<KySingleDocument::Target> KySingleDocument::SaveAsTargets(const QString &inPath, bool inWithMarker) const
 {
     QList<Target> targets;
-    targets << Target{withSuffix(inPath, QStringLiteral(".tif")), kSampleNotWritten};
+    targets << Target{WithExtension(inPath, QStringLiteral(".tif")), kSampleNotWritten};
     if (inWithMarker) {
         const QString gray = inPath + grayImageSuffix();
-        targets << Target{withSuffix(gray, QStringLiteral(".tif")), kMarkerNotWritten}
+        targets << Target{WithExtension(gray, QStringLiteral(".tif")), kMarkerNotWritten}
                 << Target{QString(), kNoMarkerPhoto}
-                << Target{withSuffix(gray, QStringLiteral(".jpg")), kMarkerPhotoNotWritten}
-                << Target{withSuffix(inPath + overlaidImageSuffix(), QStringLiteral(".jpg")), kOverlayNotWritten};
+                << Target{WithExtension(gray, QStringLiteral(".jpg")), kMarkerPhotoNotWritten}
+                << Target{WithExtension(inPath + overlaidImageSuffix(), QStringLiteral(".jpg")), kOverlayNotWritten};
     } else {
-        targets << Target{withSuffix(inPath, QStringLiteral(".jpg")), kMarkerNotWritten};
+        targets << Target{WithExtension(inPath, QStringLiteral(".jpg")), kMarkerNotWritten};
     }
     if (HasAnalysis())
-        targets << Target{reportPath(inPath), kMarkerNotWritten};
+        targets << Target{ReportFilePath(inPath), kMarkerNotWritten};
     return targets;
 }
 
@@ -679,11 +658,11 @@ int KySingleDocument::SaveAs(const QString &inPath)
         QByteArray photo;
         if (!MarkerPhotoReady())
             return kNoMarkerPhoto;
-        if (!MarkerPhotoBytes(photo) || !writeFileSafely(withSuffix(gray, QStringLiteral(".jpg")), photo))
+        if (!MarkerPhotoBytes(photo) || !writeFileSafely(WithExtension(gray, QStringLiteral(".jpg")), photo))
             return kMarkerPhotoNotWritten;
         emit SaveProgress();
 
-        const QString overlayFile = withSuffix(path + overlaidImageSuffix(), QStringLiteral(".jpg"));
+        const QString overlayFile = WithExtension(path + overlaidImageSuffix(), QStringLiteral(".jpg"));
         if (mColorImage && !mOverlayBytes.isEmpty()) {
             if (!writeFileSafely(overlayFile, mOverlayBytes))
                 return kOverlayNotWritten;
