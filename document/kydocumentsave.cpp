@@ -188,11 +188,9 @@ bool KyDocument::SaveAsTiff(const QString &inPath, ImageFile *ioImage)
 {
     if (!ioImage)
         return false;
-    QString path = FileUtility::Slashed(inPath);
+    const QString path = WithExtension(FileUtility::Slashed(inPath), kTiffSuffix);
     if (!makeFolderOf(path))
         return false;
-    if (!path.endsWith(kTiffSuffix))
-        path += kTiffSuffix;
     if (!ImageFile::Save(path, *ioImage))
         return false;
     ioImage->SetTag(KyItemName::FilePath, path);
@@ -203,11 +201,9 @@ bool KyDocument::SaveAsJpeg(const QString &inPath, QImage *inImage)
 {
     if (!inImage)
         return false;
-    QString path = FileUtility::Slashed(inPath);
+    const QString path = WithExtension(FileUtility::Slashed(inPath), kJpegSuffix);
     if (!makeFolderOf(path))
         return false;
-    if (!path.endsWith(kJpegSuffix))
-        path += kJpegSuffix;
     return writeJpeg(path, *inImage);
 }
 
