@@ -14,24 +14,11 @@ using namespace tifftest;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = kytest::ProgramRun;
 
-Run run(const QString &program, const QStringList &arguments)
+Run run(const QString &inProgram, const QStringList &inArguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    Run r;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.exitCode = process.exitCode();
-    r.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return r;
+    return kytest::runCaptured(inProgram, inArguments);
 }
 
 const QString kPython = QStringLiteral("/usr/bin/python3");

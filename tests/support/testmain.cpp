@@ -62,6 +62,19 @@ QString runProgram(const QString &program, const QStringList &arguments,
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
+ProgramRun runCaptured(const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    QProcess process;
+    process.start(program, arguments);
+    ProgramRun result;
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return result;
+}
+
 QString sourceDir()
 {
     const QByteArray dir = qgetenv("KY_TEST_SOURCE_DIR");

@@ -21,6 +21,16 @@ QString copyProgram(const QString &program, const QString &folder);
 QString runProgram(const QString &program, const QStringList &arguments,
                    const QStringList &environment = {}, int *exitCode = nullptr);
 
+// What a program run to its end left: its exit code (-1 when it crashed or did not finish in time)
+// and both outputs.
+struct ProgramRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+ProgramRun runCaptured(const QString &program, const QStringList &arguments, int timeoutMs = 300000);
+
 // The source tree (for fixtures) and the build tree.
 QString sourceDir();
 QString binaryDir();

@@ -29,24 +29,11 @@ constexpr int kHeight = 240;
 constexpr int kLanes = 8;
 constexpr int kDarkOffset = 1000;
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = kytest::ProgramRun;
 
 Run run(const QString &inProgram, const QStringList &inArguments)
 {
-    QProcess process;
-    process.start(inProgram, inArguments);
-    Run result;
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
+    return kytest::runCaptured(inProgram, inArguments);
 }
 
 Run runTool(const QStringList &inArguments)
