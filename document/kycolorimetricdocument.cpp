@@ -237,14 +237,7 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
     }
     emit SaveProgress();
 
-    const bool reported = ExportAnalysisReport(path);
-    if (reported) {
-        SetDirty(false);
-        mKind = kKind_Opened;
-        mBasePath = path;
-        mBandsAtOpen = HasBands();
-    }
-    emit SaveProgress();
+    const bool reported = FinishSaveAs(path);
     return reported ? 0 : -11;
 }
 

@@ -326,6 +326,9 @@ protected:
     // The file the analysis report for inPath goes to: the path itself when it ends in ".csv" or
     // ".txt", else the path with ".csv" appended.
     static QString ReportFilePath(const QString &inPath);
+    // The last step of every kind's save-as once its images are written: the analysis report, and
+    // on its success the document becomes the saved capture at inPath. True when the report was written.
+    bool FinishSaveAs(const QString &inPath);
     // Gives a picture the resolution of the capture; a resolution of 0 (unknown) leaves it alone.
     static void SetResolution(QImage &ioImage, int inDotsPerMeter);
 

@@ -227,3 +227,16 @@ void KyDocument::SetResolution(QImage &ioImage, int inDotsPerMeter)
     ioImage.setDotsPerMeterX(inDotsPerMeter);
     ioImage.setDotsPerMeterY(inDotsPerMeter);
 }
+
+bool KyDocument::FinishSaveAs(const QString &inPath)
+{
+    const bool reported = ExportAnalysisReport(inPath);
+    if (reported) {
+        SetDirty(false);
+        mKind = kKind_Opened;
+        mBasePath = inPath;
+        mBandsAtOpen = HasBands();
+    }
+    emit SaveProgress();
+    return reported;
+}

@@ -378,14 +378,7 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         return -22;
     emit SaveProgress();
 
-    const bool reported = ExportAnalysisReport(path);
-    if (reported) {
-        SetDirty(false);
-        mKind = kKind_Opened;
-        mBasePath = path;
-        mBandsAtOpen = HasBands();
-    }
-    emit SaveProgress();
+    const bool reported = FinishSaveAs(path);
     return reported ? 0 : -11;
 }
 

@@ -681,14 +681,7 @@ int KySingleDocument::SaveAs(const QString &inPath)
         emit SaveProgress();
     }
 
-    const bool reported = ExportAnalysisReport(path);
-    if (reported) {
-        SetDirty(false);
-        mKind = kKind_Opened;
-        mBasePath = path;
-        mBandsAtOpen = HasBands();
-    }
-    emit SaveProgress();
+    const bool reported = FinishSaveAs(path);
     return reported ? kSaved : kMarkerNotWritten;
 }
 
