@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QStringList>
 
 #include <csignal>
@@ -41,6 +42,18 @@ inline QByteArray readBytes(const QString &inPath)
 {
     QFile file(inPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Every file below a folder, hidden ones included (relative path -> bytes).
+inline QMap<QString, QByteArray> filesBelow(const QString &inFolder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(inFolder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(inFolder).relativeFilePath(path), readBytes(path));
+    }
+    return files;
 }
 
 // A lower file-size limit for the life of the object: writes beyond it fail (EFBIG) instead of

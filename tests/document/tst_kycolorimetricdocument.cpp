@@ -2,6 +2,7 @@
 // optical-density table (against tests/document/reference/opticaldensity.py), the assembly from
 // three exposures, rotation, and saves that succeed or fail part-way.
 
+#include "savedfiles.h"
 #include "testmain.h"
 
 #include "core/analysissettings.h"
@@ -59,12 +60,6 @@ QByteArray fileBytes(const QString &inPath)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeBytes(const QString &inPath, const QByteArray &inBytes)
-{
-    QFile file(inPath);
-    return file.open(QIODevice::WriteOnly) && file.write(inBytes) == inBytes.size();
-}
-
 QByteArray jpegBytes(const QImage &inImage, int inQuality)
 {
     QByteArray bytes;
@@ -87,17 +82,6 @@ QImage noisePicture(int inWidth, int inHeight, quint32 inSeed)
     return image;
 }
 
-// Every file below inFolder, by path relative to it, with its bytes.
-QMap<QString, QByteArray> snapshot(const QString &inFolder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(inFolder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(inFolder).relativeFilePath(path), fileBytes(path));
-    }
-    return files;
-}
 
 // Files below inFolder that no save should leave: anything but the images and reports (a
 // temporary file of an interrupted write has a random suffix).
@@ -105,7 +89,7 @@ QStringList strayFiles(const QString &inFolder)
 {
     QStringList stray;
     const QStringList kept{QStringLiteral(".tif"), QStringLiteral(".jpg"), QStringLiteral(".csv")};
-    for (const QString &path : snapshot(inFolder).keys()) {
+    for (const QString &path : filesBelow(inFolder).keys()) {
         if (std::none_of(kept.cbegin(), kept.cend(), [&](const QString &s) { return path.endsWith(s); }))
             stray << path;
     }
@@ -229,31 +213,6 @@ QVector<double> referenceTable(const QString &inItem)
     return table;
 }
 
-// Limits the size of every file this process writes while it lives; a write past it fails
-// instead of stopping the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t inBytes)
-    {
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limit = previous;
-        limit.rlim_cur = inBytes;
-        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    bool isActive() const { return active; }
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-    bool active = false;
-};
 
 } // namespace
 
@@ -744,9 +703,9 @@ void TestKyColorimetricDocument::saveAs()
     QVERIFY2(strayFiles(root.path()).isEmpty(), qPrintable(strayFiles(root.path()).join(QLatin1Char(' '))));
 
     // Saved again unchanged, every file comes out the same.
-    const QMap<QString, QByteArray> first = snapshot(QFileInfo(written).path());
+    const QMap<QString, QByteArray> first = filesBelow(QFileInfo(written).path());
     QCOMPARE(doc.SaveInPlace(true, true, true), 0);
-    QMap<QString, QByteArray> second = snapshot(QFileInfo(written).path());
+    QMap<QString, QByteArray> second = filesBelow(QFileInfo(written).path());
     // The report carries the time of the analysis.
     for (const QString &key : second.keys()) {
         if (key.endsWith(QLatin1String(".csv")))
@@ -901,7 +860,7 @@ void TestKyColorimetricDocument::saveFailsPartWay()
     else if (!blocked.isEmpty())
         QVERIFY(QDir().mkpath(base + blocked));
 
-    const QMap<QString, QByteArray> before = snapshot(root.path());
+    const QMap<QString, QByteArray> before = filesBelow(root.path());
     QSignalSpy dirty(doc.get(), &KyDocument::DirtyStateChanged);
     int result = 0;
     // A target seen to be blocked before the first write stops the save before it reaches the JPEG.
@@ -911,7 +870,7 @@ void TestKyColorimetricDocument::saveFailsPartWay()
         std::unique_ptr<FileSizeLimit> limit;
         if (sizeLimit > 0) {
             limit = std::make_unique<FileSizeLimit>(rlim_t(sizeLimit));
-            QVERIFY(limit->isActive());
+            QVERIFY(limit->isSet());
         }
         if (method == QLatin1String("in place"))
             result = doc->SaveInPlace(true, true, true);
@@ -927,7 +886,7 @@ void TestKyColorimetricDocument::saveFailsPartWay()
 
     // Every file there was before is byte-identical, except those the save had finished before
     // the failing step (the TIFF of a save-as or a save, the JPEG and the other exposures of a save).
-    const QMap<QString, QByteArray> after = snapshot(root.path());
+    const QMap<QString, QByteArray> after = filesBelow(root.path());
     const QString relativeBase = QDir(root.path()).relativeFilePath(base);
     for (auto it = before.cbegin(); it != before.cend(); ++it) {
         if (method != QLatin1String("in place") && it.key() == relativeBase + QLatin1String(".tif"))

@@ -131,17 +131,6 @@ QList<QByteArray> pixelDump(const KyDocument &inDoc)
     return pixels;
 }
 
-// Every file below a folder (relative path -> bytes), hidden ones included.
-QMap<QString, QByteArray> filesBelow(const QString &inFolder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(inFolder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(inFolder).relativeFilePath(path), readBytes(path));
-    }
-    return files;
-}
 
 // A report's bytes with the time of the analysis (its second line) taken out.
 QByteArray withoutAnalysisTime(const QByteArray &inReport)

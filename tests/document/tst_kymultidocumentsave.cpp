@@ -2,6 +2,7 @@
 // files, progress steps and result codes, refused channel names, and saves that fail part-way.
 
 #include "multifixtures.h"
+#include "savedfiles.h"
 #include "testdocument.h"
 #include "testmain.h"
 
@@ -15,31 +16,6 @@ using namespace multitest;
 
 namespace {
 
-// A file-size limit for the duration of the object: writes past it fail (with EFBIG, the signal
-// that would end the process is ignored meanwhile).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t inBytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &mPrevious);
-        mHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = mPrevious;
-        limit.rlim_cur = inBytes;
-        mSet = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &mPrevious);
-        std::signal(SIGXFSZ, mHandler);
-    }
-    bool isSet() const { return mSet; }
-
-private:
-    rlimit mPrevious{};
-    void (*mHandler)(int) = nullptr;
-    bool mSet = false;
-};
 
 QStringList listing(const QString &inFolder)
 {
@@ -344,7 +320,7 @@ void TestKyMultiDocumentSave::saveInPlaceFailsOnFileSizeLimit()
     QSignalSpy progress(&doc, &KyDocument::SaveProgress);
     int result = 0;
     {
-        const FileSizeLimit limit(4096);
+        const kytest::FileSizeLimit limit(4096);
         QVERIFY(limit.isSet());
         result = doc.SaveInPlace(true, true, true);
     }

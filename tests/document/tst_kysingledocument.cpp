@@ -4,6 +4,7 @@
 // names of a save, Save and SaveAs with their progress steps and failure codes, and saves made to
 // fail: the code, the originals byte for byte, no stray file and a document still dirty.
 
+#include "savedfiles.h"
 #include "testmain.h"
 
 #include "core/analysissettings.h"
@@ -81,17 +82,6 @@ QStringList entriesBelow(const QString &inFolder)
     return entries;
 }
 
-// Every file below a folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString &inFolder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(inFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(inFolder).relativeFilePath(path), bytesOf(path));
-    }
-    return files;
-}
 
 QImage rgb(const QImage &inImage)
 {
@@ -868,7 +858,7 @@ void TestKySingleDocument::saveAs()
     QFETCH(bool, analysis);
     QFETCH(QStringList, files);
     const QString folder = capture(kind);
-    const QMap<QString, QByteArray> originals = snapshot(folder);
+    const QMap<QString, QByteArray> originals = kytest::filesBelow(folder);
     SingleProbe doc(folder);
     if (analysis) {
         doc.SetDefaultLanes(4, 0.8);
@@ -884,7 +874,7 @@ void TestKySingleDocument::saveAs()
     QVERIFY(doc.IsOpenedDocument());
     QCOMPARE(doc.FilePathOfFirstImage(), target + ".tif");
     QCOMPARE(entriesBelow(temp->filePath(QStringLiteral("elsewhere"))), files);
-    QCOMPARE(snapshot(folder), originals);
+    QCOMPARE(kytest::filesBelow(folder), originals);
 
     // The sample's pixels travel unchanged, with the analysis in its items.
     ImageFile saved;
@@ -912,7 +902,7 @@ void TestKySingleDocument::saveAs()
 void TestKySingleDocument::saveInPlaceTwice()
 {
     const QString folder = capture(QStringLiteral("marker"));
-    const QMap<QString, QByteArray> originals = snapshot(folder);
+    const QMap<QString, QByteArray> originals = kytest::filesBelow(folder);
     const QString name = nameOf(folder);
     {
         SingleProbe doc(folder);
@@ -922,7 +912,7 @@ void TestKySingleDocument::saveInPlaceTwice()
         QCOMPARE(doc.SaveInPlace(true, true, true), 0);
         QVERIFY(!doc.IsDirty());
     }
-    const QMap<QString, QByteArray> first = snapshot(folder);
+    const QMap<QString, QByteArray> first = kytest::filesBelow(folder);
     QCOMPARE(first.value(name + kGray + ".jpg"), originals.value(name + kGray + ".jpg"));
     QCOMPARE(first.value(name + kOverlaid + ".jpg"), originals.value(name + kOverlaid + ".jpg"));
     QVERIFY(first.value(name + ".tif") != originals.value(name + ".tif"));
@@ -932,7 +922,7 @@ void TestKySingleDocument::saveInPlaceTwice()
     QCOMPARE(doc.LaneFrame().laneCount(), 5);
     QVERIFY(!doc.IsDirty());
     QCOMPARE(doc.SaveInPlace(true, true, true), 0);
-    QMap<QString, QByteArray> second = snapshot(folder);
+    QMap<QString, QByteArray> second = kytest::filesBelow(folder);
     // The report carries the time of the analysis; the pictures are the same bytes.
     QCOMPARE(second.keys(), first.keys());
     for (const QString &file : first.keys()) {
@@ -968,7 +958,7 @@ void TestKySingleDocument::saveSplit()
     QFETCH(int, mode);
     QFETCH(QStringList, marks);
     const QString folder = capture(kind);
-    const QMap<QString, QByteArray> originals = snapshot(folder);
+    const QMap<QString, QByteArray> originals = kytest::filesBelow(folder);
     SingleProbe doc(folder);
     doc.setSplitMode(mode);
     doc.SetDefaultLanes(3, 0.8);
@@ -1066,12 +1056,12 @@ void TestKySingleDocument::failedSave()
     QFile::remove(target);
     QVERIFY(QDir().mkpath(target));
     QVERIFY(writeBytes(target + "/keep", "x"));
-    const QMap<QString, QByteArray> before = snapshot(folder);
+    const QMap<QString, QByteArray> before = kytest::filesBelow(folder);
     const QStringList entries = entriesBelow(folder);
 
     QSignalSpy progress(&doc, &KyDocument::SaveProgress);
     QCOMPARE(doc.SaveInPlace(true, true, true), code);
-    QCOMPARE(snapshot(folder), before);
+    QCOMPARE(kytest::filesBelow(folder), before);
     QCOMPARE(entriesBelow(folder), entries);
     QVERIFY(doc.IsDirty());
     QCOMPARE(progress.count(), 0);
@@ -1135,12 +1125,12 @@ void TestKySingleDocument::failedSaveUnderSizeLimit()
     SingleProbe doc(folder);
     doc.SetDefaultLanes(4, 0.8);
     doc.ExtractLaneProfiles();
-    const QMap<QString, QByteArray> before = snapshot(folder);
+    const QMap<QString, QByteArray> before = kytest::filesBelow(folder);
     const QStringList entries = entriesBelow(folder);
 
     const int result = underFileSizeLimit(kWidth * kHeight, [&] { return doc.SaveInPlace(true, true, true); });
     QCOMPARE(result, -14);
-    QCOMPARE(snapshot(folder), before);
+    QCOMPARE(kytest::filesBelow(folder), before);
     QCOMPARE(entriesBelow(folder), entries);
     QVERIFY(doc.IsDirty());
 }
@@ -1152,11 +1142,11 @@ void TestKySingleDocument::saveWithoutMarkerPhoto()
     const QString folder = variant(QStringLiteral("marker without photo"));
     SingleProbe doc(folder);
     doc.SetDefaultLanes(4, 0.8);
-    const QMap<QString, QByteArray> before = snapshot(folder);
+    const QMap<QString, QByteArray> before = kytest::filesBelow(folder);
     QCOMPARE(doc.SaveInPlace(true, true, true), -20);
     const QString out = temp->filePath(QStringLiteral("out"));
     QCOMPARE(doc.Save(out, QStringLiteral("P"), true, true, true), -20);
-    QCOMPARE(snapshot(folder), before);
+    QCOMPARE(kytest::filesBelow(folder), before);
     QVERIFY(!QFileInfo::exists(out));
     QVERIFY(doc.IsDirty());
     // Without pictures asked for, the images and the report are written.
