@@ -15,7 +15,9 @@ public:
     void beginGroup(const QString &inPrefix);
     void endGroup();
     void remove(const QString &inKey);
-    void sync();
+    // Writes the store's pending changes to its file; false when they did not reach it (the file or
+    // its folder cannot be written) or there is no store.
+    bool sync();
     QStringList allKeys() const;
     bool contains(const QString &inKey) const;
 

@@ -32,8 +32,8 @@ int main(int argc, char *argv[])
         out << sys->settingsStore()->fileName() << '\n';
     } else if (command == QLatin1String("an-write")) {
         const bool ok = an->setValue(key, args.value(2));
-        an->sync();
-        out << (ok ? "ok" : "failed") << '\n';
+        const bool synced = an->sync();
+        out << (ok && synced ? "ok" : "failed") << '\n';
     } else if (command == QLatin1String("an-int")) {
         out << an->intValue(key) << '\n';
     } else if (command == QLatin1String("an-string")) {

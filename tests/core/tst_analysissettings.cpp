@@ -132,7 +132,7 @@ private slots:
         QVERIFY(settings()->setValue(QStringLiteral("AN/OpenPath"), QStringLiteral("/data/captures")));
         QVERIFY(settings()->setValue(QStringLiteral("AN/AppWindowPosition"), QRect(10, 20, 300, 400)));
         QVERIFY(settings()->setValue(QStringLiteral("LaneCount"), 9));
-        settings()->sync();
+        QVERIFY(settings()->sync());
         const QByteArray text = fileText(userStoreFile(QFile::decodeName(qgetenv("XDG_CONFIG_HOME"))));
         QVERIFY2(text.contains("[AN]"), text.constData());
         QVERIFY(text.contains("OpenPath=/data/captures"));
@@ -231,6 +231,20 @@ private slots:
                  QStringLiteral("ok"));
         QVERIFY(fileText(userStoreFile(home)).contains("OpenPath=/there"));
         QVERIFY(fileText(beside + QStringLiteral("/BI410AnalysisSoftware.ini")).contains("OpenPath=/here"));
+    }
+
+    void writeThatCannotReachTheFileFails()
+    {
+        // The per-user store's folder cannot be made: a file stands where it belongs.
+        QTemporaryDir dir;
+        const QString home = dir.filePath(QStringLiteral("home"));
+        writeText(home + QStringLiteral("/Tolvane"), "not a folder");
+        const QString probe = kytest::copyProgram(QStringLiteral(KY_SETTINGS_PROBE), dir.path());
+        QVERIFY(!probe.isEmpty());
+        QCOMPARE(kytest::runProgram(probe, {QStringLiteral("an-write"), QStringLiteral("AN/OpenPath"), QStringLiteral("/lost")},
+                                    {QStringLiteral("XDG_CONFIG_HOME=") + home})
+                     .trimmed(),
+                 QStringLiteral("failed"));
     }
 };
 
