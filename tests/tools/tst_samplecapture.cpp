@@ -462,6 +462,26 @@ private slots:
         QCOMPARE(image.MaxValue(), quint16(65535));
     }
 
+    // A picture that does not reach the disk fails the run: its name leads to a full device.
+    void pictureOnAFullDiskFails()
+    {
+        if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+            QSKIP("no /dev/full on this machine");
+        QTemporaryDir scratch;
+        const Run first = runTool({scratch.filePath(QStringLiteral("first")), "--size", "64x64", "--kinds", "gel"});
+        QCOMPARE(first.exitCode, 0);
+        const QString name = QFileInfo(first.out.trimmed()).fileName();
+
+        const QString capture = scratch.filePath(QStringLiteral("full/") + name);
+        QVERIFY(QDir().mkpath(capture));
+        const QString picture = capture + QLatin1Char('/') + name + QStringLiteral(".jpg");
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), picture));
+        const Run tool = runTool({scratch.filePath(QStringLiteral("full")), "--size", "64x64", "--kinds", "gel"});
+        QCOMPARE(tool.exitCode, 1);
+        QVERIFY2(tool.err.startsWith(QStringLiteral("samplecapture: Cannot write ") + picture), qPrintable(tool.err));
+        QCOMPARE(tool.out, QString());
+    }
+
     // Arguments the tool refuses: a message, a failing exit code, nothing written.
     void refusals_data()
     {

@@ -2,11 +2,13 @@
 
 #include "samplepainter.h"
 
+#include "core/lfile.h"
 #include "core/systemsettings.h"
 #include "image/capturecondition.h"
 #include "image/imagefile.h"
 #include "image/lightmode.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QImage>
@@ -308,9 +310,29 @@ bool SampleCaptureWriter::SaveTiff(const QString &inPathWithoutSuffix, const Ima
 bool SampleCaptureWriter::SaveJpeg(const QString &inPathWithoutSuffix, const QImage &inImage)
 {
     const QString path = inPathWithoutSuffix + QStringLiteral(".jpg");
-    QImageWriter writer(path, "jpg");
-    if (writer.write(inImage))
+    // Encoded in memory and written unbuffered: QImageWriter does not look at the flush of a file it
+    // opens itself, so a full disk would leave a cut-off picture behind a success.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    if (!writer.write(inImage)) {
+        error = QStringLiteral("Cannot write %1: %2").arg(path, writer.errorString());
+        return false;
+    }
+    LFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const bool written = file.write(bytes) == bytes.size();
+    // close() forgets the error of a failed write: keep its text first.
+    QString reason = file.errorString();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError)
         return true;
-    error = QStringLiteral("Cannot write %1: %2").arg(path, writer.errorString());
+    if (written)
+        reason = file.errorString();
+    error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
     return false;
 }
