@@ -241,7 +241,6 @@ bool KyMwStandard::save(const QString &inName, const QString &inText, const QLis
     for (const QString &key : entryKeys(inName))
         settings->remove(fullKey(key));
     settings->sync();
-    settings->setValue(fullKey(inName), entry);
-    settings->sync();
-    return true;
+    const bool stored = settings->setValue(fullKey(inName), entry);
+    return settings->sync() && stored;
 }

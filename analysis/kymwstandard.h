@@ -47,7 +47,8 @@ public:
     static bool isRemovable(const QString &inName);
     // Removes the settings entry of that name.
     static bool remove(const QString &inName);
-    // Stores a settings entry; false for a name that cannot be stored (see isStorableName).
+    // Stores a settings entry; false for a name that cannot be stored (see isStorableName) and when
+    // the entry did not reach the settings file.
     static bool save(const QString &inName, const QString &inText, const QList<int> &inValues);
 
     // A name can be stored when it is not empty and holds no "/" (a settings group separator),
