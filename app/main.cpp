@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
     Kestova::instance();
 
     QTextStream(stderr) << "The analysis window is not built yet: this build holds the settings, "
-                           "file, view-mode and instrument-vocabulary layers only.\n";
+                           "files, instrument images, lane analysis and documents, which the tests "
+                           "exercise; it opens no capture folder.\n";
     return 0;
 }
