@@ -1,4 +1,5 @@
 #include "testmain.h"
+#include "typedread.h"
 
 #include "core/analysissettings.h"
 #include "core/lsettings.h"
@@ -84,18 +85,10 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QVariant, expected);
-        AnalysisSettings *s = settings();
-        switch (expected.typeId()) {
-        case QMetaType::Int: QCOMPARE(s->intValue(key), expected.toInt()); break;
-        case QMetaType::UInt: QCOMPARE(s->uintValue(key), expected.toUInt()); break;
-        case QMetaType::Bool: QCOMPARE(s->boolValue(key), expected.toBool()); break;
-        case QMetaType::Double: QCOMPARE(s->doubleValue(key), expected.toDouble()); break;
-        case QMetaType::QString: QCOMPARE(s->stringValue(key), expected.toString()); break;
-        case QMetaType::QStringList: QCOMPARE(s->stringListValue(key), expected.toStringList()); break;
-        case QMetaType::QColor: QCOMPARE(s->colorValue(key), expected.value<QColor>()); break;
-        case QMetaType::QRect: QCOMPARE(s->rectValue(key), expected.toRect()); break;
-        default: QFAIL("unhandled type");
-        }
+        if (expected.typeId() == QMetaType::QRect)
+            QCOMPARE(settings()->rectValue(key), expected.toRect());
+        else
+            kytest::compareTypedRead(*settings(), key, expected);
     }
 
     void zoomRatios()

@@ -1,4 +1,5 @@
 #include "testmain.h"
+#include "typedread.h"
 
 #include "core/lsettings.h"
 #include "core/systemsettings.h"
@@ -55,17 +56,7 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QVariant, expected);
-        SystemSettings *s = SystemSettings::instance();
-        switch (expected.typeId()) {
-        case QMetaType::Int: QCOMPARE(s->intValue(key), expected.toInt()); break;
-        case QMetaType::UInt: QCOMPARE(s->uintValue(key), expected.toUInt()); break;
-        case QMetaType::Bool: QCOMPARE(s->boolValue(key), expected.toBool()); break;
-        case QMetaType::Double: QCOMPARE(s->doubleValue(key), expected.toDouble()); break;
-        case QMetaType::QString: QCOMPARE(s->stringValue(key), expected.toString()); break;
-        case QMetaType::QStringList: QCOMPARE(s->stringListValue(key), expected.toStringList()); break;
-        case QMetaType::QColor: QCOMPARE(s->colorValue(key), expected.value<QColor>()); break;
-        default: QFAIL("unhandled type");
-        }
+        kytest::compareTypedRead(*SystemSettings::instance(), key, expected);
     }
 
     void listDefaults()
