@@ -44,8 +44,8 @@ QString copyProgram(const QString &program, const QString &folder)
     return target;
 }
 
-QString runProgram(const QString &program, const QStringList &arguments,
-                   const QStringList &environment, int *exitCode)
+ProgramRun runCaptured(const QString &program, const QStringList &arguments, int timeoutMs,
+                       const QStringList &environment)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -55,24 +55,26 @@ QString runProgram(const QString &program, const QStringList &arguments,
     }
     process.setProcessEnvironment(env);
     process.start(program, arguments);
-    if (!process.waitForFinished(60000))
-        qWarning("%s did not finish", qPrintable(program));
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
-ProgramRun runCaptured(const QString &program, const QStringList &arguments, int timeoutMs)
-{
-    QProcess process;
-    process.start(program, arguments);
     ProgramRun result;
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
+    if (!process.waitForFinished(timeoutMs)) {
+        qWarning("%s did not finish", qPrintable(program));
+        process.kill();
+        process.waitForFinished(5000);
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = process.exitCode();
+    }
     result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     result.err = QString::fromLocal8Bit(process.readAllStandardError());
     return result;
+}
+
+QString runProgram(const QString &program, const QStringList &arguments,
+                   const QStringList &environment, int *exitCode)
+{
+    const ProgramRun run = runCaptured(program, arguments, 60000, environment);
+    if (exitCode)
+        *exitCode = run.exitCode;
+    return run.out;
 }
 
 QString sourceDir()

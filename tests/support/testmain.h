@@ -16,20 +16,21 @@ void createProcessObjects();
 // the copy's path; empty on failure.
 QString copyProgram(const QString &program, const QString &folder);
 
-// Runs a program to its end and returns what it printed on standard output. Extra environment
-// entries ("NAME=value") are added to this process's environment.
-QString runProgram(const QString &program, const QStringList &arguments,
-                   const QStringList &environment = {}, int *exitCode = nullptr);
-
 // What a program run to its end left: its exit code (-1 when it crashed or did not finish in time)
-// and both outputs.
+// and both outputs, as far as it wrote them.
 struct ProgramRun
 {
     int exitCode = -1;
     QString out;
     QString err;
 };
-ProgramRun runCaptured(const QString &program, const QStringList &arguments, int timeoutMs = 300000);
+// Extra environment entries ("NAME=value") are added to this process's environment.
+ProgramRun runCaptured(const QString &program, const QStringList &arguments, int timeoutMs = 300000,
+                       const QStringList &environment = {});
+
+// Runs a program to its end (within a minute) and returns what it printed on standard output.
+QString runProgram(const QString &program, const QStringList &arguments,
+                   const QStringList &environment = {}, int *exitCode = nullptr);
 
 // The source tree (for fixtures) and the build tree.
 QString sourceDir();
