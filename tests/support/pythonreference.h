@@ -22,9 +22,10 @@ inline QJsonObject runPythonReference(const QString &inScript, const QJsonObject
 {
     QTemporaryDir dir;
     const QString inputPath = dir.filePath(QStringLiteral("input.json"));
+    const QByteArray json = QJsonDocument(inInput).toJson(QJsonDocument::Compact);
     QFile input(inputPath);
-    if (!input.open(QIODevice::WriteOnly)
-        || input.write(QJsonDocument(inInput).toJson(QJsonDocument::Compact)) < 0) {
+    // A short write or a failed flush would hand the script a cut-off input.
+    if (!input.open(QIODevice::WriteOnly) || input.write(json) != json.size() || !input.flush()) {
         qWarning("cannot write %s", qPrintable(inputPath));
         return QJsonObject();
     }
