@@ -12,18 +12,10 @@ namespace {
 // Longest sub-block path the look-up formats, terminating zero included.
 constexpr int kMaxSubBlockPath = 260;
 
-QString subBlockPath(quint16 inLanguage, quint16 inCodePage, const QString &inName)
-{
-    return QStringLiteral("\\StringFileInfo\\%1%2\\%3")
-        .arg(inLanguage, 4, 16, QLatin1Char('0'))
-        .arg(inCodePage, 4, 16, QLatin1Char('0'))
-        .arg(inName);
-}
-
 bool lookUp(const platform::VersionResource &inData, quint16 inLanguage, quint16 inCodePage,
             const QString &inName, QString *outValue)
 {
-    const QString path = subBlockPath(inLanguage, inCodePage, inName);
+    const QString path = platform::VersionResource::subBlock(inLanguage, inCodePage, inName);
     // A path that does not fit the look-up's buffer names nothing.
     if (path.size() >= kMaxSubBlockPath)
         return false;

@@ -4,14 +4,18 @@
 
 namespace platform {
 
-bool VersionResource::queryValue(const QString &subBlock, QString *value) const
+QString VersionResource::subBlock(quint16 language, quint16 codePage, const QString &name)
+{
+    return QStringLiteral("\\StringFileInfo\\%1%2\\%3")
+        .arg(language, 4, 16, QLatin1Char('0'))
+        .arg(codePage, 4, 16, QLatin1Char('0'))
+        .arg(name);
+}
+
+bool VersionResource::queryValue(const QString &path, QString *value) const
 {
     for (const Text &text : strings) {
-        const QString path = QStringLiteral("\\StringFileInfo\\%1%2\\%3")
-                                 .arg(text.language, 4, 16, QLatin1Char('0'))
-                                 .arg(text.codePage, 4, 16, QLatin1Char('0'))
-                                 .arg(text.name);
-        if (path.compare(subBlock, Qt::CaseInsensitive) == 0) {
+        if (subBlock(text.language, text.codePage, text.name).compare(path, Qt::CaseInsensitive) == 0) {
             if (value)
                 *value = text.value;
             return true;

@@ -24,10 +24,13 @@ struct VersionResource
     quint32 productVersionLS = 0; // patch << 16 | tweak
     QList<Text> strings;
 
-    // The value of the sub-block "\StringFileInfo\llllcccc\Name" (language and code page as four
-    // hexadecimal digits each); sub-block names compare without regard to case. False when there
-    // is no such string.
-    bool queryValue(const QString &subBlock, QString *value) const;
+    // The sub-block "\StringFileInfo\llllcccc\Name" of a version string (language and code page as
+    // four hexadecimal digits each).
+    static QString subBlock(quint16 language, quint16 codePage, const QString &name);
+
+    // The value of a version string by its sub-block; sub-block names compare without regard to
+    // case. False when there is no such string.
+    bool queryValue(const QString &path, QString *value) const;
 };
 
 // The running program's version data; empty when the build carries no version.
