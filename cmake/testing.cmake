@@ -20,3 +20,19 @@ function(ky_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
 endfunction()
+
+# ky_add_probe(<name> SOURCES <files...> LIBS <targets...> FOR <tests...> DEFINE <macro>)
+#
+# A helper program that tests copy into a folder of their choosing and run there (files beside the
+# executable can only be tested that way). The tests named by FOR are built after it and find its
+# path in the compile definition <macro>.
+function(ky_add_probe name)
+  cmake_parse_arguments(ARG "" "DEFINE" "SOURCES;LIBS;FOR" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/probes)
+  foreach(t ${ARG_FOR})
+    add_dependencies(${t} ${name})
+    target_compile_definitions(${t} PRIVATE ${ARG_DEFINE}="$<TARGET_FILE:${name}>")
+  endforeach()
+endfunction()
