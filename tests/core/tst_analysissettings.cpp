@@ -16,20 +16,6 @@ QString userStoreFile(const QString &configHome)
     return configHome + QStringLiteral("/Tolvane/Brevik Ziredo 410 Analysis software.ini");
 }
 
-QByteArray fileText(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeText(const QString &path, const QByteArray &text)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
 } // namespace
 
 class TestAnalysisSettings : public QObject
@@ -126,7 +112,7 @@ private slots:
         QVERIFY(settings()->setValue(QStringLiteral("AN/AppWindowPosition"), QRect(10, 20, 300, 400)));
         QVERIFY(settings()->setValue(QStringLiteral("LaneCount"), 9));
         QVERIFY(settings()->sync());
-        const QByteArray text = fileText(userStoreFile(QFile::decodeName(qgetenv("XDG_CONFIG_HOME"))));
+        const QByteArray text = kytest::readFile(userStoreFile(QFile::decodeName(qgetenv("XDG_CONFIG_HOME"))));
         QVERIFY2(text.contains("[AN]"), text.constData());
         QVERIFY(text.contains("OpenPath=/data/captures"));
         QVERIFY(text.contains("AppWindowPosition=@Rect(10 20 300 400)"));
@@ -202,8 +188,8 @@ private slots:
         const QString home = dir.filePath(QStringLiteral("home"));
         QDir().mkpath(beside);
         QDir().mkpath(plain);
-        writeText(beside + QStringLiteral("/BI410AnalysisSoftware.ini"), "[General]\nLaneCount=3\n");
-        writeText(userStoreFile(home), "[General]\nLaneCount=4\n");
+        kytest::writeFile(beside + QStringLiteral("/BI410AnalysisSoftware.ini"), "[General]\nLaneCount=3\n");
+        kytest::writeFile(userStoreFile(home), "[General]\nLaneCount=4\n");
         const QStringList env{QStringLiteral("XDG_CONFIG_HOME=") + home};
 
         const QString portableProbe = kytest::copyProgram(QStringLiteral(KY_SETTINGS_PROBE), beside);
@@ -217,13 +203,13 @@ private slots:
 
         QCOMPARE(kytest::runProgram(portableProbe, {QStringLiteral("an-write"), QStringLiteral("AN/OpenPath"), QStringLiteral("/here")}, env).trimmed(),
                  QStringLiteral("ok"));
-        QVERIFY(fileText(beside + QStringLiteral("/BI410AnalysisSoftware.ini")).contains("OpenPath=/here"));
-        QVERIFY(!fileText(userStoreFile(home)).contains("OpenPath"));
+        QVERIFY(kytest::readFile(beside + QStringLiteral("/BI410AnalysisSoftware.ini")).contains("OpenPath=/here"));
+        QVERIFY(!kytest::readFile(userStoreFile(home)).contains("OpenPath"));
 
         QCOMPARE(kytest::runProgram(plainProbe, {QStringLiteral("an-write"), QStringLiteral("AN/OpenPath"), QStringLiteral("/there")}, env).trimmed(),
                  QStringLiteral("ok"));
-        QVERIFY(fileText(userStoreFile(home)).contains("OpenPath=/there"));
-        QVERIFY(fileText(beside + QStringLiteral("/BI410AnalysisSoftware.ini")).contains("OpenPath=/here"));
+        QVERIFY(kytest::readFile(userStoreFile(home)).contains("OpenPath=/there"));
+        QVERIFY(kytest::readFile(beside + QStringLiteral("/BI410AnalysisSoftware.ini")).contains("OpenPath=/here"));
     }
 
     void writeThatCannotReachTheFileFails()
@@ -231,7 +217,7 @@ private slots:
         // The per-user store's folder cannot be made: a file stands where it belongs.
         QTemporaryDir dir;
         const QString home = dir.filePath(QStringLiteral("home"));
-        writeText(home + QStringLiteral("/Tolvane"), "not a folder");
+        kytest::writeFile(home + QStringLiteral("/Tolvane"), "not a folder");
         const QString probe = kytest::copyProgram(QStringLiteral(KY_SETTINGS_PROBE), dir.path());
         QVERIFY(!probe.isEmpty());
         QCOMPARE(kytest::runProgram(probe, {QStringLiteral("an-write"), QStringLiteral("AN/OpenPath"), QStringLiteral("/lost")},

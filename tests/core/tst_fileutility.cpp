@@ -4,34 +4,10 @@
 #include "platform/cabinetextractor.h"
 #include "platform/filesync.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
-namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QString runText(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished();
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-} // namespace
+using kytest::readFile;
+using kytest::writeFile;
 
 class TestFileUtility : public QObject
 {
@@ -122,7 +98,7 @@ private slots:
         writeFile(dir.filePath(QStringLiteral(".hiddendir/x")), QByteArray(777, 'x'));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("a.tif")), dir.filePath(QStringLiteral("link.tif"))));
 
-        const QString found = runText(QStringLiteral("find"),
+        const QString found = kytest::runProgram(QStringLiteral("find"),
             {dir.path(), QStringLiteral("-mindepth"), QStringLiteral("1"), QStringLiteral("("), QStringLiteral("-name"), QStringLiteral(".*"),
              QStringLiteral("-prune"), QStringLiteral(")"), QStringLiteral("-o"), QStringLiteral("-type"), QStringLiteral("f"),
              QStringLiteral("-printf"), QStringLiteral("%s\\n")});
@@ -138,7 +114,7 @@ private slots:
     {
         QTemporaryDir dir;
         const quint64 ours = FileUtility::FreeDiskSpace(dir.path());
-        const QStringList lines = runText(QStringLiteral("df"), {QStringLiteral("-B1"), QStringLiteral("--output=avail"), dir.path()})
+        const QStringList lines = kytest::runProgram(QStringLiteral("df"), {QStringLiteral("-B1"), QStringLiteral("--output=avail"), dir.path()})
                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         const quint64 theirs = lines.at(1).trimmed().toULongLong();

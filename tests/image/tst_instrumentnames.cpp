@@ -5,17 +5,7 @@
 
 #include <QTemporaryDir>
 
-namespace {
-
-void writeFile(const QString &inPath, const QByteArray &inText)
-{
-    QDir().mkpath(QFileInfo(inPath).absolutePath());
-    QFile file(inPath);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(inText), qint64(inText.size()));
-}
-
-} // namespace
+using kytest::writeFile;
 
 class TestInstrumentNames : public QObject
 {

@@ -77,6 +77,20 @@ QString runProgram(const QString &program, const QStringList &arguments,
     return run.out;
 }
 
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QVERIFY2(file.write(bytes) == bytes.size() && file.flush(), qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString sourceDir()
 {
     const QByteArray dir = qgetenv("KY_TEST_SOURCE_DIR");

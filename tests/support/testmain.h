@@ -32,6 +32,12 @@ ProgramRun runCaptured(const QString &program, const QStringList &arguments, int
 QString runProgram(const QString &program, const QStringList &arguments,
                    const QStringList &environment = {}, int *exitCode = nullptr);
 
+// Writes a fixture file whole, making its folder first; a failure fails the calling test.
+void writeFile(const QString &path, const QByteArray &bytes);
+
+// A file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+
 // The source tree (for fixtures) and the build tree.
 QString sourceDir();
 QString binaryDir();
