@@ -2,6 +2,7 @@
 // crop, quarter turns and half size, against numpy and scipy where an independent answer exists.
 
 #include "testmain.h"
+#include "tifftestfiles.h"
 
 #include "core/lsettings.h"
 #include "core/systemsettings.h"
@@ -25,6 +26,8 @@
 #include <functional>
 
 namespace {
+
+using tifftest::pixelBytes;
 
 // A gel-like capture: a sloped background with noise, Gaussian bands in lanes, one saturated band.
 ImageFile gelImage(int inWidth, int inHeight, quint32 inSeed = 7)
@@ -72,12 +75,6 @@ ImageFile noiseImage(int inWidth, int inHeight, quint32 inSeed)
     for (qsizetype i = 0; i < qsizetype(inWidth) * inHeight; ++i)
         image.Data()[i] = quint16(random.bounded(65536));
     return image;
-}
-
-QByteArray pixelBytes(const ImageFile &inImage)
-{
-    return QByteArray(reinterpret_cast<const char *>(inImage.ConstData()),
-                      qsizetype(inImage.Width()) * inImage.Height() * 2);
 }
 
 // The rows of an 8-bit image without their padding.
