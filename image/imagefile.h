@@ -123,6 +123,8 @@ public:
 
 private:
     void DropDisplay() { display = QImage(); }
+    // A quarter turn in the mode of rotateImageBuffer.
+    void Turn(int inMode);
 
     int width = 0;
     int height = 0;
