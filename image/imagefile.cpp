@@ -866,26 +866,21 @@ int ImageFile::Contrast() const
 
 void ImageFile::SetBrightness(int inPercent)
 {
-    if (Brightness() == inPercent)
-        return;
-    quint16 low;
-    quint16 high;
-    rangeOfBrightnessContrast(inPercent, Contrast(), low, high);
-    SetRangeLow(low);
-    SetRangeHigh(high);
-    if (!display.isNull()) {
-        display.setColorTable(ColorTable(true));
-        displaySaturated = true;
-    }
+    if (Brightness() != inPercent)
+        SetBrightnessContrast(inPercent, Contrast());
 }
 
 void ImageFile::SetContrast(int inPercent)
 {
-    if (Contrast() == inPercent)
-        return;
+    if (Contrast() != inPercent)
+        SetBrightnessContrast(Brightness(), inPercent);
+}
+
+void ImageFile::SetBrightnessContrast(int inBrightness, int inContrast)
+{
     quint16 low;
     quint16 high;
-    rangeOfBrightnessContrast(Brightness(), inPercent, low, high);
+    rangeOfBrightnessContrast(inBrightness, inContrast, low, high);
     SetRangeLow(low);
     SetRangeHigh(high);
     if (!display.isNull()) {

@@ -123,6 +123,8 @@ public:
 
 private:
     void DropDisplay() { display = QImage(); }
+    // The display range of a brightness and a contrast in percent.
+    void SetBrightnessContrast(int inBrightness, int inContrast);
     // A quarter turn in the mode of rotateImageBuffer.
     void Turn(int inMode);
 
