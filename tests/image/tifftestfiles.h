@@ -213,7 +213,8 @@ inline QByteArray fileBytes(const QString &path)
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    // The flush is checked: bytes still buffered at close could be lost unnoticed.
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }
 
 } // namespace tifftest

@@ -97,17 +97,17 @@ public:
         inParameters.insert(QStringLiteral("width"), inImage.Width());
         inParameters.insert(QStringLiteral("height"), inImage.Height());
         cases.append(inParameters);
-        QFile file(dir.filePath(inName + QStringLiteral(".in")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(pixelBytes(inImage)) < 0)
-            qWarning("cannot write %s", qPrintable(file.fileName()));
+        if (!tifftest::writeBytes(dir.filePath(inName + QStringLiteral(".in")), pixelBytes(inImage))) {
+            qWarning("cannot write the pixels of %s", qPrintable(inName));
+            written = false;
+        }
     }
 
+    // False when an input could not be written or the script failed.
     bool run(const QString &inCommand)
     {
-        QFile list(dir.filePath(QStringLiteral("cases.json")));
-        if (!list.open(QIODevice::WriteOnly) || list.write(QJsonDocument(cases).toJson()) < 0)
+        if (!written || !tifftest::writeBytes(dir.filePath(QStringLiteral("cases.json")), QJsonDocument(cases).toJson()))
             return false;
-        list.close();
         const QString script = kytest::sourceDir() + QStringLiteral("/tests/image/reference/render.py");
         QProcess process;
         process.start(QStringLiteral("/usr/bin/python3"), {script, inCommand, dir.path()});
@@ -129,6 +129,7 @@ public:
 private:
     QTemporaryDir dir;
     QJsonArray cases;
+    bool written = true;
 };
 
 // The first position where two byte strings of 16-bit values differ, as text; empty when equal.
