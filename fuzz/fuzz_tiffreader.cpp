@@ -55,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *inData, size_t inSize)
         QFile file(g_input);
         check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         check(file.write(reinterpret_cast<const char *>(inData), qint64(inSize)) == qint64(inSize));
+        check(file.flush());
     }
     QMap<QString, QString> items;
     const bool tagsRead = readTiffTags(g_input, items);

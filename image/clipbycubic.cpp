@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -67,7 +68,28 @@ void ClipByCubic::operator()(const ImagePart &inPart) const
     const int tw = inPart.ImageWidth();
     const int th = inPart.ImageHeight();
     const int left = inPart.Left();
-    const int right = left + inPart.Width();
+
+    // A column's source columns and weights are the same on every row: worked out once per strip.
+    struct Column
+    {
+        bool reaches;
+        int index[4];
+        double weight[4];
+    };
+    std::vector<Column> columns(size_t(inPart.Width()));
+    for (int i = 0; i < inPart.Width(); ++i) {
+        Column &column = columns[size_t(i)];
+        const double fx = zoomSourceCoordinate(left + i, tw, x, w);
+        column.reaches = reachesSource(fx, sw);
+        if (!column.reaches)
+            continue;
+        const int ix = cellOf(fx);
+        cubicWeights(fx, ix, a, column.weight);
+        const bool inside = ix >= 1 && ix <= sw - 3;
+        for (int k = 0; k < 4; ++k)
+            column.index[k] = inside ? ix - 1 + k : mirrored(ix - 1 + k, sw);
+    }
+
     for (int r = inPart.Top(); r <= inPart.Bottom(); ++r) {
         const double fy = zoomSourceCoordinate(r, th, y, h);
         if (!reachesSource(fy, sh))
@@ -78,28 +100,19 @@ void ClipByCubic::operator()(const ImagePart &inPart) const
         const quint16 *rows[4];
         for (int j = 0; j < 4; ++j)
             rows[j] = pixels + qsizetype(mirrored(iy - 1 + j, sh)) * sw;
-        quint16 *out = inPart.ImageData() + qsizetype(r) * tw;
-        for (int c = left; c < right; ++c) {
-            const double fx = zoomSourceCoordinate(c, tw, x, w);
-            if (!reachesSource(fx, sw))
+        quint16 *out = inPart.ImageData() + qsizetype(r) * tw + left;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const Column &column = columns[i];
+            if (!column.reaches)
                 continue;
-            const int ix = cellOf(fx);
-            double wx[4];
-            cubicWeights(fx, ix, a, wx);
-            int columns[4];
-            if (ix >= 1 && ix <= sw - 3) {
-                for (int i = 0; i < 4; ++i)
-                    columns[i] = ix - 1 + i;
-            } else {
-                for (int i = 0; i < 4; ++i)
-                    columns[i] = mirrored(ix - 1 + i, sw);
-            }
+            const int *c = column.index;
+            const double *wx = column.weight;
             double sum = 0.0;
             for (int j = 0; j < 4; ++j) {
-                const quint16 s0 = rows[j][columns[0]];
-                const quint16 s1 = rows[j][columns[1]];
-                const quint16 s2 = rows[j][columns[2]];
-                const quint16 s3 = rows[j][columns[3]];
+                const quint16 s0 = rows[j][c[0]];
+                const quint16 s1 = rows[j][c[1]];
+                const quint16 s2 = rows[j][c[2]];
+                const quint16 s3 = rows[j][c[3]];
                 if (s0 == 65535 || s1 == 65535 || s2 == 65535 || s3 == 65535) {
                     sum = 65535;
                     break;
@@ -110,11 +123,11 @@ void ClipByCubic::operator()(const ImagePart &inPart) const
                 sum += s3 * wx[3] * wy[j];
             }
             if (sum <= 0)
-                out[c] = 0;
+                out[i] = 0;
             else if (sum >= 65535)
-                out[c] = 65535;
+                out[i] = 65535;
             else
-                out[c] = quint16(sum);
+                out[i] = quint16(sum);
         }
     }
 }

@@ -5,19 +5,12 @@
 #include "image/zoommapping.h"
 
 #include <algorithm>
-#include <cmath>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
-
-// The integral test of the image record's bilinear sample: equal within a relative 1e-12.
-inline bool isIntegral(double inValue, int inTruncated)
-{
-    return inValue == inTruncated || std::fabs(inValue - inTruncated) <= 1e-12 * std::fabs(inValue);
-}
 
 // out[i] = trunc(top[i] * ey + bottom[i] * dy + 0.5) for values known to lie in 0 .. 65535.5.
 void blendRows(const double *inTop, const double *inBottom, double inEy, double inDy, quint16 *outPixels,
@@ -94,7 +87,7 @@ void ClipByLinear::operator()(const ImagePart &inPart) const
             end = i + 1;
             const int ix = int(fx);
             columnIndex[i] = ix;
-            columnIntegral[i] = isIntegral(fx, ix);
+            columnIntegral[i] = isIntegralPosition(fx, ix);
             columnFraction[i] = fx - ix;
             columnComplement[i] = 1 - columnFraction[i];
         }
@@ -120,7 +113,7 @@ void ClipByLinear::operator()(const ImagePart &inPart) const
             const int iy = int(fy);
             const double dy = fy - iy;
             const double ey = 1 - dy;
-            const bool yIntegral = isIntegral(fy, iy);
+            const bool yIntegral = isIntegralPosition(fy, iy);
 
             // Line 0 holds row iy; line 1 row iy + 1 when the sample needs it.
             if (lineRow[0] != iy) {

@@ -6,6 +6,7 @@
 #include "image/exposuretext.h"
 #include "image/instrumentnames.h"
 #include "image/tiffcodec.h"
+#include "image/zoommapping.h"
 
 #include <QDebug>
 #include <QThread>
@@ -461,9 +462,8 @@ quint16 ImageFile::BilinearSample(double inX, double inY, bool *outSaturated) co
     const int iy = int(inY);
     const double fx = inX - ix;
     const double fy = inY - iy;
-    const auto integral = [](double v, int i) { return v == i || std::fabs(v - i) <= 1e-12 * std::fabs(v); };
-    const bool xIntegral = integral(inX, ix);
-    const bool yIntegral = integral(inY, iy);
+    const bool xIntegral = isIntegralPosition(inX, ix);
+    const bool yIntegral = isIntegralPosition(inY, iy);
     const quint16 *row = ConstData() + qsizetype(iy) * width;
     const quint16 p00 = row[ix];
     bool saturated = p00 == 65535;
@@ -866,26 +866,21 @@ int ImageFile::Contrast() const
 
 void ImageFile::SetBrightness(int inPercent)
 {
-    if (Brightness() == inPercent)
-        return;
-    quint16 low;
-    quint16 high;
-    rangeOfBrightnessContrast(inPercent, Contrast(), low, high);
-    SetRangeLow(low);
-    SetRangeHigh(high);
-    if (!display.isNull()) {
-        display.setColorTable(ColorTable(true));
-        displaySaturated = true;
-    }
+    if (Brightness() != inPercent)
+        SetBrightnessContrast(inPercent, Contrast());
 }
 
 void ImageFile::SetContrast(int inPercent)
 {
-    if (Contrast() == inPercent)
-        return;
+    if (Contrast() != inPercent)
+        SetBrightnessContrast(Brightness(), inPercent);
+}
+
+void ImageFile::SetBrightnessContrast(int inBrightness, int inContrast)
+{
     quint16 low;
     quint16 high;
-    rangeOfBrightnessContrast(Brightness(), inPercent, low, high);
+    rangeOfBrightnessContrast(inBrightness, inContrast, low, high);
     SetRangeLow(low);
     SetRangeHigh(high);
     if (!display.isNull()) {

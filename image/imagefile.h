@@ -123,6 +123,10 @@ public:
 
 private:
     void DropDisplay() { display = QImage(); }
+    // The display range of a brightness and a contrast in percent.
+    void SetBrightnessContrast(int inBrightness, int inContrast);
+    // A quarter turn in the mode of rotateImageBuffer.
+    void Turn(int inMode);
 
     int width = 0;
     int height = 0;

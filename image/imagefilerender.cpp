@@ -239,23 +239,21 @@ void ImageFile::DisplayTable(QVector<ushort> &outTable) const
 
 void ImageFile::Rotate90()
 {
-    if (IsNull())
-        return;
-    QByteArray turned(pixels.size(), Qt::Uninitialized);
-    rotateImageBuffer(reinterpret_cast<const ushort *>(pixels.constData()),
-                      reinterpret_cast<ushort *>(turned.data()), width, height, 0);
-    pixels = turned;
-    std::swap(width, height);
-    DropDisplay();
+    Turn(0);
 }
 
 void ImageFile::Rotate270()
+{
+    Turn(1);
+}
+
+void ImageFile::Turn(int inMode)
 {
     if (IsNull())
         return;
     QByteArray turned(pixels.size(), Qt::Uninitialized);
     rotateImageBuffer(reinterpret_cast<const ushort *>(pixels.constData()),
-                      reinterpret_cast<ushort *>(turned.data()), width, height, 1);
+                      reinterpret_cast<ushort *>(turned.data()), width, height, inMode);
     pixels = turned;
     std::swap(width, height);
     DropDisplay();

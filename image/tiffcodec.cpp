@@ -710,14 +710,10 @@ bool readTiffDirectory(const QString &inPath, ImageTagList &outItems, int *outWi
 
 bool readTiffTags(const QString &inPath, QMap<QString, QString> &ioItems)
 {
-    QFile file(inPath);
-    if (!openForReading(file))
+    ImageTagList items;
+    if (!readTiffDirectory(inPath, items, nullptr, nullptr, nullptr))
         return false;
-    TiffReader reader(file);
-    Directory dir;
-    if (!reader.readDirectory(dir))
-        return false;
-    for (const ImageTag &item : std::as_const(dir.items))
+    for (const ImageTag &item : std::as_const(items))
         ioItems.insert(item.key, item.value);
     return true;
 }

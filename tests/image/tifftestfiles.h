@@ -196,6 +196,12 @@ inline void fillPattern(ImageFile &image, int w, int h)
     p[qsizetype(w) * h - 1] = 65535;
 }
 
+// An image's pixels as they lie in memory.
+inline QByteArray pixelBytes(const ImageFile &image)
+{
+    return QByteArray(reinterpret_cast<const char *>(image.ConstData()), qsizetype(image.Width()) * image.Height() * 2);
+}
+
 inline QByteArray fileBytes(const QString &path)
 {
     QFile f(path);
@@ -207,7 +213,8 @@ inline QByteArray fileBytes(const QString &path)
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    // The flush is checked: bytes still buffered at close could be lost unnoticed.
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }
 
 } // namespace tifftest

@@ -2,6 +2,7 @@
 // histogram, automatic display range, contrast and brightness steps, statistics and sampling, and
 // the sum of two exposures. Built-in instrument settings unless a test overrides some of them.
 
+#include "pythonreference.h"
 #include "testmain.h"
 
 #include "core/kestova.h"
@@ -11,9 +12,7 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -250,18 +249,8 @@ private slots:
         for (uint c : counts)
             countArray.append(double(c));
         const QJsonObject input{{"pixels", raw}, {"lowerRate", 0.05}, {"upperRate", 0.00125}, {"counts", countArray}};
-        const QString inputPath = dir.filePath(QStringLiteral("input.json"));
-        QFile inputFile(inputPath);
-        QVERIFY(inputFile.open(QIODevice::WriteOnly));
-        inputFile.write(QJsonDocument(input).toJson());
-        inputFile.close();
-
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {kytest::sourceDir() + QStringLiteral("/tests/image/reference/histogram.py"), inputPath});
-        QVERIFY(python.waitForFinished(120000));
-        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
-        const QJsonObject ref = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        const QJsonObject ref = kytest::runPythonReference(QStringLiteral("image/reference/histogram.py"), input);
+        QVERIFY(!ref.isEmpty());
 
         const QJsonArray histogram = ref.value("histogram").toArray();
         QCOMPARE(histogram.size(), 65536);

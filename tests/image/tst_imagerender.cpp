@@ -2,6 +2,7 @@
 // crop, quarter turns and half size, against numpy and scipy where an independent answer exists.
 
 #include "testmain.h"
+#include "tifftestfiles.h"
 
 #include "core/lsettings.h"
 #include "core/systemsettings.h"
@@ -25,6 +26,8 @@
 #include <functional>
 
 namespace {
+
+using tifftest::pixelBytes;
 
 // A gel-like capture: a sloped background with noise, Gaussian bands in lanes, one saturated band.
 ImageFile gelImage(int inWidth, int inHeight, quint32 inSeed = 7)
@@ -74,12 +77,6 @@ ImageFile noiseImage(int inWidth, int inHeight, quint32 inSeed)
     return image;
 }
 
-QByteArray pixelBytes(const ImageFile &inImage)
-{
-    return QByteArray(reinterpret_cast<const char *>(inImage.ConstData()),
-                      qsizetype(inImage.Width()) * inImage.Height() * 2);
-}
-
 // The rows of an 8-bit image without their padding.
 QByteArray indexBytes(const QImage &inImage)
 {
@@ -100,17 +97,17 @@ public:
         inParameters.insert(QStringLiteral("width"), inImage.Width());
         inParameters.insert(QStringLiteral("height"), inImage.Height());
         cases.append(inParameters);
-        QFile file(dir.filePath(inName + QStringLiteral(".in")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(pixelBytes(inImage)) < 0)
-            qWarning("cannot write %s", qPrintable(file.fileName()));
+        if (!tifftest::writeBytes(dir.filePath(inName + QStringLiteral(".in")), pixelBytes(inImage))) {
+            qWarning("cannot write the pixels of %s", qPrintable(inName));
+            written = false;
+        }
     }
 
+    // False when an input could not be written or the script failed.
     bool run(const QString &inCommand)
     {
-        QFile list(dir.filePath(QStringLiteral("cases.json")));
-        if (!list.open(QIODevice::WriteOnly) || list.write(QJsonDocument(cases).toJson()) < 0)
+        if (!written || !tifftest::writeBytes(dir.filePath(QStringLiteral("cases.json")), QJsonDocument(cases).toJson()))
             return false;
-        list.close();
         const QString script = kytest::sourceDir() + QStringLiteral("/tests/image/reference/render.py");
         QProcess process;
         process.start(QStringLiteral("/usr/bin/python3"), {script, inCommand, dir.path()});
@@ -132,6 +129,7 @@ public:
 private:
     QTemporaryDir dir;
     QJsonArray cases;
+    bool written = true;
 };
 
 // The first position where two byte strings of 16-bit values differ, as text; empty when equal.

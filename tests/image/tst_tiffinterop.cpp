@@ -28,11 +28,6 @@ QString oracle()
     return kytest::sourceDir() + QStringLiteral("/tests/image/tifforacle.py");
 }
 
-QByteArray pixelBytes(const ImageFile &image)
-{
-    return QByteArray(reinterpret_cast<const char *>(image.ConstData()), qsizetype(image.Width()) * image.Height() * 2);
-}
-
 } // namespace
 
 class TestTiffInterop : public QObject
