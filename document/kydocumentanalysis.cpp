@@ -97,7 +97,6 @@ void KyDocument::ClearLanes()
     // SetDirty comes after this, would otherwise find the flag set and stay silent.
     SetDirty(true);
     SetAnalysisChanged(true);
-    mAnalysisCurrent = false;
     mParameterChanged = true;
 }
 
