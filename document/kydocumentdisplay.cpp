@@ -148,16 +148,8 @@ void KyDocument::AutoRange(int inChannel)
 void KyDocument::ResetRange(int inChannel)
 {
     const quint16 offset = toLevel(SystemSettings::instance()->intValue(QStringLiteral("DarkframeOffset")));
-    if (inChannel == kAllChannels) {
-        SetDisplayRangeAll(offset, 65535);
-        return;
-    }
-    ImageFile *image = Image(inChannel);
-    if (!image || (image->RangeLow() == offset && image->RangeHigh() == 65535))
-        return;
-    image->SetRangeLow(offset);
-    image->SetRangeHigh(65535);
-    mDisplayChanged = true;
+    // Through the range setter: a colour picture composed with the old levels must go with them.
+    SetDisplayRange(inChannel, offset, 65535);
 }
 
 bool KyDocument::ChangeContrast(int inChannel, int inStep)
