@@ -27,6 +27,18 @@ QString fileNameOf(const QString &inPath)
     return inPath.mid(inPath.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// Every image a quarter turn; the colour picture and the lanes no longer fit the turned images.
+void turnImages(KyDocument &ioDocument, void (ImageFile::*inTurn)())
+{
+    for (int i = 0; i < ioDocument.ImageCount(); ++i) {
+        if (ImageFile *image = ioDocument.Image(i))
+            (image->*inTurn)();
+    }
+    ioDocument.ReleaseColorImage();
+    ioDocument.ClearLanes();
+    ioDocument.SetDirty(true);
+}
+
 } // namespace
 
 KyDocument::KyDocument(QObject *inParent)
@@ -171,24 +183,12 @@ double KyDocument::PixelSize() const
 
 void KyDocument::RotateRight()
 {
-    for (int i = 0; i < ImageCount(); ++i) {
-        if (ImageFile *image = Image(i))
-            image->Rotate90();
-    }
-    ReleaseColorImage();
-    ClearLanes();
-    SetDirty(true);
+    turnImages(*this, &ImageFile::Rotate90);
 }
 
 void KyDocument::RotateLeft()
 {
-    for (int i = 0; i < ImageCount(); ++i) {
-        if (ImageFile *image = Image(i))
-            image->Rotate270();
-    }
-    ReleaseColorImage();
-    ClearLanes();
-    SetDirty(true);
+    turnImages(*this, &ImageFile::Rotate270);
 }
 
 void KyDocument::DumpImages()

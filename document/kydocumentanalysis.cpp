@@ -97,7 +97,6 @@ void KyDocument::ClearLanes()
     // SetDirty comes after this, would otherwise find the flag set and stay silent.
     SetDirty(true);
     SetAnalysisChanged(true);
-    mAnalysisCurrent = false;
     mParameterChanged = true;
 }
 
@@ -282,12 +281,8 @@ bool KyDocument::MoveBand(int inChannel, int inLane, int inIndex, int inDelta)
         return false;
     if (list->moveBand(inIndex, inDelta, mLaneProfiles.at(inChannel).profileLength(inLane)) < 0)
         return false;
-    KyBandInfo band = list->band(inIndex);
-    UpdateBandSaturation(inChannel, inLane, band);
-    list->setBand(inIndex, band);
-    SetDirty(true);
-    SetAnalysisChanged(true);
-    return true;
+    // Stored again for the saturation of its new span.
+    return ReplaceBand(inChannel, inLane, inIndex, list->band(inIndex));
 }
 
 bool KyDocument::ResizeBand(int inChannel, int inLane, int inIndex, int inDelta)
@@ -297,12 +292,8 @@ bool KyDocument::ResizeBand(int inChannel, int inLane, int inIndex, int inDelta)
         return false;
     if (list->spreadBand(inIndex, inDelta, mLaneProfiles.at(inChannel).profileLength(inLane)) < 0)
         return false;
-    KyBandInfo band = list->band(inIndex);
-    UpdateBandSaturation(inChannel, inLane, band);
-    list->setBand(inIndex, band);
-    SetDirty(true);
-    SetAnalysisChanged(true);
-    return true;
+    // Stored again for the saturation of its new span.
+    return ReplaceBand(inChannel, inLane, inIndex, list->band(inIndex));
 }
 
 bool KyDocument::RemoveBand(int inChannel, int inLane, int inIndex)

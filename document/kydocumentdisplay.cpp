@@ -24,6 +24,22 @@ quint16 toLevel(int inValue)
     return quint16(std::clamp(inValue, 0, 65535));
 }
 
+// One contrast or brightness step (inApply) of inSteps, sized by three incremental settings: a
+// step of n moves by n times the move ratio in percent of the pixels. Whether a level moved.
+bool stepRange(ImageFile &ioImage, void (ImageFile::*inApply)(const ContrastStep &), int inSteps,
+               const char *inRatioKey, const char *inDistanceKey, const char *inStepKey)
+{
+    const AnalysisSettings *settings = AnalysisSettings::instance();
+    ContrastStep step;
+    step.percent = double(inSteps) * settings->intValue(QLatin1String(inRatioKey));
+    step.minDistance = settings->intValue(QLatin1String(inDistanceKey));
+    step.step = settings->intValue(QLatin1String(inStepKey));
+    const quint16 low = ioImage.RangeLow();
+    const quint16 high = ioImage.RangeHigh();
+    (ioImage.*inApply)(step);
+    return ioImage.RangeLow() != low || ioImage.RangeHigh() != high;
+}
+
 } // namespace
 
 // ---- Selection and statistics ------------------------------------------------------------------
@@ -132,34 +148,15 @@ void KyDocument::AutoRange(int inChannel)
 void KyDocument::ResetRange(int inChannel)
 {
     const quint16 offset = toLevel(SystemSettings::instance()->intValue(QStringLiteral("DarkframeOffset")));
-    if (inChannel == kAllChannels) {
-        SetDisplayRangeAll(offset, 65535);
-        return;
-    }
-    ImageFile *image = Image(inChannel);
-    if (!image || (image->RangeLow() == offset && image->RangeHigh() == 65535))
-        return;
-    image->SetRangeLow(offset);
-    image->SetRangeHigh(65535);
-    mDisplayChanged = true;
+    // Through the range setter: a colour picture composed with the old levels must go with them.
+    SetDisplayRange(inChannel, offset, 65535);
 }
 
-// The steps of these two take their sizes from the incremental contrast and brightness settings:
-// a step of n moves by n times the move ratio in percent of the pixels.
 bool KyDocument::ChangeContrast(int inChannel, int inStep)
 {
     ImageFile *image = Image(inChannel);
-    if (!image)
-        return false;
-    const AnalysisSettings *settings = AnalysisSettings::instance();
-    ContrastStep step;
-    step.percent = double(inStep) * settings->intValue(QStringLiteral("Inc_Contrast_MoveRatio"));
-    step.minDistance = settings->intValue(QStringLiteral("Inc_Contrast_MinDistance"));
-    step.step = settings->intValue(QStringLiteral("Inc_Contrast_DistanceOfOutside"));
-    const quint16 low = image->RangeLow();
-    const quint16 high = image->RangeHigh();
-    image->ChangeContrast(step);
-    if (image->RangeLow() == low && image->RangeHigh() == high)
+    if (!image || !stepRange(*image, &ImageFile::ChangeContrast, inStep, "Inc_Contrast_MoveRatio",
+                             "Inc_Contrast_MinDistance", "Inc_Contrast_DistanceOfOutside"))
         return false;
     ReleaseColorImage();
     mDisplayChanged = true;
@@ -169,17 +166,8 @@ bool KyDocument::ChangeContrast(int inChannel, int inStep)
 bool KyDocument::ChangeBrightness(int inChannel, int inStep)
 {
     ImageFile *image = Image(inChannel);
-    if (!image)
-        return false;
-    const AnalysisSettings *settings = AnalysisSettings::instance();
-    ContrastStep step;
-    step.percent = double(inStep) * settings->intValue(QStringLiteral("Inc_Brightness_MoveRatio"));
-    step.minDistance = settings->intValue(QStringLiteral("Inc_Brightness_Threshold"));
-    step.step = settings->intValue(QStringLiteral("Inc_Brightness_ShortStep"));
-    const quint16 low = image->RangeLow();
-    const quint16 high = image->RangeHigh();
-    image->ChangeBrightness(step);
-    if (image->RangeLow() == low && image->RangeHigh() == high)
+    if (!image || !stepRange(*image, &ImageFile::ChangeBrightness, inStep, "Inc_Brightness_MoveRatio",
+                             "Inc_Brightness_Threshold", "Inc_Brightness_ShortStep"))
         return false;
     ReleaseColorImage();
     mDisplayChanged = true;

@@ -565,11 +565,22 @@ void TestKyDocument::resetAndAutoRange()
     QVERIFY(!doc.IsDisplayChanged());
     QVERIFY(doc.hasColorImage());
 
-    // One channel: the colour image is not released.
+    // One channel: a colour image composed with the old levels goes too, and only when the levels
+    // really changed.
     QVERIFY(doc.SetDisplayRange(1, 10, 20));
+    doc.SetDirty(true);
+    doc.SetDirty(false);
     doc.setColorImage();
     doc.ResetRange(1);
     QCOMPARE(doc.images().at(1).RangeLow(), quint16(700));
+    QCOMPARE(doc.images().at(1).RangeHigh(), quint16(65535));
+    QVERIFY(doc.IsDisplayChanged());
+    QVERIFY(!doc.hasColorImage());
+    doc.SetDirty(true);
+    doc.SetDirty(false);
+    doc.setColorImage();
+    doc.ResetRange(1);
+    QVERIFY(!doc.IsDisplayChanged());
     QVERIFY(doc.hasColorImage());
 
     doc.AutoRange(65535);
