@@ -8,14 +8,12 @@
 #include "core/lfile.h"
 #include "core/systemsettings.h"
 
-#include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QTextStream>
 #include <QTransform>
 
@@ -66,37 +64,6 @@ bool readFile(const QString &inPath, QByteArray &outBytes)
         return false;
     outBytes = file.readAll();
     return file.error() == QFileDevice::NoError;
-}
-
-bool encodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes)
-{
-    if (inImage.isNull())
-        return false;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&buffer, "jpg");
-    writer.setQuality(inQuality);
-    if (!writer.write(inImage))
-        return false;
-    outBytes = bytes;
-    return true;
-}
-
-// Writes the file whole or not at all (KySafeFile), making its folder first.
-bool writeFileSafely(const QString &inPath, const QByteArray &inBytes)
-{
-    const QString folder = inPath.left(inPath.lastIndexOf(QLatin1Char('/')));
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !FileUtility::MakePathFor(folder))
-        return false;
-    return KySafeFile::Write(inPath, inBytes);
-}
-
-bool writeJpeg(const QString &inPath, const QImage &inImage, int inQuality)
-{
-    QByteArray bytes;
-    return encodeJpeg(inImage, inQuality, bytes) && writeFileSafely(inPath, bytes);
 }
 
 // The part of a composition one pool task works on: the blend with the marker photo over the
@@ -526,7 +493,7 @@ bool KySingleDocument::MarkerPhotoBytes(QByteArray &outBytes) const
         outBytes = mMarkerColorBytes;
         return true;
     }
-    return encodeJpeg(mMarkerColorImage, kChangedPhotoQuality, outBytes);
+    return EncodeJpeg(mMarkerColorImage, kChangedPhotoQuality, outBytes);
 }
 
 QImage KySingleDocument::SampleDisplayImage()
@@ -658,13 +625,13 @@ int KySingleDocument::SaveAs(const QString &inPath)
         QByteArray photo;
         if (!MarkerPhotoReady())
             return kNoMarkerPhoto;
-        if (!MarkerPhotoBytes(photo) || !writeFileSafely(WithExtension(gray, QStringLiteral(".jpg")), photo))
+        if (!MarkerPhotoBytes(photo) || !WriteFileWhole(WithExtension(gray, QStringLiteral(".jpg")), photo))
             return kMarkerPhotoNotWritten;
         emit SaveProgress();
 
         const QString overlayFile = WithExtension(path + overlaidImageSuffix(), QStringLiteral(".jpg"));
         if (mColorImage && !mOverlayBytes.isEmpty()) {
-            if (!writeFileSafely(overlayFile, mOverlayBytes))
+            if (!WriteFileWhole(overlayFile, mOverlayBytes))
                 return kOverlayNotWritten;
         } else {
             const std::unique_ptr<QImage> overlay(MakeOverlaidImage(false));
@@ -739,14 +706,14 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
             const QString partFile = folder + QLatin1Char('/') + part + QLatin1Char('/') + part;
             QByteArray photo;
             const bool written = mSplitMode == 0
-                                     ? MarkerPhotoBytes(photo) && writeFileSafely(partFile + gray + QLatin1String(".jpg"), photo)
+                                     ? MarkerPhotoBytes(photo) && WriteFileWhole(partFile + gray + QLatin1String(".jpg"), photo)
                                      : SaveSplitJpegImages(folder, name, channelPart, gray, &mMarkerColorImage);
             if (!written)
                 return kMarkerPhotoNotWritten;
             emit SaveProgress();
 
             if (mSplitMode == 0 && mColorImage && !mOverlayBytes.isEmpty()) {
-                if (!writeFileSafely(partFile + overlaid + QLatin1String(".jpg"), mOverlayBytes))
+                if (!WriteFileWhole(partFile + overlaid + QLatin1String(".jpg"), mOverlayBytes))
                     return kOverlayNotWritten;
             } else {
                 const std::unique_ptr<QImage> overlay(MakeOverlaidImage(false));
@@ -778,16 +745,18 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
 bool KySingleDocument::SaveMarkerExposures(const QString &inFolder, const QString &inBaseName)
 {
     static const char *const kColours[3] = {"-marker-blue", "-marker-green", "-marker-red"};
+    const auto writeShown = [](const QString &inPath, ImageFile &inImage) {
+        QByteArray bytes;
+        return EncodeJpeg(inImage.ToIndexed8(true), kDefaultJpegQuality, bytes) && WriteFileWhole(inPath, bytes);
+    };
     bool ok = true;
     for (int i = 0; i < 3; ++i)
         ok = ImageFile::Save(inFolder + QLatin1Char('/') + inBaseName + QLatin1String(kColours[i]),
                              mMarkerImageList.at(i))
              && ok;
-    ok = writeJpeg(inFolder + QLatin1String(".jpg"), mSampleImageList[0].ToIndexed8(true), kDefaultJpegQuality) && ok;
+    ok = writeShown(inFolder + QLatin1String(".jpg"), mSampleImageList[0]) && ok;
     for (int i = 0; i < 3; ++i)
-        ok = writeJpeg(inFolder + QLatin1String(kColours[i]) + QLatin1String(".jpg"),
-                       mMarkerImageList[i].ToIndexed8(true), kDefaultJpegQuality)
-             && ok;
+        ok = writeShown(inFolder + QLatin1String(kColours[i]) + QLatin1String(".jpg"), mMarkerImageList[i]) && ok;
     return ok;
 }
 

@@ -168,6 +168,7 @@ private slots:
     void saveAs();
     void saveInPlaceTwice();
     void saveAsNothingToWrite();
+    void saveAsRelativePath();
     void saveSplit_data();
     void saveSplit();
     void saveMarkerExposures();
@@ -893,6 +894,23 @@ void TestKySingleDocument::saveAsNothingToWrite()
     QCOMPARE(doc.SaveAs(QString()), -13);
     QCOMPARE(doc.SaveAs(temp->filePath(QStringLiteral("out/Copy"))), -14);
     QVERIFY(!QFileInfo::exists(temp->filePath(QStringLiteral("out"))));
+}
+
+void TestKySingleDocument::saveAsRelativePath()
+{
+    // A bare name lies in the working folder: no file's folder is to be made, least of all one
+    // named like the file.
+    const QString folder = capture(QStringLiteral("marker"));
+    SingleProbe doc(folder);
+    const QString out = temp->filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(out));
+    const int result = doc.SaveAs(QStringLiteral("Copy"));
+    QVERIFY(QDir::setCurrent(previous));
+    QCOMPARE(result, 0);
+    QCOMPARE(treeOf(out), QStringList({"Copy+Marker.jpg", "Copy-Marker.jpg", "Copy-Marker.tif", "Copy.tif"}));
+    QCOMPARE(readBytes(out + "/Copy" + kGray + ".jpg"), readBytes(baseOf(folder) + kGray + ".jpg"));
 }
 
 void TestKySingleDocument::saveSplit_data()
