@@ -9,7 +9,6 @@
 #include "document/kyitemnames.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QTransform>
 
 #include <algorithm>
@@ -396,11 +395,8 @@ void KyColorimetricDocument::LoadColorImage(const QString &inPath)
 {
     // Decoded from the bytes kept, so that the picture and the bytes a save copies are one.
     QByteArray bytes;
-    QFile file(inPath);
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
     auto *image = new QImage;
-    if (!bytes.isEmpty())
+    if (KySafeFile::Read(inPath, bytes) && !bytes.isEmpty())
         image->loadFromData(bytes);
     if (image->isNull())
         bytes.clear();

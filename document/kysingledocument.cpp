@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
-#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QTransform>
@@ -55,15 +54,6 @@ QString overlaidImageSuffix()
 QImage rgb888(const QImage &inImage)
 {
     return inImage.format() == QImage::Format_RGB888 ? inImage : inImage.convertToFormat(QImage::Format_RGB888);
-}
-
-bool readFile(const QString &inPath, QByteArray &outBytes)
-{
-    QFile file(inPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    outBytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
 }
 
 // The part of a composition one pool task works on: the blend with the marker photo over the
@@ -150,7 +140,7 @@ bool KySingleDocument::Load(const QString &inPath)
     // The photos are kept as read as well: written back unchanged, they are never re-encoded.
     QByteArray bytes;
     const QString photoFile = base + gray + QLatin1String(".jpg");
-    if (QFileInfo::exists(photoFile) && readFile(photoFile, bytes)) {
+    if (QFileInfo::exists(photoFile) && KySafeFile::Read(photoFile, bytes)) {
         const QImage photo = QImage::fromData(bytes);
         if (!photo.isNull()) {
             mMarkerColorImage = rgb888(photo);
@@ -160,7 +150,7 @@ bool KySingleDocument::Load(const QString &inPath)
     }
 
     const QString overlayFile = base + overlaid + QLatin1String(".jpg");
-    if (QFileInfo::exists(overlayFile) && readFile(overlayFile, bytes)) {
+    if (QFileInfo::exists(overlayFile) && KySafeFile::Read(overlayFile, bytes)) {
         const QImage overlay = QImage::fromData(bytes);
         if (!overlay.isNull()) {
             delete mColorImage;
