@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -54,6 +55,37 @@ inline QMap<QString, QByteArray> filesBelow(const QString &inFolder)
         files.insert(QDir(inFolder).relativeFilePath(path), readBytes(path));
     }
     return files;
+}
+
+// A copy of the files (not the folders) of a folder into a new one.
+inline bool copyFolder(const QString &inSource, const QString &inTarget)
+{
+    if (!QDir().mkpath(inTarget))
+        return false;
+    for (const QFileInfo &info : QDir(inSource).entryInfoList(QDir::Files)) {
+        if (!QFile::copy(info.filePath(), inTarget + QLatin1Char('/') + info.fileName()))
+            return false;
+    }
+    return true;
+}
+
+// An analysis report's lines, the time of the analysis (line 2) checked to lie between the two
+// times and replaced by "<now>"; one line about what is wrong instead when it is not a file of
+// lines ending in "\n".
+inline QStringList reportLines(const QString &inPath, const QDateTime &inBefore, const QDateTime &inAfter)
+{
+    const QByteArray bytes = readBytes(inPath);
+    if (bytes.isEmpty() || !bytes.endsWith('\n') || bytes.contains('\r'))
+        return {QStringLiteral("<no report, or not one line feed per line>")};
+    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    lines.removeLast();
+    const QString prefix = QStringLiteral("Date and time of analysis,");
+    if (lines.size() < 2 || !lines[1].startsWith(prefix))
+        return lines;
+    const QDateTime when = QDateTime::fromString(lines[1].mid(prefix.size()), QStringLiteral("yyyy:MM:dd hh:mm:ss"));
+    if (when.isValid() && when >= inBefore.addSecs(-1) && when <= inAfter.addSecs(1))
+        lines[1] = prefix + QStringLiteral("<now>");
+    return lines;
 }
 
 // A lower file-size limit for the life of the object: writes beyond it fail (EFBIG) instead of
