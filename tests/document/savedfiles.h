@@ -6,10 +6,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMap>
 #include <QStringList>
 
 #include <csignal>
+#include <cstdlib>
 #include <sys/resource.h>
 
 // Helpers for tests of what a save leaves on the disk.
@@ -86,6 +88,23 @@ inline QStringList reportLines(const QString &inPath, const QDateTime &inBefore,
     if (when.isValid() && when >= inBefore.addSecs(-1) && when <= inAfter.addSecs(1))
         lines[1] = prefix + QStringLiteral("<now>");
     return lines;
+}
+
+// Mean absolute difference of the colour bytes of two pictures of one size; -1 for another size.
+inline double meanDifference(const QImage &inA, const QImage &inB)
+{
+    const QImage a = inA.convertToFormat(QImage::Format_RGB888);
+    const QImage b = inB.convertToFormat(QImage::Format_RGB888);
+    if (a.size() != b.size() || a.isNull())
+        return -1.0;
+    double sum = 0.0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar *p = a.constScanLine(y);
+        const uchar *q = b.constScanLine(y);
+        for (int i = 0; i < 3 * a.width(); ++i)
+            sum += std::abs(int(p[i]) - int(q[i]));
+    }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 // A lower file-size limit for the life of the object: writes beyond it fail (EFBIG) instead of

@@ -149,25 +149,12 @@ QImage expectedComposition(QVector<ImageFile> inExposures, int inWidth, int inHe
     return image;
 }
 
-// Mean absolute difference of two pictures of one size over their colour channels.
-double meanDifference(const QImage &inA, const QImage &inB)
-{
-    const QImage a = inA.convertToFormat(QImage::Format_RGB888);
-    const QImage b = inB.convertToFormat(QImage::Format_RGB888);
-    double sum = 0.0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int i = 0; i < 3 * a.width(); ++i)
-            sum += std::abs(int(a.constScanLine(y)[i]) - int(b.constScanLine(y)[i]));
-    }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 // Whether a decoded JPEG is closer to the picture than an encoding at the library's default quality.
 bool closerThanDefaultQuality(const QImage &inDecoded, const QImage &inPicture)
 {
     const double error = meanDifference(inDecoded, inPicture);
     const double defaultError = meanDifference(QImage::fromData(jpegBytes(inPicture, -1)), inPicture);
-    if (error < defaultError)
+    if (error >= 0.0 && error < defaultError)
         return true;
     qWarning("mean difference %g, at the default quality %g", error, defaultError);
     return false;

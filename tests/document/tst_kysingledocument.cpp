@@ -66,23 +66,6 @@ QImage decoded(const QString &inPath)
     return rgb(QImage::fromData(readBytes(inPath)));
 }
 
-// Mean absolute difference of the bytes of two images of one size; -1 for another size.
-double meanDifference(const QImage &inA, const QImage &inB)
-{
-    const QImage a = rgb(inA);
-    const QImage b = rgb(inB);
-    if (a.size() != b.size() || a.isNull())
-        return -1.0;
-    double sum = 0.0;
-    for (int y = 0; y < a.height(); ++y) {
-        const uchar *p = a.constScanLine(y);
-        const uchar *q = b.constScanLine(y);
-        for (int i = 0; i < 3 * a.width(); ++i)
-            sum += std::abs(int(p[i]) - int(q[i]));
-    }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 // The overlay as it should be, pixel by pixel: the sample shown negative, each colour byte
 // a + b - 255 (at least 0) where the marker photo reaches, saturated sample pixels painted.
 QImage referenceOverlay(const ImageFile &inSample, const QImage &inPhoto, bool inMarkSaturated)
