@@ -336,6 +336,9 @@ protected:
     static bool EncodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes);
     // Writes the file whole or not at all (KySafeFile), making its folder first ("/" separators).
     static bool WriteFileWhole(const QString &inPath, const QByteArray &inBytes);
+    // The marks the parts of a split mode add to a save's names, in writing order: one empty mark
+    // for the whole image and the centre, none for an unknown mode.
+    static QStringList SplitMarks(int inMode);
 
     bool mDirty;
     bool mDisplayChanged = false;

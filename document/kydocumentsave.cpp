@@ -252,6 +252,16 @@ bool KyDocument::WriteFileWhole(const QString &inPath, const QByteArray &inBytes
     return makeFolderOf(inPath) && KySafeFile::Write(inPath, inBytes);
 }
 
+QStringList KyDocument::SplitMarks(int inMode)
+{
+    if (inMode == 0)
+        return {QString()};
+    QStringList marks;
+    for (const SplitPart &part : splitParts(inMode, 0, 0))
+        marks << part.mark;
+    return marks;
+}
+
 bool KyDocument::FinishSaveAs(const QString &inPath)
 {
     const bool reported = ExportAnalysisReport(inPath);

@@ -511,24 +511,8 @@ int KySingleDocument::BlockedTarget(const QList<Target> &inTargets)
 
 QStringList KySingleDocument::SplitPartNames(const QString &inBaseName, const QString &inNameSuffix) const
 {
-    QStringList marks;
-    switch (mSplitMode) {
-    case 0:
-    case 4:
-        marks << QString();
-        break;
-    case 1:
-    case 2:
-        marks << QStringLiteral("-1") << QStringLiteral("-2");
-        break;
-    case 3:
-        marks << QStringLiteral("-1") << QStringLiteral("-2") << QStringLiteral("-3") << QStringLiteral("-4");
-        break;
-    default:
-        break;
-    }
     QStringList names;
-    for (const QString &mark : std::as_const(marks))
+    for (const QString &mark : SplitMarks(mSplitMode))
         names << inBaseName + mark + inNameSuffix;
     return names;
 }
