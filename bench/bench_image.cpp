@@ -12,9 +12,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -120,17 +117,7 @@ void BM_ReadPlain(benchmark::State &state)
     const qint64 size = QFileInfo(captureFile()).size();
     std::vector<char> buffer(size_t(size), 1);
     for (auto _ : state) {
-        const int fd = ::open(path.constData(), O_RDONLY);
-        qint64 done = 0;
-        while (fd >= 0 && done < size) {
-            const ssize_t n = ::read(fd, buffer.data() + done, size_t(size - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        if (fd >= 0)
-            ::close(fd);
-        if (done != size)
+        if (!kybench::readPlain(path.constData(), buffer.data(), size))
             state.SkipWithError("read failed");
         benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();

@@ -8,10 +8,7 @@
 #include "core/systemsettings.h"
 #include "document/kyitemnames.h"
 
-#include <QBuffer>
 #include <QDebug>
-#include <QFile>
-#include <QImageWriter>
 #include <QTransform>
 
 #include <algorithm>
@@ -398,11 +395,8 @@ void KyColorimetricDocument::LoadColorImage(const QString &inPath)
 {
     // Decoded from the bytes kept, so that the picture and the bytes a save copies are one.
     QByteArray bytes;
-    QFile file(inPath);
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
     auto *image = new QImage;
-    if (!bytes.isEmpty())
+    if (KySafeFile::Read(inPath, bytes) && !bytes.isEmpty())
         image->loadFromData(bytes);
     if (image->isNull())
         bytes.clear();
@@ -470,22 +464,9 @@ void KyColorimetricDocument::ComposeColorImage()
 
 bool KyColorimetricDocument::WriteColorJpeg(const QString &inPath)
 {
-    QString path = FileUtility::Slashed(inPath);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash > 0 && !FileUtility::MakePathFor(path.left(slash)))
-        return false;
-    if (!path.endsWith(QLatin1String(".jpg")))
-        path += QLatin1String(".jpg");
-
+    const QString path = WithExtension(FileUtility::Slashed(inPath), QStringLiteral(".jpg"));
     if (mColorTurns == 0 && !mColorJpegBytes.isEmpty())
-        return KySafeFile::Write(path, mColorJpegBytes);
+        return WriteFileWhole(path, mColorJpegBytes);
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(kJpegQuality);
-    if (!writer.write(*mColorImage))
-        return false;
-    buffer.close();
-    return KySafeFile::Write(path, bytes);
+    return EncodeJpeg(*mColorImage, kJpegQuality, bytes) && WriteFileWhole(path, bytes);
 }

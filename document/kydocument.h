@@ -331,6 +331,14 @@ protected:
     bool FinishSaveAs(const QString &inPath);
     // Gives a picture the resolution of the capture; a resolution of 0 (unknown) leaves it alone.
     static void SetResolution(QImage &ioImage, int inDotsPerMeter);
+    // The picture as JPEG bytes at inQuality (-1: the image library's default); false for a null
+    // picture or a failed encoding.
+    static bool EncodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes);
+    // Writes the file whole or not at all (KySafeFile), making its folder first ("/" separators).
+    static bool WriteFileWhole(const QString &inPath, const QByteArray &inBytes);
+    // The marks the parts of a split mode add to a save's names, in writing order: one empty mark
+    // for the whole image and the centre, none for an unknown mode.
+    static QStringList SplitMarks(int inMode);
 
     bool mDirty;
     bool mDisplayChanged = false;

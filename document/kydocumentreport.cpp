@@ -7,7 +7,6 @@
 
 #include "core/fileutility.h"
 #include "document/kyitemnames.h"
-#include "document/kysafefile.h"
 #include "image/exposuretext.h"
 
 #include <QDateTime>
@@ -39,11 +38,6 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
 
     const ImageFile *first = FirstValidImage();
     if (!first)
-        return false;
-
-    const QString path = ReportFilePath(FileUtility::Slashed(inPath));
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash > 0 && !FileUtility::MakePathFor(path.left(slash)))
         return false;
 
     // The images the report covers, in index order.
@@ -133,7 +127,7 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
     QString text;
     for (const QString &line : std::as_const(lines))
         text += line + QLatin1Char('\n');
-    return KySafeFile::Write(path, text.toLocal8Bit());
+    return WriteFileWhole(ReportFilePath(FileUtility::Slashed(inPath)), text.toLocal8Bit());
 }
 
 QString KyDocument::ReportFilePath(const QString &inPath)

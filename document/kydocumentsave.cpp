@@ -12,6 +12,7 @@
 #include "document/kysafefile.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QRect>
 
 namespace {
@@ -106,17 +107,31 @@ bool makeFolderOf(const QString &inPath)
     return FileUtility::MakePathFor(inPath.left(slash));
 }
 
-// The picture as JPEG at the image library's default quality, with the resolution it carries.
-bool writeJpeg(const QString &inPath, const QImage &inImage)
+// The image library's default quality.
+constexpr int kDefaultJpegQuality = -1;
+
+bool encodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes)
 {
     if (inImage.isNull())
         return false;
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !inImage.save(&buffer, "JPG", -1))
+    if (!buffer.open(QIODevice::WriteOnly))
         return false;
-    buffer.close();
-    return KySafeFile::Write(inPath, bytes);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setQuality(inQuality);
+    if (!writer.write(inImage))
+        return false;
+    outBytes = bytes;
+    return true;
+}
+
+// The picture as JPEG at the image library's default quality, with the resolution it carries, into
+// a folder that is there already.
+bool writeJpeg(const QString &inPath, const QImage &inImage)
+{
+    QByteArray bytes;
+    return encodeJpeg(inImage, kDefaultJpegQuality, bytes) && KySafeFile::Write(inPath, bytes);
 }
 
 } // namespace
@@ -201,10 +216,9 @@ bool KyDocument::SaveAsJpeg(const QString &inPath, QImage *inImage)
 {
     if (!inImage)
         return false;
-    const QString path = WithExtension(FileUtility::Slashed(inPath), kJpegSuffix);
-    if (!makeFolderOf(path))
-        return false;
-    return writeJpeg(path, *inImage);
+    QByteArray bytes;
+    return EncodeJpeg(*inImage, kDefaultJpegQuality, bytes)
+           && WriteFileWhole(WithExtension(FileUtility::Slashed(inPath), kJpegSuffix), bytes);
 }
 
 bool KyDocument::ExportCsv(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
@@ -226,6 +240,26 @@ void KyDocument::SetResolution(QImage &ioImage, int inDotsPerMeter)
         return;
     ioImage.setDotsPerMeterX(inDotsPerMeter);
     ioImage.setDotsPerMeterY(inDotsPerMeter);
+}
+
+bool KyDocument::EncodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes)
+{
+    return encodeJpeg(inImage, inQuality, outBytes);
+}
+
+bool KyDocument::WriteFileWhole(const QString &inPath, const QByteArray &inBytes)
+{
+    return makeFolderOf(inPath) && KySafeFile::Write(inPath, inBytes);
+}
+
+QStringList KyDocument::SplitMarks(int inMode)
+{
+    if (inMode == 0)
+        return {QString()};
+    QStringList marks;
+    for (const SplitPart &part : splitParts(inMode, 0, 0))
+        marks << part.mark;
+    return marks;
 }
 
 bool KyDocument::FinishSaveAs(const QString &inPath)

@@ -305,19 +305,10 @@ QStringList KyMultiDocument::SaveFileNames(const QString &inPrefix) const
     if (base.isEmpty() || !FirstValidImage())
         return QStringList();
     const QString part = ChannelPart();
-    switch (mSplitMode) {
-    case 0:
-    case 4:
-        return {base + part};
-    case 1:
-    case 2:
-        return {base + QLatin1String("-1") + part, base + QLatin1String("-2") + part};
-    case 3:
-        return {base + QLatin1String("-1") + part, base + QLatin1String("-2") + part,
-                base + QLatin1String("-3") + part, base + QLatin1String("-4") + part};
-    default:
-        return QStringList();
-    }
+    QStringList names;
+    for (const QString &mark : SplitMarks(mSplitMode))
+        names << base + mark + part;
+    return names;
 }
 
 int KyMultiDocument::SaveStepCount() const

@@ -2,6 +2,7 @@
 
 #include "core/fileutility.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -25,6 +26,19 @@ bool Write(const QString &inPath, const QByteArray &inBytes)
         return false;
     FileUtility::FlushFileAfter(inPath, "KySafeFile::Write");
     return true;
+}
+
+bool Read(const QString &inPath, QByteArray &outBytes)
+{
+    QFile file(inPath);
+    outBytes.clear();
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    outBytes = file.readAll();
+    if (file.error() == QFileDevice::NoError)
+        return true;
+    outBytes.clear();
+    return false;
 }
 
 bool IsBlocked(const QString &inPath)

@@ -6,10 +6,15 @@
 // Whole-file writes that never leave a half-written file behind: the bytes go to a temporary file
 // beside the target, which is synced and then renamed over it, and the folder is synced after the
 // rename. On any failure the old file (if any) is unchanged and the temporary file is gone.
+// Whole-file reads report a read that fails part-way, so that a cut-off file is never taken for
+// the whole one (and written back as it).
 namespace KySafeFile {
 
 // False when the file cannot be opened, a write falls short, or the commit fails.
 bool Write(const QString &inPath, const QByteArray &inBytes);
+
+// The file's bytes; false (and outBytes empty) when it cannot be opened or a read fails.
+bool Read(const QString &inPath, QByteArray &outBytes);
 
 // Whether no file can be written at inPath at all: the path names something other than a file (a
 // folder), or its nearest existing folder is not a writable folder. A save asks this of each of its

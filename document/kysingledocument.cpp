@@ -8,14 +8,11 @@
 #include "core/lfile.h"
 #include "core/systemsettings.h"
 
-#include <QBuffer>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QTextStream>
 #include <QTransform>
 
@@ -57,46 +54,6 @@ QString overlaidImageSuffix()
 QImage rgb888(const QImage &inImage)
 {
     return inImage.format() == QImage::Format_RGB888 ? inImage : inImage.convertToFormat(QImage::Format_RGB888);
-}
-
-bool readFile(const QString &inPath, QByteArray &outBytes)
-{
-    QFile file(inPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    outBytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
-}
-
-bool encodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes)
-{
-    if (inImage.isNull())
-        return false;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&buffer, "jpg");
-    writer.setQuality(inQuality);
-    if (!writer.write(inImage))
-        return false;
-    outBytes = bytes;
-    return true;
-}
-
-// Writes the file whole or not at all (KySafeFile), making its folder first.
-bool writeFileSafely(const QString &inPath, const QByteArray &inBytes)
-{
-    const QString folder = inPath.left(inPath.lastIndexOf(QLatin1Char('/')));
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !FileUtility::MakePathFor(folder))
-        return false;
-    return KySafeFile::Write(inPath, inBytes);
-}
-
-bool writeJpeg(const QString &inPath, const QImage &inImage, int inQuality)
-{
-    QByteArray bytes;
-    return encodeJpeg(inImage, inQuality, bytes) && writeFileSafely(inPath, bytes);
 }
 
 // The part of a composition one pool task works on: the blend with the marker photo over the
@@ -183,7 +140,7 @@ bool KySingleDocument::Load(const QString &inPath)
     // The photos are kept as read as well: written back unchanged, they are never re-encoded.
     QByteArray bytes;
     const QString photoFile = base + gray + QLatin1String(".jpg");
-    if (QFileInfo::exists(photoFile) && readFile(photoFile, bytes)) {
+    if (QFileInfo::exists(photoFile) && KySafeFile::Read(photoFile, bytes)) {
         const QImage photo = QImage::fromData(bytes);
         if (!photo.isNull()) {
             mMarkerColorImage = rgb888(photo);
@@ -193,7 +150,7 @@ bool KySingleDocument::Load(const QString &inPath)
     }
 
     const QString overlayFile = base + overlaid + QLatin1String(".jpg");
-    if (QFileInfo::exists(overlayFile) && readFile(overlayFile, bytes)) {
+    if (QFileInfo::exists(overlayFile) && KySafeFile::Read(overlayFile, bytes)) {
         const QImage overlay = QImage::fromData(bytes);
         if (!overlay.isNull()) {
             delete mColorImage;
@@ -526,7 +483,7 @@ bool KySingleDocument::MarkerPhotoBytes(QByteArray &outBytes) const
         outBytes = mMarkerColorBytes;
         return true;
     }
-    return encodeJpeg(mMarkerColorImage, kChangedPhotoQuality, outBytes);
+    return EncodeJpeg(mMarkerColorImage, kChangedPhotoQuality, outBytes);
 }
 
 QImage KySingleDocument::SampleDisplayImage()
@@ -554,24 +511,8 @@ int KySingleDocument::BlockedTarget(const QList<Target> &inTargets)
 
 QStringList KySingleDocument::SplitPartNames(const QString &inBaseName, const QString &inNameSuffix) const
 {
-    QStringList marks;
-    switch (mSplitMode) {
-    case 0:
-    case 4:
-        marks << QString();
-        break;
-    case 1:
-    case 2:
-        marks << QStringLiteral("-1") << QStringLiteral("-2");
-        break;
-    case 3:
-        marks << QStringLiteral("-1") << QStringLiteral("-2") << QStringLiteral("-3") << QStringLiteral("-4");
-        break;
-    default:
-        break;
-    }
     QStringList names;
-    for (const QString &mark : std::as_const(marks))
+    for (const QString &mark : SplitMarks(mSplitMode))
         names << inBaseName + mark + inNameSuffix;
     return names;
 }
@@ -658,13 +599,13 @@ int KySingleDocument::SaveAs(const QString &inPath)
         QByteArray photo;
         if (!MarkerPhotoReady())
             return kNoMarkerPhoto;
-        if (!MarkerPhotoBytes(photo) || !writeFileSafely(WithExtension(gray, QStringLiteral(".jpg")), photo))
+        if (!MarkerPhotoBytes(photo) || !WriteFileWhole(WithExtension(gray, QStringLiteral(".jpg")), photo))
             return kMarkerPhotoNotWritten;
         emit SaveProgress();
 
         const QString overlayFile = WithExtension(path + overlaidImageSuffix(), QStringLiteral(".jpg"));
         if (mColorImage && !mOverlayBytes.isEmpty()) {
-            if (!writeFileSafely(overlayFile, mOverlayBytes))
+            if (!WriteFileWhole(overlayFile, mOverlayBytes))
                 return kOverlayNotWritten;
         } else {
             const std::unique_ptr<QImage> overlay(MakeOverlaidImage(false));
@@ -739,14 +680,14 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
             const QString partFile = folder + QLatin1Char('/') + part + QLatin1Char('/') + part;
             QByteArray photo;
             const bool written = mSplitMode == 0
-                                     ? MarkerPhotoBytes(photo) && writeFileSafely(partFile + gray + QLatin1String(".jpg"), photo)
+                                     ? MarkerPhotoBytes(photo) && WriteFileWhole(partFile + gray + QLatin1String(".jpg"), photo)
                                      : SaveSplitJpegImages(folder, name, channelPart, gray, &mMarkerColorImage);
             if (!written)
                 return kMarkerPhotoNotWritten;
             emit SaveProgress();
 
             if (mSplitMode == 0 && mColorImage && !mOverlayBytes.isEmpty()) {
-                if (!writeFileSafely(partFile + overlaid + QLatin1String(".jpg"), mOverlayBytes))
+                if (!WriteFileWhole(partFile + overlaid + QLatin1String(".jpg"), mOverlayBytes))
                     return kOverlayNotWritten;
             } else {
                 const std::unique_ptr<QImage> overlay(MakeOverlaidImage(false));
@@ -778,16 +719,18 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
 bool KySingleDocument::SaveMarkerExposures(const QString &inFolder, const QString &inBaseName)
 {
     static const char *const kColours[3] = {"-marker-blue", "-marker-green", "-marker-red"};
+    const auto writeShown = [](const QString &inPath, ImageFile &inImage) {
+        QByteArray bytes;
+        return EncodeJpeg(inImage.ToIndexed8(true), kDefaultJpegQuality, bytes) && WriteFileWhole(inPath, bytes);
+    };
     bool ok = true;
     for (int i = 0; i < 3; ++i)
         ok = ImageFile::Save(inFolder + QLatin1Char('/') + inBaseName + QLatin1String(kColours[i]),
                              mMarkerImageList.at(i))
              && ok;
-    ok = writeJpeg(inFolder + QLatin1String(".jpg"), mSampleImageList[0].ToIndexed8(true), kDefaultJpegQuality) && ok;
+    ok = writeShown(inFolder + QLatin1String(".jpg"), mSampleImageList[0]) && ok;
     for (int i = 0; i < 3; ++i)
-        ok = writeJpeg(inFolder + QLatin1String(kColours[i]) + QLatin1String(".jpg"),
-                       mMarkerImageList[i].ToIndexed8(true), kDefaultJpegQuality)
-             && ok;
+        ok = writeShown(inFolder + QLatin1String(kColours[i]) + QLatin1String(".jpg"), mMarkerImageList[i]) && ok;
     return ok;
 }
 

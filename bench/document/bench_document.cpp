@@ -101,18 +101,7 @@ void BM_ReadPlain(benchmark::State &state)
     }
     for (auto _ : state) {
         for (size_t i = 0; i < buffers.size(); ++i) {
-            const qint64 size = qint64(buffers[i].size());
-            const int fd = ::open(paths[i].constData(), O_RDONLY);
-            qint64 done = 0;
-            while (fd >= 0 && done < size) {
-                const ssize_t n = ::read(fd, buffers[i].data() + done, size_t(size - done));
-                if (n <= 0)
-                    break;
-                done += n;
-            }
-            if (fd >= 0)
-                ::close(fd);
-            if (done != size)
+            if (!kybench::readPlain(paths[i].constData(), buffers[i].data(), qint64(buffers[i].size())))
                 state.SkipWithError("read failed");
             benchmark::DoNotOptimize(buffers[i].data());
         }

@@ -5,6 +5,9 @@
 #include <QtGlobal>
 #include <QString>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -55,6 +58,24 @@ inline void quietDebugOutput()
         if (inType != QtDebugMsg)
             std::fprintf(stderr, "%s\n", qPrintable(inMessage));
     });
+}
+
+// The floor for any reader: inSize bytes of the file at inPath into a buffer that is already
+// there, with open, read and close. False when the file cannot be opened or holds fewer bytes.
+inline bool readPlain(const char *inPath, char *outBuffer, qint64 inSize)
+{
+    const int fd = ::open(inPath, O_RDONLY);
+    if (fd < 0)
+        return false;
+    qint64 done = 0;
+    while (done < inSize) {
+        const ssize_t n = ::read(fd, outBuffer + done, size_t(inSize - done));
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    ::close(fd);
+    return done == inSize;
 }
 
 } // namespace kybench

@@ -4,11 +4,10 @@
 #include "document/kymultidocument.h"
 #include "image/imagefile.h"
 #include "samplecapturewriter.h"
+#include "savedfiles.h"
+#include "testdocument.h"
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QMap>
 #include <QTest>
 
@@ -34,14 +33,7 @@ namespace multitest {
 inline ImageFile makeImage(int inWidth, int inHeight, const std::function<quint16(int, int)> &inPixel,
                            quint16 inLow = 0, quint16 inHigh = 254)
 {
-    ImageFile image;
-    image.Resize(inWidth, inHeight);
-    quint16 *data = image.Data();
-    for (int y = 0; y < inHeight; ++y)
-        for (int x = 0; x < inWidth; ++x)
-            data[qsizetype(y) * inWidth + x] = inPixel(x, y);
-    image.UpdateHistogram();
-    image.SetPixelSize(30.0);
+    ImageFile image = kytest::makeImage(inWidth, inHeight, inPixel);
     image.SetRangeLow(inLow);
     image.SetRangeHigh(inHigh);
     return image;
@@ -66,29 +58,13 @@ inline bool writeChannelFile(const QString &inPath, const ImageFile &inImage, co
 inline QMap<QString, QByteArray> snapshot(const QString &inFolder)
 {
     QMap<QString, QByteArray> files;
-    const QDir root(inFolder);
-    QDirIterator it(inFolder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        const QString relative = root.relativeFilePath(path);
-        if (info.isDir()) {
-            files.insert(relative + QLatin1Char('/'), QByteArray());
-            continue;
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        files.insert(relative, QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1));
+    for (const QString &entry : kytest::treeOf(inFolder)) {
+        files.insert(entry, entry.endsWith(QLatin1Char('/'))
+                                ? QByteArray()
+                                : QCryptographicHash::hash(kytest::readBytes(inFolder + QLatin1Char('/') + entry),
+                                                           QCryptographicHash::Sha1));
     }
     return files;
-}
-
-// The names (relative, sorted) of a snapshot.
-inline QStringList names(const QMap<QString, QByteArray> &inSnapshot)
-{
-    return inSnapshot.keys();
 }
 
 // A fluorescence capture made by the sample tool: its folder, with three channel images.

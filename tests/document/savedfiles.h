@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMap>
 #include <QStringList>
 
 #include <csignal>
+#include <cstdlib>
 #include <sys/resource.h>
 
 // Helpers for tests of what a save leaves on the disk.
@@ -54,6 +57,54 @@ inline QMap<QString, QByteArray> filesBelow(const QString &inFolder)
         files.insert(QDir(inFolder).relativeFilePath(path), readBytes(path));
     }
     return files;
+}
+
+// A copy of the files (not the folders) of a folder into a new one.
+inline bool copyFolder(const QString &inSource, const QString &inTarget)
+{
+    if (!QDir().mkpath(inTarget))
+        return false;
+    for (const QFileInfo &info : QDir(inSource).entryInfoList(QDir::Files)) {
+        if (!QFile::copy(info.filePath(), inTarget + QLatin1Char('/') + info.fileName()))
+            return false;
+    }
+    return true;
+}
+
+// An analysis report's lines, the time of the analysis (line 2) checked to lie between the two
+// times and replaced by "<now>"; one line about what is wrong instead when it is not a file of
+// lines ending in "\n".
+inline QStringList reportLines(const QString &inPath, const QDateTime &inBefore, const QDateTime &inAfter)
+{
+    const QByteArray bytes = readBytes(inPath);
+    if (bytes.isEmpty() || !bytes.endsWith('\n') || bytes.contains('\r'))
+        return {QStringLiteral("<no report, or not one line feed per line>")};
+    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    lines.removeLast();
+    const QString prefix = QStringLiteral("Date and time of analysis,");
+    if (lines.size() < 2 || !lines[1].startsWith(prefix))
+        return lines;
+    const QDateTime when = QDateTime::fromString(lines[1].mid(prefix.size()), QStringLiteral("yyyy:MM:dd hh:mm:ss"));
+    if (when.isValid() && when >= inBefore.addSecs(-1) && when <= inAfter.addSecs(1))
+        lines[1] = prefix + QStringLiteral("<now>");
+    return lines;
+}
+
+// Mean absolute difference of the colour bytes of two pictures of one size; -1 for another size.
+inline double meanDifference(const QImage &inA, const QImage &inB)
+{
+    const QImage a = inA.convertToFormat(QImage::Format_RGB888);
+    const QImage b = inB.convertToFormat(QImage::Format_RGB888);
+    if (a.size() != b.size() || a.isNull())
+        return -1.0;
+    double sum = 0.0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar *p = a.constScanLine(y);
+        const uchar *q = b.constScanLine(y);
+        for (int i = 0; i < 3 * a.width(); ++i)
+            sum += std::abs(int(p[i]) - int(q[i]));
+    }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 // A lower file-size limit for the life of the object: writes beyond it fail (EFBIG) instead of

@@ -2,6 +2,7 @@
 // the sample tool's captures), the results it refuses, the path forms it takes, and the test for
 // this instrument's images.
 
+#include "savedfiles.h"
 #include "testmain.h"
 
 #include "document/kycolorimetricdocument.h"
@@ -35,12 +36,6 @@ ImageFile captureImage(int inLightMode, quint16 inLevel)
     image.SetTag(QStringLiteral("Instrument"), kInstrument);
     image.SetTag(KyItemName::DateTime, QStringLiteral("2024:05:06 10:11:02"));
     return image;
-}
-
-bool writeRaw(const QString &inPath, const QByteArray &inBytes)
-{
-    QFile file(inPath);
-    return file.open(QIODevice::WriteOnly) && file.write(inBytes) == inBytes.size();
 }
 
 // Writes one fixture file. inContent:
@@ -79,7 +74,7 @@ bool writeFixture(const QString &inFolder, const QString &inName, const QString 
         return saveImage(image);
     }
     if (inContent == QLatin1String("garbage"))
-        return writeRaw(path, QByteArray("no image here"));
+        return kytest::writeBytes(path, QByteArray("no image here"));
     if (inContent == QLatin1String("photo")) {
         QImage picture(40, 30, QImage::Format_RGB888);
         picture.fill(QColor(200, 180, 120));

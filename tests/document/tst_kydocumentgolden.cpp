@@ -12,7 +12,6 @@
 
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -73,24 +72,6 @@ QList<BandAt> sampleBands(int inChannel, const QList<int> &inLanes, const QList<
         for (int position : inPositions)
             bands << BandAt{inChannel, lane, position};
     return bands;
-}
-
-// The report's lines, the time of the analysis checked to lie within the save and replaced by
-// "<now>"; one line about what is wrong instead when it is not a file of lines ending in "\n".
-QStringList reportLines(const QString &inPath, const QDateTime &inBefore, const QDateTime &inAfter)
-{
-    const QByteArray bytes = readBytes(inPath);
-    if (bytes.isEmpty() || !bytes.endsWith('\n') || bytes.contains('\r'))
-        return {QStringLiteral("<no report, or not one line feed per line>")};
-    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
-    lines.removeLast();
-    if (lines.size() > 1 && lines.at(1).startsWith(kAnalysisTime)) {
-        const QDateTime when =
-            QDateTime::fromString(lines.at(1).mid(kAnalysisTime.size()), QStringLiteral("yyyy:MM:dd hh:mm:ss"));
-        if (when.isValid() && when >= inBefore.addSecs(-1) && when <= inAfter.addSecs(1))
-            lines[1] = kAnalysisTime + QStringLiteral("<now>");
-    }
-    return lines;
 }
 
 QStringList goldenLines(const QString &inName)
@@ -172,12 +153,10 @@ void TestKyDocumentGolden::report()
     QCOMPARE(lines, expected);
 
     // The numbers agree with each other as the columns define them.
-    QProcess check;
-    check.start(QStringLiteral("/usr/bin/python3"),
-                {sourceDir() + QStringLiteral("/tests/document/reference/reportcheck.py"), report});
-    QVERIFY(check.waitForFinished(60000));
-    QVERIFY2(check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0,
-             check.readAllStandardOutput().constData());
+    const ProgramRun check = runCaptured(QStringLiteral("/usr/bin/python3"),
+                                         {sourceDir() + QStringLiteral("/tests/document/reference/reportcheck.py"), report},
+                                         60000);
+    QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentGolden)

@@ -54,24 +54,6 @@ void setLadder(KyDocument &ioDoc)
     ioDoc.SetMWStandard(standard);
 }
 
-// The report's lines; the time of the analysis (line 2) is checked to lie between the two times
-// and replaced by "<now>".
-QStringList reportLines(const QString &inPath, const QDateTime &inBefore, const QDateTime &inAfter)
-{
-    const QByteArray bytes = readBytes(inPath);
-    if (bytes.isEmpty() || !bytes.endsWith('\n') || bytes.contains('\r'))
-        return {QStringLiteral("<no report, or not one line feed per line>")};
-    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
-    lines.removeLast();
-    const QString prefix = QStringLiteral("Date and time of analysis,");
-    if (lines.size() < 2 || !lines[1].startsWith(prefix))
-        return lines;
-    const QDateTime when = QDateTime::fromString(lines[1].mid(prefix.size()), QStringLiteral("yyyy:MM:dd hh:mm:ss"));
-    if (when.isValid() && when >= inBefore.addSecs(-1) && when <= inAfter.addSecs(1))
-        lines[1] = prefix + QStringLiteral("<now>");
-    return lines;
-}
-
 // Writes the report to inPath and returns the lines of the file written (inFile, when the name
 // changes).
 QStringList exportLines(KyDocument &ioDoc, const QString &inPath, const QString &inFile = QString())

@@ -5,6 +5,7 @@
 // second save writes the same files. Saves made to fail leave the capture as it was.
 
 #include "sampleanalysis.h"
+#include "pythonreference.h"
 #include "savedfiles.h"
 #include "testmain.h"
 
@@ -13,13 +14,10 @@
 #include "samplecapturewriter.h"
 
 #include <QCryptographicHash>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -160,36 +158,15 @@ QString sameFiles(const QMap<QString, QByteArray> &inA, const QMap<QString, QByt
     return QString();
 }
 
-bool copyFolder(const QString &inSource, const QString &inTarget)
-{
-    if (!QDir().mkpath(inTarget))
-        return false;
-    for (const QFileInfo &info : QDir(inSource).entryInfoList(QDir::Files)) {
-        if (!QFile::copy(info.filePath(), inTarget + QLatin1Char('/') + info.fileName()))
-            return false;
-    }
-    return true;
-}
-
 // Runs tests/document/reference/roundtrip.py on [original, saved] pairs; empty on failure.
 QJsonArray referenceComparison(const QList<QPair<QString, QString>> &inPairs)
 {
     QJsonArray pairs;
     for (const auto &pair : inPairs)
         pairs.append(QJsonArray{pair.first, pair.second});
-    QTemporaryDir dir;
-    QFile input(dir.filePath(QStringLiteral("input.json")));
-    if (!input.open(QIODevice::WriteOnly) || input.write(QJsonDocument(QJsonObject{{"pairs", pairs}}).toJson()) < 0)
-        return {};
-    input.close();
-    QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"),
-                  {sourceDir() + QStringLiteral("/tests/document/reference/roundtrip.py"), input.fileName()});
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning("roundtrip.py failed: %s", process.readAllStandardError().constData());
-        return {};
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object().value(QStringLiteral("files")).toArray();
+    return runPythonReference(QStringLiteral("document/reference/roundtrip.py"), QJsonObject{{"pairs", pairs}})
+        .value(QStringLiteral("files"))
+        .toArray();
 }
 
 // The flag the factory sets, read through a member pointer of a class derived from the document.

@@ -19,7 +19,7 @@ namespace {
 
 QStringList listing(const QString &inFolder)
 {
-    return names(snapshot(inFolder));
+    return kytest::treeOf(inFolder);
 }
 
 void addLanes(KyDocument &ioDoc)

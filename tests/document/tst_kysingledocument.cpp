@@ -14,7 +14,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -22,10 +21,9 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <csignal>
-#include <functional>
 #include <memory>
-#include <sys/resource.h>
+
+using namespace kytest;
 
 namespace {
 
@@ -58,31 +56,6 @@ QString baseOf(const QString &inFolder)
     return inFolder + QLatin1Char('/') + nameOf(inFolder);
 }
 
-QByteArray bytesOf(const QString &inPath)
-{
-    QFile file(inPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &inPath, const QByteArray &inBytes)
-{
-    QFile file(inPath);
-    return file.open(QIODevice::WriteOnly) && file.write(inBytes) == inBytes.size();
-}
-
-// Every entry below a folder (files and folders), relative to it, sorted.
-QStringList entriesBelow(const QString &inFolder)
-{
-    QStringList entries;
-    QDirIterator it(inFolder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(inFolder).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
-}
-
-
 QImage rgb(const QImage &inImage)
 {
     return inImage.convertToFormat(QImage::Format_RGB888);
@@ -90,24 +63,7 @@ QImage rgb(const QImage &inImage)
 
 QImage decoded(const QString &inPath)
 {
-    return rgb(QImage::fromData(bytesOf(inPath)));
-}
-
-// Mean absolute difference of the bytes of two images of one size; -1 for another size.
-double meanDifference(const QImage &inA, const QImage &inB)
-{
-    const QImage a = rgb(inA);
-    const QImage b = rgb(inB);
-    if (a.size() != b.size() || a.isNull())
-        return -1.0;
-    double sum = 0.0;
-    for (int y = 0; y < a.height(); ++y) {
-        const uchar *p = a.constScanLine(y);
-        const uchar *q = b.constScanLine(y);
-        for (int i = 0; i < 3 * a.width(); ++i)
-            sum += std::abs(int(p[i]) - int(q[i]));
-    }
-    return sum / (3.0 * a.width() * a.height());
+    return rgb(QImage::fromData(readBytes(inPath)));
 }
 
 // The overlay as it should be, pixel by pixel: the sample shown negative, each colour byte
@@ -146,24 +102,6 @@ ImageFile uniformImage(int inWidth, int inHeight, quint16 inValue, const QString
     image.SetTag(QStringLiteral("Pixel size"), QStringLiteral("50"));
     image.UpdateHistogram();
     return image;
-}
-
-// Runs inSave with every file this process writes limited to inBytes; a write past the limit
-// fails (EFBIG) instead of stopping the process.
-int underFileSizeLimit(rlim_t inBytes, const std::function<int()> &inSave)
-{
-    rlimit previous{};
-    if (getrlimit(RLIMIT_FSIZE, &previous) != 0)
-        return 1;
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = previous;
-    limit.rlim_cur = inBytes;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        return 1;
-    const int result = inSave();
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, handler);
-    return result;
 }
 
 } // namespace
@@ -213,6 +151,7 @@ private slots:
     void saveAs();
     void saveInPlaceTwice();
     void saveAsNothingToWrite();
+    void saveAsRelativePath();
     void saveSplit_data();
     void saveSplit();
     void saveMarkerExposures();
@@ -402,7 +341,7 @@ void TestKySingleDocument::newCapture()
     QCOMPARE(doc.Save(temp->path(), QStringLiteral("P"), true, true, true), -13);
     // A null sample is no image to write, and nothing is written.
     QCOMPARE(doc.SaveAs(temp->filePath(QStringLiteral("x/y"))), -14);
-    QCOMPARE(entriesBelow(temp->path()), QStringList());
+    QCOMPARE(treeOf(temp->path()), QStringList());
     QVERIFY(doc.IsDirty());
 }
 
@@ -460,11 +399,11 @@ void TestKySingleDocument::colourImageLoadedUntilRangeChanges()
     // untouched, is still the file that was read.
     const QString copy = temp->filePath(QStringLiteral("copy/Copy"));
     QCOMPARE(doc.SaveAs(copy), 0);
-    QVERIFY(bytesOf(copy + kOverlaid + ".jpg") != bytesOf(baseOf(folder) + kOverlaid + ".jpg"));
+    QVERIFY(readBytes(copy + kOverlaid + ".jpg") != readBytes(baseOf(folder) + kOverlaid + ".jpg"));
     const double difference =
         meanDifference(decoded(copy + kOverlaid + ".jpg"), referenceOverlay(*doc.Image(0), doc.photo(), false));
     QVERIFY2(difference >= 0.0 && difference < 3.0, qPrintable(QString::number(difference)));
-    QCOMPARE(bytesOf(copy + kGray + ".jpg"), bytesOf(baseOf(folder) + kGray + ".jpg"));
+    QCOMPARE(readBytes(copy + kGray + ".jpg"), readBytes(baseOf(folder) + kGray + ".jpg"));
 }
 
 void TestKySingleDocument::colourImageComposedWithoutOverlayFile()
@@ -614,7 +553,7 @@ void TestKySingleDocument::unequalPhotoSizes()
     // Saving writes the photo as read and the overlay composed the same way.
     const QString copy = temp->filePath(QStringLiteral("copy/Copy"));
     QCOMPARE(doc.SaveAs(copy), 0);
-    QCOMPARE(bytesOf(copy + kGray + ".jpg"), bytesOf(baseOf(folder) + kGray + ".jpg"));
+    QCOMPARE(readBytes(copy + kGray + ".jpg"), readBytes(baseOf(folder) + kGray + ".jpg"));
     QCOMPARE(decoded(copy + kOverlaid + ".jpg").size(), QSize(kWidth, kHeight));
 }
 
@@ -809,7 +748,7 @@ void TestKySingleDocument::rotation()
 void TestKySingleDocument::rotatedCaptureSavedAndReopened()
 {
     const QString folder = capture(QStringLiteral("marker"));
-    const QByteArray originalPhoto = bytesOf(baseOf(folder) + kGray + ".jpg");
+    const QByteArray originalPhoto = readBytes(baseOf(folder) + kGray + ".jpg");
     QImage expectedPhoto;
     {
         SingleProbe doc(folder);
@@ -819,7 +758,7 @@ void TestKySingleDocument::rotatedCaptureSavedAndReopened()
         QVERIFY(!doc.IsDirty());
     }
     // The turned photo is encoded anew, closely.
-    const QByteArray savedPhoto = bytesOf(baseOf(folder) + kGray + ".jpg");
+    const QByteArray savedPhoto = readBytes(baseOf(folder) + kGray + ".jpg");
     QVERIFY(savedPhoto != originalPhoto);
     const QImage reread = decoded(baseOf(folder) + kGray + ".jpg");
     QCOMPARE(reread.size(), QSize(kHeight, kWidth));
@@ -834,7 +773,7 @@ void TestKySingleDocument::rotatedCaptureSavedAndReopened()
     QCOMPARE(decoded(baseOf(folder) + kOverlaid + ".jpg").size(), QSize(kHeight, kWidth));
     // Opened and saved again, the turned photo now stays as it is.
     QCOMPARE(reopened.SaveInPlace(true, true, true), 0);
-    QCOMPARE(bytesOf(baseOf(folder) + kGray + ".jpg"), savedPhoto);
+    QCOMPARE(readBytes(baseOf(folder) + kGray + ".jpg"), savedPhoto);
 }
 
 // ---- Save as and save ------------------------------------------------------------------------------
@@ -858,7 +797,7 @@ void TestKySingleDocument::saveAs()
     QFETCH(bool, analysis);
     QFETCH(QStringList, files);
     const QString folder = capture(kind);
-    const QMap<QString, QByteArray> originals = kytest::filesBelow(folder);
+    const QMap<QString, QByteArray> originals = filesBelow(folder);
     SingleProbe doc(folder);
     if (analysis) {
         doc.SetDefaultLanes(4, 0.8);
@@ -873,8 +812,8 @@ void TestKySingleDocument::saveAs()
     QVERIFY(!doc.IsDirty());
     QVERIFY(doc.IsOpenedDocument());
     QCOMPARE(doc.FilePathOfFirstImage(), target + ".tif");
-    QCOMPARE(entriesBelow(temp->filePath(QStringLiteral("elsewhere"))), files);
-    QCOMPARE(kytest::filesBelow(folder), originals);
+    QCOMPARE(treeOf(temp->filePath(QStringLiteral("elsewhere"))), files);
+    QCOMPARE(filesBelow(folder), originals);
 
     // The sample's pixels travel unchanged, with the analysis in its items.
     ImageFile saved;
@@ -885,8 +824,8 @@ void TestKySingleDocument::saveAs()
 
     if (kind == QLatin1String("marker")) {
         // Unchanged colour pictures are the very bytes that were read.
-        QCOMPARE(bytesOf(target + kGray + ".jpg"), originals.value(nameOf(folder) + kGray + ".jpg"));
-        QCOMPARE(bytesOf(target + kOverlaid + ".jpg"), originals.value(nameOf(folder) + kOverlaid + ".jpg"));
+        QCOMPARE(readBytes(target + kGray + ".jpg"), originals.value(nameOf(folder) + kGray + ".jpg"));
+        QCOMPARE(readBytes(target + kOverlaid + ".jpg"), originals.value(nameOf(folder) + kOverlaid + ".jpg"));
         ImageFile gray;
         QVERIFY(ImageFile::Read(target + kGray + ".tif", gray));
         QCOMPARE(gray.Tag(QStringLiteral("Lane")).isEmpty(), !analysis);
@@ -902,7 +841,7 @@ void TestKySingleDocument::saveAs()
 void TestKySingleDocument::saveInPlaceTwice()
 {
     const QString folder = capture(QStringLiteral("marker"));
-    const QMap<QString, QByteArray> originals = kytest::filesBelow(folder);
+    const QMap<QString, QByteArray> originals = filesBelow(folder);
     const QString name = nameOf(folder);
     {
         SingleProbe doc(folder);
@@ -912,7 +851,7 @@ void TestKySingleDocument::saveInPlaceTwice()
         QCOMPARE(doc.SaveInPlace(true, true, true), 0);
         QVERIFY(!doc.IsDirty());
     }
-    const QMap<QString, QByteArray> first = kytest::filesBelow(folder);
+    const QMap<QString, QByteArray> first = filesBelow(folder);
     QCOMPARE(first.value(name + kGray + ".jpg"), originals.value(name + kGray + ".jpg"));
     QCOMPARE(first.value(name + kOverlaid + ".jpg"), originals.value(name + kOverlaid + ".jpg"));
     QVERIFY(first.value(name + ".tif") != originals.value(name + ".tif"));
@@ -922,7 +861,7 @@ void TestKySingleDocument::saveInPlaceTwice()
     QCOMPARE(doc.LaneFrame().laneCount(), 5);
     QVERIFY(!doc.IsDirty());
     QCOMPARE(doc.SaveInPlace(true, true, true), 0);
-    QMap<QString, QByteArray> second = kytest::filesBelow(folder);
+    QMap<QString, QByteArray> second = filesBelow(folder);
     // The report carries the time of the analysis; the pictures are the same bytes.
     QCOMPARE(second.keys(), first.keys());
     for (const QString &file : first.keys()) {
@@ -938,6 +877,23 @@ void TestKySingleDocument::saveAsNothingToWrite()
     QCOMPARE(doc.SaveAs(QString()), -13);
     QCOMPARE(doc.SaveAs(temp->filePath(QStringLiteral("out/Copy"))), -14);
     QVERIFY(!QFileInfo::exists(temp->filePath(QStringLiteral("out"))));
+}
+
+void TestKySingleDocument::saveAsRelativePath()
+{
+    // A bare name lies in the working folder: no file's folder is to be made, least of all one
+    // named like the file.
+    const QString folder = capture(QStringLiteral("marker"));
+    SingleProbe doc(folder);
+    const QString out = temp->filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(out));
+    const int result = doc.SaveAs(QStringLiteral("Copy"));
+    QVERIFY(QDir::setCurrent(previous));
+    QCOMPARE(result, 0);
+    QCOMPARE(treeOf(out), QStringList({"Copy+Marker.jpg", "Copy-Marker.jpg", "Copy-Marker.tif", "Copy.tif"}));
+    QCOMPARE(readBytes(out + "/Copy" + kGray + ".jpg"), readBytes(baseOf(folder) + kGray + ".jpg"));
 }
 
 void TestKySingleDocument::saveSplit_data()
@@ -958,7 +914,7 @@ void TestKySingleDocument::saveSplit()
     QFETCH(int, mode);
     QFETCH(QStringList, marks);
     const QString folder = capture(kind);
-    const QMap<QString, QByteArray> originals = kytest::filesBelow(folder);
+    const QMap<QString, QByteArray> originals = filesBelow(folder);
     SingleProbe doc(folder);
     doc.setSplitMode(mode);
     doc.SetDefaultLanes(3, 0.8);
@@ -977,25 +933,25 @@ void TestKySingleDocument::saveSplit()
     QStringList expected;
     for (const QString &mark : marks) {
         const QString part = QStringLiteral("P ") + time + mark + QStringLiteral("_Ch");
-        expected << part << part + '/' + part + ".tif";
+        expected << part + '/' << part + '/' + part + ".tif";
         if (kind == QLatin1String("marker"))
             expected << part + '/' + part + kGray + ".tif" << part + '/' + part + kGray + ".jpg"
                      << part + '/' + part + kOverlaid + ".jpg";
         else
             expected << part + '/' + part + ".jpg";
     }
-    if (!expected.contains(whole))
-        expected << whole;
+    if (!expected.contains(whole + '/'))
+        expected << whole + '/';
     expected << whole + '/' + whole + ".csv";
     expected.sort();
-    QCOMPARE(entriesBelow(out), expected);
+    QCOMPARE(treeOf(out), expected);
 
     if (kind == QLatin1String("marker")) {
         const QString part = QStringLiteral("P ") + time + marks.first() + QStringLiteral("_Ch");
         const QString photo = out + '/' + part + '/' + part + kGray + ".jpg";
         if (mode == 0) {
-            QCOMPARE(bytesOf(photo), originals.value(nameOf(folder) + kGray + ".jpg"));
-            QCOMPARE(bytesOf(out + '/' + part + '/' + part + kOverlaid + ".jpg"),
+            QCOMPARE(readBytes(photo), originals.value(nameOf(folder) + kGray + ".jpg"));
+            QCOMPARE(readBytes(out + '/' + part + '/' + part + kOverlaid + ".jpg"),
                      originals.value(nameOf(folder) + kOverlaid + ".jpg"));
         } else {
             QCOMPARE(decoded(photo).size(), mode == 1 ? QSize(kWidth / 2, kHeight) : QSize(100, 150));
@@ -1056,13 +1012,13 @@ void TestKySingleDocument::failedSave()
     QFile::remove(target);
     QVERIFY(QDir().mkpath(target));
     QVERIFY(writeBytes(target + "/keep", "x"));
-    const QMap<QString, QByteArray> before = kytest::filesBelow(folder);
-    const QStringList entries = entriesBelow(folder);
+    const QMap<QString, QByteArray> before = filesBelow(folder);
+    const QStringList entries = treeOf(folder);
 
     QSignalSpy progress(&doc, &KyDocument::SaveProgress);
     QCOMPARE(doc.SaveInPlace(true, true, true), code);
-    QCOMPARE(kytest::filesBelow(folder), before);
-    QCOMPARE(entriesBelow(folder), entries);
+    QCOMPARE(filesBelow(folder), before);
+    QCOMPARE(treeOf(folder), entries);
     QVERIFY(doc.IsDirty());
     QCOMPARE(progress.count(), 0);
 
@@ -1070,7 +1026,7 @@ void TestKySingleDocument::failedSave()
     const QString file = temp->filePath(QStringLiteral("plain"));
     QVERIFY(writeBytes(file, "x"));
     QCOMPARE(doc.SaveAs(file + QStringLiteral("/sub/Copy")), -14);
-    QCOMPARE(bytesOf(file), QByteArray("x"));
+    QCOMPARE(readBytes(file), QByteArray("x"));
     QVERIFY(doc.IsDirty());
 
     // With the folder gone, the same save succeeds.
@@ -1100,14 +1056,19 @@ void TestKySingleDocument::failedWriteNotHiddenByLaterSuccess()
     QVERIFY2(picture.size() > 2 * kLimit, qPrintable(QString::number(picture.size())));
 
     QSignalSpy progress(&doc, &KyDocument::SaveProgress);
-    const int result = underFileSizeLimit(kLimit, [&] { return doc.Save(out, QStringLiteral("P"), false, true, true); });
+    int result = 0;
+    {
+        FileSizeLimit limit(kLimit);
+        QVERIFY(limit.isSet());
+        result = doc.Save(out, QStringLiteral("P"), false, true, true);
+    }
 
     QCOMPARE(result, -15);
     QCOMPARE(progress.count(), 2);
     QVERIFY(doc.IsDirty());
     const QString part = doc.BaseName(QStringLiteral("P")) + QStringLiteral("_Ch");
     // The report was written, the picture was not, and no temporary file stayed behind.
-    QCOMPARE(entriesBelow(out), QStringList({part, part + '/' + part + ".csv"}));
+    QCOMPARE(treeOf(out), QStringList({part + '/', part + '/' + part + ".csv"}));
 }
 
 void TestKySingleDocument::failedSaveUnderSizeLimit_data()
@@ -1125,13 +1086,18 @@ void TestKySingleDocument::failedSaveUnderSizeLimit()
     SingleProbe doc(folder);
     doc.SetDefaultLanes(4, 0.8);
     doc.ExtractLaneProfiles();
-    const QMap<QString, QByteArray> before = kytest::filesBelow(folder);
-    const QStringList entries = entriesBelow(folder);
+    const QMap<QString, QByteArray> before = filesBelow(folder);
+    const QStringList entries = treeOf(folder);
 
-    const int result = underFileSizeLimit(kWidth * kHeight, [&] { return doc.SaveInPlace(true, true, true); });
+    int result = 0;
+    {
+        FileSizeLimit limit(kWidth * kHeight);
+        QVERIFY(limit.isSet());
+        result = doc.SaveInPlace(true, true, true);
+    }
     QCOMPARE(result, -14);
-    QCOMPARE(kytest::filesBelow(folder), before);
-    QCOMPARE(entriesBelow(folder), entries);
+    QCOMPARE(filesBelow(folder), before);
+    QCOMPARE(treeOf(folder), entries);
     QVERIFY(doc.IsDirty());
 }
 
@@ -1142,11 +1108,11 @@ void TestKySingleDocument::saveWithoutMarkerPhoto()
     const QString folder = variant(QStringLiteral("marker without photo"));
     SingleProbe doc(folder);
     doc.SetDefaultLanes(4, 0.8);
-    const QMap<QString, QByteArray> before = kytest::filesBelow(folder);
+    const QMap<QString, QByteArray> before = filesBelow(folder);
     QCOMPARE(doc.SaveInPlace(true, true, true), -20);
     const QString out = temp->filePath(QStringLiteral("out"));
     QCOMPARE(doc.Save(out, QStringLiteral("P"), true, true, true), -20);
-    QCOMPARE(kytest::filesBelow(folder), before);
+    QCOMPARE(filesBelow(folder), before);
     QVERIFY(!QFileInfo::exists(out));
     QVERIFY(doc.IsDirty());
     // Without pictures asked for, the images and the report are written.
