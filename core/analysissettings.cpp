@@ -162,12 +162,13 @@ void AnalysisSettings::remove(const QString &inKey)
     store->remove(groupedKey(inKey));
 }
 
-void AnalysisSettings::sync()
+bool AnalysisSettings::sync()
 {
     if (!store)
-        return;
+        return false;
     QMutexLocker lock(&store->mutex());
     store->sync();
+    return store->status() == QSettings::NoError;
 }
 
 QStringList AnalysisSettings::allKeys() const

@@ -15,7 +15,8 @@ public:
     void beginGroup(const QString &inPrefix);
     void endGroup();
     void remove(const QString &inKey);
-    void sync();
+    // Writes pending changes to the file; false when the store has met a write error.
+    bool sync();
     QStringList allKeys() const;
     bool contains(const QString &inKey) const;
 

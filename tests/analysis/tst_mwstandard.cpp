@@ -275,6 +275,21 @@ private slots:
             QVERIFY(!KyMwStandard::isRemovable(name));
         }
     }
+
+    // Kept last: a store that has met a write error keeps reporting it for the rest of the process.
+    void writeFailureReported()
+    {
+        QVERIFY(KyMwStandard::save(QStringLiteral("Kept"), QStringLiteral("kDa"), {10}));
+        // A folder in place of the settings file makes every write of the file fail.
+        const QString file = AnalysisSettings::instance()->settingsStore()->fileName();
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QDir().mkpath(file));
+        const bool saved = KyMwStandard::save(QStringLiteral("Mine"), QStringLiteral("kDa"), {120, 60});
+        const bool removed = KyMwStandard::remove(QStringLiteral("Kept"));
+        QVERIFY(QDir(file).removeRecursively());
+        QVERIFY(!saved);
+        QVERIFY(!removed);
+    }
 };
 
 KY_TEST_MAIN(TestMwStandard)
