@@ -1,15 +1,12 @@
-#include "testmain.h"
+#include "pythonreference.h"
 
 #include "analysis/fccurvefitting.h"
 #include "analysis/fccurvefittingfactory.h"
 #include "analysis/fcsplinealgorithm.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cfloat>
@@ -295,24 +292,7 @@ private slots:
         add("akima", akima);
         add("natural", natural);
 
-        static QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString in = dir.filePath(QStringLiteral("request.json"));
-        const QString out = dir.filePath(QStringLiteral("answer.json"));
-        QFile file(in);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(request).toJson(QJsonDocument::Compact));
-        file.close();
-
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {kytest::sourceDir() + QStringLiteral("/tests/analysis/reference/curvefitting_reference.py"), in, out});
-        QVERIFY(python.waitForFinished(60000));
-        QVERIFY2(python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0,
-                 python.readAllStandardError().constData());
-        QFile result(out);
-        QVERIFY(result.open(QIODevice::ReadOnly));
-        answer = QJsonDocument::fromJson(result.readAll()).object();
+        answer = kytest::runPythonReference(QStringLiteral("analysis/reference/curvefitting_reference.py"), request);
         QCOMPARE(answer.value(QStringLiteral("lsq")).toArray().size(), lsq.size());
     }
 
