@@ -19,15 +19,17 @@ void writeFile(const QString &name, const QByteArray &text)
 {
     QFile file(standardsFolder() + name);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.fileName()));
-    file.write(text);
+    QCOMPARE(file.write(text), qint64(text.size()));
+    QVERIFY(file.flush());
 }
 
 void storeEntry(const QString &name, const QStringList &entry)
 {
     AnalysisSettings *settings = AnalysisSettings::instance();
     settings->beginGroup(QStringLiteral("MW"));
-    settings->setValue(name, entry);
+    const bool stored = settings->setValue(name, entry);
     settings->endGroup();
+    QVERIFY(stored);
 }
 
 QStringList entryNames()
