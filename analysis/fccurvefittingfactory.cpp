@@ -17,11 +17,7 @@ constexpr bool kParametricSplineEnabled = false;
 
 constexpr int kParametricSamples = 30;
 
-void setError(int *error, int code)
-{
-    if (error)
-        *error = code;
-}
+using fc::setError;
 
 // No curve, for the reason code.
 FCCurveFitting *fail(int *error, int code)
