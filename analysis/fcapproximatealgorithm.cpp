@@ -9,11 +9,7 @@ namespace {
 
 constexpr int kMaxUnknowns = 6;
 
-void setError(int *error, int code)
-{
-    if (error)
-        *error = code;
-}
+using fc::setError;
 
 bool transformsX(int type)
 {

@@ -15,4 +15,11 @@ inline std::unique_ptr<double[]> allocateDoubles(std::ptrdiff_t inCount)
     return std::unique_ptr<double[]>(new (std::nothrow) double[static_cast<std::size_t>(inCount)]());
 }
 
+// Stores an error code where the caller asked for one (error may be null).
+inline void setError(int *error, int code)
+{
+    if (error)
+        *error = code;
+}
+
 } // namespace fc

@@ -17,10 +17,13 @@ constexpr bool kParametricSplineEnabled = false;
 
 constexpr int kParametricSamples = 30;
 
-void setError(int *error, int code)
+using fc::setError;
+
+// No curve, for the reason code.
+FCCurveFitting *fail(int *error, int code)
 {
-    if (error)
-        *error = code;
+    setError(error, code);
+    return nullptr;
 }
 
 struct PointArrays
@@ -57,10 +60,8 @@ FCCurveFittingFactory::~FCCurveFittingFactory() = default;
 FCCurveFitting *FCCurveFittingFactory::Create(int inType, const QMap<double, double> &inPoints,
                                               int *outError)
 {
-    if (inType < 0 || inType > 12) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (inType < 0 || inType > 12)
+        return fail(outError, 3);
     if (inType == 10)
         return CreateAkimaSpline(inPoints, outError);
     if (inType == 11 || inType == 12)
@@ -72,30 +73,22 @@ FCCurveFitting *FCCurveFittingFactory::CreateLeastSquares(int inType,
                                                           const QMap<double, double> &inPoints,
                                                           int *outError)
 {
-    if (inPoints.isEmpty()) {
-        setError(outError, 1);
-        return nullptr;
-    }
+    if (inPoints.isEmpty())
+        return fail(outError, 1);
     PointArrays points;
-    if (!copyPoints(inPoints, &points)) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!copyPoints(inPoints, &points))
+        return fail(outError, 3);
     double coefficients[6] = {};
     double r = 0.0;
     int error = 3;
     Fit(points.count, points.x.get(), points.y.get(), static_cast<unsigned short>(inType),
         coefficients, &r, &error);
-    if (error != 0) {
-        setError(outError, error);
-        return nullptr;
-    }
+    if (error != 0)
+        return fail(outError, error);
 
     auto *curve = new (std::nothrow) FCCurveFittingImpl;
-    if (!curve) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!curve)
+        return fail(outError, 3);
     const int m = UnknownCount(inType);
     curve->SetType(inType);
     if (m > 0)
@@ -128,15 +121,12 @@ FCCurveFitting *FCCurveFittingFactory::CreateLogLinear(int inType,
     }
     int error = 3;
     FCCurveFitting *inner = CreateLeastSquares(inType == 11 ? 1 : 3, logPoints, &error);
-    if (!inner) {
-        setError(outError, error);
-        return nullptr;
-    }
+    if (!inner)
+        return fail(outError, error);
     auto *curve = new (std::nothrow) FCCurveFittingLogLinear(inner);
     if (!curve) {
         delete inner;
-        setError(outError, 3);
-        return nullptr;
+        return fail(outError, 3);
     }
     setError(outError, 0);
     return curve;
@@ -145,36 +135,25 @@ FCCurveFitting *FCCurveFittingFactory::CreateLogLinear(int inType,
 FCCurveFitting *FCCurveFittingFactory::CreateAkimaSpline(const QMap<double, double> &inPoints,
                                                          int *outError)
 {
-    if (inPoints.size() < 2) {
-        setError(outError, 1);
-        return nullptr;
-    }
+    if (inPoints.size() < 2)
+        return fail(outError, 1);
     PointArrays points;
-    if (!copyPoints(inPoints, &points)) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!copyPoints(inPoints, &points))
+        return fail(outError, 3);
     auto slopes = fc::allocateDoubles(points.count);
-    if (!slopes) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!slopes)
+        return fail(outError, 3);
     int error = 3;
     AkimaSlopes(points.x.get(), points.y.get(), slopes.get(), points.count, &error);
-    if (error != 0) {
-        setError(outError, error);
-        return nullptr;
-    }
+    if (error != 0)
+        return fail(outError, error);
     auto *curve = new (std::nothrow) FCCurveFittingImpl;
-    if (!curve) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!curve)
+        return fail(outError, 3);
     curve->SetType(10);
     if (!curve->SetKnots(points.x.get(), points.y.get(), slopes.get(), points.count)) {
         delete curve;
-        setError(outError, 3);
-        return nullptr;
+        return fail(outError, 3);
     }
     setError(outError, 0);
     return curve;
@@ -191,39 +170,28 @@ FCCurveFitting *FCCurveFittingFactory::CreateParametricSpline(const QMap<double,
 FCCurveFitting *FCCurveFittingFactory::CreateSampledParametricSpline(
     const QMap<double, double> &inPoints, int *outError)
 {
-    if (inPoints.size() < 2) {
-        setError(outError, 1);
-        return nullptr;
-    }
+    if (inPoints.size() < 2)
+        return fail(outError, 1);
     PointArrays points;
-    if (!copyPoints(inPoints, &points)) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!copyPoints(inPoints, &points))
+        return fail(outError, 3);
     const int n = points.count;
     auto t = fc::allocateDoubles(n);
     auto cx = fc::allocateDoubles(n);
     auto cy = fc::allocateDoubles(n);
-    if (!t || !cx || !cy) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!t || !cx || !cy)
+        return fail(outError, 3);
     int error = 3;
     ParametricSplineSetup(t.get(), points.x.get(), points.y.get(), cx.get(), cy.get(), n, &error);
-    if (error != 0) {
-        setError(outError, error);
-        return nullptr;
-    }
+    if (error != 0)
+        return fail(outError, error);
     auto *curve = new (std::nothrow) FCCurveFittingImpl;
-    if (!curve) {
-        setError(outError, 3);
-        return nullptr;
-    }
+    if (!curve)
+        return fail(outError, 3);
     curve->SetType(10);
     if (!curve->AllocateKnots(kParametricSamples)) {
         delete curve;
-        setError(outError, 3);
-        return nullptr;
+        return fail(outError, 3);
     }
     for (int i = 0; i <= kParametricSamples; ++i) {
         const double s = (1.0 / kParametricSamples) * i;

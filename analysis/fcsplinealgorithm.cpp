@@ -9,11 +9,7 @@
 
 namespace {
 
-void setError(int *error, int code)
-{
-    if (error)
-        *error = code;
-}
+using fc::setError;
 
 // The segment [i, i + 1] for x: the first knot at or after x, one back unless it is the first;
 // beyond the last knot the last segment. Needs n >= 2.

@@ -97,6 +97,25 @@ public:
             remove(a, a);
     }
 
+    // Moves entry i onto point x of the profile p and gives it back.
+    Entry moveTo(int i, int x, const QVector<double> &p)
+    {
+        indices[i] = x;
+        values[i] = p.at(x);
+        return at(i);
+    }
+
+    // The band end c moved onto point x of p. A shared valley is split rather than moved: it stays
+    // as the next band's start and a new end is made at x.
+    Entry splitOrMoveEnd(int c, int x, const QVector<double> &p)
+    {
+        if (x != indices.at(c) && marks.at(c) == KyBandDetector::kMark_Valley) {
+            marks[c] = KyBandDetector::kMark_Start;
+            return {x, p.at(x), KyBandDetector::kMark_End};
+        }
+        return moveTo(c, x, p);
+    }
+
     // A band dropped after its predecessor's shared valley was emitted leaves that valley an end only.
     void endLastValley()
     {
@@ -128,6 +147,22 @@ private:
         }
         return -1;
     }
+};
+
+// A copy of the working lists that a pass reads its bands from while it rebuilds the lists.
+struct EntriesCopy
+{
+    explicit EntriesCopy(const Entries &from)
+        : values(from.values), indices(from.indices), marks(from.marks)
+    {
+    }
+    EntriesCopy(const EntriesCopy &) = delete;
+    EntriesCopy &operator=(const EntriesCopy &) = delete;
+
+    QVector<double> values;
+    QVector<int> indices;
+    QVector<Mark> marks;
+    Entries entries{values, indices, marks};
 };
 
 // The smoothing decision shared by the statistics and the detection: the profile is smoothed when
@@ -361,26 +396,24 @@ KyBandList KyBandDetector::detectBands(const QVector<double> &profile, double no
     // Height filter and edge refinement: each kept band's edges move in to where the profile first
     // reaches edgePercent of the band's rise and fall.
     {
-        QVector<double> copyValues = values;
-        QVector<int> copyIndices = indices;
-        QVector<Mark> copyMarks = marks;
-        Entries source(copyValues, copyIndices, copyMarks);
+        EntriesCopy copy(list);
+        Entries &source = copy.entries;
         list.clear();
 
         int a, b, c;
         int pos = 0;
         while (source.nextBand(pos, &a, &b, &c)) {
             pos = c;
-            const double va = copyValues.at(a);
-            const double vb = copyValues.at(b);
-            const double vc = copyValues.at(c);
+            const double va = source.values.at(a);
+            const double vb = source.values.at(b);
+            const double vc = source.values.at(c);
             if (vb - va < heightThreshold && vb - vc < heightThreshold) {
                 list.endLastValley();
                 continue;
             }
-            const int ia = copyIndices.at(a);
-            const int ib = copyIndices.at(b);
-            const int ic = copyIndices.at(c);
+            const int ia = source.indices.at(a);
+            const int ib = source.indices.at(b);
+            const int ic = source.indices.at(c);
 
             Entry start = source.at(a);
             double level = va + (vb - va) * edgePercent / 100;
@@ -388,13 +421,11 @@ KyBandList KyBandDetector::detectBands(const QVector<double> &profile, double no
             while (x < ib && !(s.at(x) >= level))
                 ++x;
             if (x < ib) {
-                if (x != ia && copyMarks.at(a) == kMark_Valley) {
+                if (x != ia && source.marks.at(a) == kMark_Valley) {
                     // The valley stays where it was, already emitted as the previous band's end.
                     start = {x, s.at(x), kMark_Start};
                 } else {
-                    copyIndices[a] = x;
-                    copyValues[a] = s.at(x);
-                    start = source.at(a);
+                    start = source.moveTo(a, x, s);
                 }
             }
 
@@ -403,16 +434,8 @@ KyBandList KyBandDetector::detectBands(const QVector<double> &profile, double no
             x = ic;
             while (x > ib && !(s.at(x) >= level))
                 --x;
-            if (x > ib) {
-                if (x != ic && copyMarks.at(c) == kMark_Valley) {
-                    copyMarks[c] = kMark_Start;
-                    end = {x, s.at(x), kMark_End};
-                } else {
-                    copyIndices[c] = x;
-                    copyValues[c] = s.at(x);
-                    end = source.at(c);
-                }
-            }
+            if (x > ib)
+                end = source.splitOrMoveEnd(c, x, s);
 
             list.emitBand(start, source.at(b), end);
         }
@@ -480,29 +503,16 @@ void KyBandDetector::refineFlatEdges(const QVector<double> &s, const QVector<dou
                                      QVector<double> &values, QVector<int> &indices, QVector<Mark> &marks)
 {
     Entries list(values, indices, marks);
-    QVector<double> copyValues = values;
-    QVector<int> copyIndices = indices;
-    QVector<Mark> copyMarks = marks;
-    Entries source(copyValues, copyIndices, copyMarks);
+    EntriesCopy copy(list);
+    Entries &source = copy.entries;
     list.clear();
 
     const auto steep = [&](int x) { return x < d.size() && (d.at(x) <= -level || d.at(x) >= level); };
 
-    // Shared valleys are split rather than moved: the valley itself was (or will be) emitted with the
-    // neighbouring band.
-    const auto splitOrMoveEnd = [&](int c, int x, Entry *end) {
-        if (x != copyIndices.at(c) && copyMarks.at(c) == kMark_Valley) {
-            copyMarks[c] = kMark_Start;
-            *end = {x, s.at(x), kMark_End};
-        } else {
-            copyIndices[c] = x;
-            copyValues[c] = s.at(x);
-            *end = source.at(c);
-        }
-    };
+    // A start that is a shared valley ends the previous band only, here and where it was emitted.
     const auto endValleyAt = [&](int a) {
-        copyMarks[a] = kMark_End;
-        if (!indices.isEmpty() && indices.last() == copyIndices.at(a) && marks.last() == kMark_Valley)
+        source.marks[a] = kMark_End;
+        if (!indices.isEmpty() && indices.last() == source.indices.at(a) && marks.last() == kMark_Valley)
             marks.last() = kMark_End;
     };
 
@@ -510,9 +520,9 @@ void KyBandDetector::refineFlatEdges(const QVector<double> &s, const QVector<dou
     int pos = 0;
     while (source.nextBand(pos, &a, &b, &c)) {
         pos = c;
-        const int ia = copyIndices.at(a);
-        const int ib = copyIndices.at(b);
-        const int ic = copyIndices.at(c);
+        const int ia = source.indices.at(a);
+        const int ib = source.indices.at(b);
+        const int ic = source.indices.at(c);
 
         Entry start = source.at(a);
         bool startInserted = false;
@@ -521,14 +531,12 @@ void KyBandDetector::refineFlatEdges(const QVector<double> &s, const QVector<dou
         while (x < ib && !steep(x))
             ++x;
         if (x < ib) {
-            if (x != ia && copyMarks.at(a) == kMark_Valley) {
+            if (x != ia && source.marks.at(a) == kMark_Valley) {
                 endValleyAt(a);
                 start = {x, s.at(x), kMark_Start};
                 startInserted = true;
             } else {
-                copyIndices[a] = x;
-                copyValues[a] = s.at(x);
-                start = source.at(a);
+                start = source.moveTo(a, x, s);
                 leftFound = true;
             }
         }
@@ -540,13 +548,13 @@ void KyBandDetector::refineFlatEdges(const QVector<double> &s, const QVector<dou
             --x;
         if (x > ib) {
             rightFound = true;
-            splitOrMoveEnd(c, x, &end);
+            end = source.splitOrMoveEnd(c, x, s);
         }
 
         if (leftFound && !rightFound) {
             for (x = ib + 1; x <= ic; ++x) {
                 if (s.at(x) <= start.value) {
-                    splitOrMoveEnd(c, x, &end);
+                    end = source.splitOrMoveEnd(c, x, s);
                     break;
                 }
             }
@@ -557,13 +565,11 @@ void KyBandDetector::refineFlatEdges(const QVector<double> &s, const QVector<dou
                         start = {x, s.at(x), kMark_Start};
                     } else if (x == ia) {
                         // already there
-                    } else if (copyMarks.at(a) == kMark_Valley) {
+                    } else if (source.marks.at(a) == kMark_Valley) {
                         endValleyAt(a);
                         start = {x, s.at(x), kMark_Start};
                     } else {
-                        copyIndices[a] = x;
-                        copyValues[a] = s.at(x);
-                        start = source.at(a);
+                        start = source.moveTo(a, x, s);
                     }
                     break;
                 }

@@ -72,32 +72,27 @@ void KyLaneFrame::clear()
 
 void KyLaneFrame::setTopLeft(const QPoint &inPoint)
 {
-    if (mTopLeft != inPoint)
-        mTopLeft = inPoint;
+    mTopLeft = inPoint;
 }
 
 void KyLaneFrame::setTopRight(const QPoint &inPoint)
 {
-    if (mTopRight != inPoint)
-        mTopRight = inPoint;
+    mTopRight = inPoint;
 }
 
 void KyLaneFrame::setBottomLeft(const QPoint &inPoint)
 {
-    if (mBottomLeft != inPoint)
-        mBottomLeft = inPoint;
+    mBottomLeft = inPoint;
 }
 
 void KyLaneFrame::setBottomRight(const QPoint &inPoint)
 {
-    if (mBottomRight != inPoint)
-        mBottomRight = inPoint;
+    mBottomRight = inPoint;
 }
 
 void KyLaneFrame::setLaneCount(int inCount)
 {
-    if (mLaneCount != inCount)
-        mLaneCount = inCount;
+    mLaneCount = inCount;
 }
 
 void KyLaneFrame::setLaneWidthRatio(double inRatio)

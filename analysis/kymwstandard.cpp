@@ -225,7 +225,7 @@ bool KyMwStandard::remove(const QString &inName)
     AnalysisSettings *settings = AnalysisSettings::instance();
     for (const QString &key : entryKeys(inName))
         settings->remove(fullKey(key));
-    return true;
+    return settings->sync();
 }
 
 bool KyMwStandard::save(const QString &inName, const QString &inText, const QList<int> &inValues)
@@ -240,7 +240,6 @@ bool KyMwStandard::save(const QString &inName, const QString &inText, const QLis
     // The name replaces any entry that differs from it only in case.
     for (const QString &key : entryKeys(inName))
         settings->remove(fullKey(key));
-    settings->sync();
     const bool stored = settings->setValue(fullKey(inName), entry);
     return settings->sync() && stored;
 }

@@ -45,10 +45,10 @@ public:
     static QStringList standardNames();
     // True when no standard file of that name exists.
     static bool isRemovable(const QString &inName);
-    // Removes the settings entry of that name.
+    // Removes the settings entry of that name; false when the settings file could not be written.
     static bool remove(const QString &inName);
-    // Stores a settings entry; false for a name that cannot be stored (see isStorableName) and when
-    // the entry did not reach the settings file.
+    // Stores a settings entry; false for a name that cannot be stored (see isStorableName) and
+    // when the settings file could not be written.
     static bool save(const QString &inName, const QString &inText, const QList<int> &inValues);
 
     // A name can be stored when it is not empty and holds no "/" (a settings group separator),

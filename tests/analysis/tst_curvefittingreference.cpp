@@ -1,15 +1,12 @@
-#include "testmain.h"
+#include "pythonreference.h"
 
 #include "analysis/fccurvefitting.h"
 #include "analysis/fccurvefittingfactory.h"
 #include "analysis/fcsplinealgorithm.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cfloat>
@@ -32,28 +29,12 @@ struct PointSet
     QList<double> query;
 };
 
-QJsonArray toJson(const QList<double> &values)
-{
-    QJsonArray array;
-    for (double v : values)
-        array.append(v);
-    return array;
-}
-
-QList<double> fromJson(const QJsonValue &value)
-{
-    QList<double> values;
-    for (const QJsonValue &v : value.toArray())
-        values.append(v.toDouble());
-    return values;
-}
-
 QJsonObject toJson(const PointSet &set)
 {
     return QJsonObject{{QStringLiteral("type"), set.type},
-                       {QStringLiteral("x"), toJson(set.x)},
-                       {QStringLiteral("y"), toJson(set.y)},
-                       {QStringLiteral("query"), toJson(set.query)}};
+                       {QStringLiteral("x"), kytest::toJson(set.x)},
+                       {QStringLiteral("y"), kytest::toJson(set.y)},
+                       {QStringLiteral("query"), kytest::toJson(set.query)}};
 }
 
 QMap<double, double> pointsOf(const PointSet &set)
@@ -295,24 +276,7 @@ private slots:
         add("akima", akima);
         add("natural", natural);
 
-        static QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString in = dir.filePath(QStringLiteral("request.json"));
-        const QString out = dir.filePath(QStringLiteral("answer.json"));
-        QFile file(in);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(request).toJson(QJsonDocument::Compact));
-        file.close();
-
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {kytest::sourceDir() + QStringLiteral("/tests/analysis/reference/curvefitting_reference.py"), in, out});
-        QVERIFY(python.waitForFinished(60000));
-        QVERIFY2(python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0,
-                 python.readAllStandardError().constData());
-        QFile result(out);
-        QVERIFY(result.open(QIODevice::ReadOnly));
-        answer = QJsonDocument::fromJson(result.readAll()).object();
+        answer = kytest::runPythonReference(QStringLiteral("analysis/reference/curvefitting_reference.py"), request);
         QCOMPARE(answer.value(QStringLiteral("lsq")).toArray().size(), lsq.size());
     }
 
@@ -342,7 +306,7 @@ private slots:
             int error = -1;
             const Curve curve(FCCurveFittingFactory().Create(type, pointsOf(set), &error));
             QCOMPARE(error, 0);
-            const QList<double> ref = fromJson(expected.value(QStringLiteral("coefficients")));
+            const QList<double> ref = kytest::fromJson(expected.value(QStringLiteral("coefficients")).toArray());
             const double got[] = {curve->GetA(), curve->GetB(), curve->GetC(), curve->GetD(), curve->GetE(), curve->GetF()};
             const bool has[] = {curve->HasA(), curve->HasB(), curve->HasC(), curve->HasD(), curve->HasE(), curve->HasF()};
             for (int k = 0; k < 6; ++k)
@@ -382,7 +346,7 @@ private slots:
             QCOMPARE(error, 0);
 
             // The inner polynomial is numpy's fit of (x, log10 y) over the positive weights.
-            const QList<double> ref = fromJson(expected.value(QStringLiteral("coefficients")));
+            const QList<double> ref = kytest::fromJson(expected.value(QStringLiteral("coefficients")).toArray());
             const double got[] = {curve->GetA(), curve->GetB(), curve->GetC(), curve->GetD()};
             QCOMPARE(ref.size(), set.type == 11 ? 2 : 4);
             const double conditioning = allowance(expected.value(QStringLiteral("kappa")).toDouble());
@@ -399,7 +363,7 @@ private slots:
             for (int k = 0; k <= degree; ++k)
                 largestTerm = std::max(largestTerm, std::fabs(ref[k]) * std::pow(span, degree - k));
             const double inside = std::max(1e-9, std::log(10.0) * (degree + 1) * (conditioning > 1e-9 ? conditioning : 0.0) * largestTerm);
-            const QList<double> values = fromJson(expected.value(QStringLiteral("values")));
+            const QList<double> values = kytest::fromJson(expected.value(QStringLiteral("values")).toArray());
             for (qsizetype q = 0; q < set.query.size(); ++q) {
                 const double x = set.query[q];
                 // Everywhere, also far outside the points, it is 10 ** its own inner polynomial.
@@ -429,14 +393,14 @@ private slots:
             int error = -1;
             FCSplineAlgorithm::AkimaSlopes(set.x.constData(), set.y.constData(), slopes.data(), n, &error);
             QCOMPARE(error, 0);
-            const QList<double> refSlopes = fromJson(expected.value(QStringLiteral("slopes")));
+            const QList<double> refSlopes = kytest::fromJson(expected.value(QStringLiteral("slopes")).toArray());
             for (int i = 0; i < n; ++i)
                 QVERIFY2(relativeError(slopes[i], refSlopes[i]) <= 1e-12,
                          qPrintable(QStringLiteral("slope %1: %2, scipy %3").arg(i).arg(slopes[i], 0, 'g', 17).arg(refSlopes[i], 0, 'g', 17)));
 
             const Curve curve(FCCurveFittingFactory().Create(10, pointsOf(set), &error));
             QCOMPARE(error, 0);
-            const QList<double> values = fromJson(expected.value(QStringLiteral("values")));
+            const QList<double> values = kytest::fromJson(expected.value(QStringLiteral("values")).toArray());
             for (qsizetype q = 0; q < set.query.size(); ++q)
                 QVERIFY(relativeError(curve->Evaluate(set.query[q]), values[q]) <= 1e-12);
 
@@ -456,7 +420,7 @@ private slots:
         const PointSet &set = akima.last();
         QCOMPARE(set.batch, QStringLiteral("pinned"));
         const QJsonObject expected = answerFor("akima", set, akima);
-        const QList<double> canonical = fromJson(expected.value(QStringLiteral("slopes")));
+        const QList<double> canonical = kytest::fromJson(expected.value(QStringLiteral("slopes")).toArray());
         double slopes[7] = {};
         int error = -1;
         FCSplineAlgorithm::AkimaSlopes(set.x.constData(), set.y.constData(), slopes, 7, &error);
@@ -468,7 +432,7 @@ private slots:
         for (int i : {0, 1, 3, 4, 5, 6})
             QVERIFY(relativeError(slopes[i], canonical[i]) <= 1e-12);
         const Curve curve(FCCurveFittingFactory().Create(10, pointsOf(set), &error));
-        const double scipyValue = fromJson(expected.value(QStringLiteral("values"))).first();
+        const double scipyValue = kytest::fromJson(expected.value(QStringLiteral("values")).toArray()).first();
         QCOMPARE(scipyValue, 2.90625);
         QCOMPARE(curve->Evaluate(2.5), 2.96875);
     }
@@ -482,12 +446,12 @@ private slots:
             int error = -1;
             FCSplineAlgorithm::NaturalSplineSecondDerivatives(set.x.constData(), set.y.constData(), c.data(), n, &error);
             QCOMPARE(error, 0);
-            const QList<double> sixths = fromJson(expected.value(QStringLiteral("sixths")));
+            const QList<double> sixths = kytest::fromJson(expected.value(QStringLiteral("sixths")).toArray());
             const double curvature = maxAbs(sixths);
             for (int i = 0; i < n; ++i)
                 QVERIFY(std::fabs(c[i] - sixths[i]) <= 1e-12 * curvature);
             // Values inside and (the end cubic continued) outside the knots.
-            const QList<double> values = fromJson(expected.value(QStringLiteral("values")));
+            const QList<double> values = kytest::fromJson(expected.value(QStringLiteral("values")).toArray());
             const double scale = maxAbs(values);
             for (qsizetype q = 0; q < set.query.size(); ++q) {
                 const double got = FCSplineAlgorithm::NaturalSplineEvaluate(set.query[q], set.x.constData(),

@@ -337,7 +337,9 @@ private slots:
         {
             QFile file(input);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(toJson(cases));
+            const QByteArray json = toJson(cases);
+            QCOMPARE(file.write(json), qint64(json.size()));
+            QVERIFY(file.flush());
         }
 
         const QString script = kytest::sourceDir() + QStringLiteral("/tests/analysis/reference/band_detection_reference.py");

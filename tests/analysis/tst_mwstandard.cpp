@@ -19,15 +19,17 @@ void writeFile(const QString &name, const QByteArray &text)
 {
     QFile file(standardsFolder() + name);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.fileName()));
-    file.write(text);
+    QCOMPARE(file.write(text), qint64(text.size()));
+    QVERIFY(file.flush());
 }
 
 void storeEntry(const QString &name, const QStringList &entry)
 {
     AnalysisSettings *settings = AnalysisSettings::instance();
     settings->beginGroup(QStringLiteral("MW"));
-    settings->setValue(name, entry);
+    const bool stored = settings->setValue(name, entry);
     settings->endGroup();
+    QVERIFY(stored);
 }
 
 QStringList entryNames()
@@ -274,6 +276,21 @@ private slots:
             QVERIFY(curve.value(100.0) > 0.0);
             QVERIFY(!KyMwStandard::isRemovable(name));
         }
+    }
+
+    // Kept last: a store that has met a write error keeps reporting it for the rest of the process.
+    void writeFailureReported()
+    {
+        QVERIFY(KyMwStandard::save(QStringLiteral("Kept"), QStringLiteral("kDa"), {10}));
+        // A folder in place of the settings file makes every write of the file fail.
+        const QString file = AnalysisSettings::instance()->settingsStore()->fileName();
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QDir().mkpath(file));
+        const bool saved = KyMwStandard::save(QStringLiteral("Mine"), QStringLiteral("kDa"), {120, 60});
+        const bool removed = KyMwStandard::remove(QStringLiteral("Kept"));
+        QVERIFY(QDir(file).removeRecursively());
+        QVERIFY(!saved);
+        QVERIFY(!removed);
     }
 };
 

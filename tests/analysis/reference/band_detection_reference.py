@@ -174,36 +174,23 @@ def smoothing_decision(profile, noise_percent):
 # Working lists: values, indices, marks (kept as three parallel lists)
 # ---------------------------------------------------------------------------
 
-def _find_start(marks, pos):
+def _find(marks, pos, wanted):
+    """The first entry position from pos on whose mark passes wanted, or -1."""
     for e in range(pos, len(marks)):
-        if marks[e] & MARK_START:
-            return e
-    return -1
-
-
-def _find_peak(marks, pos):
-    for e in range(pos, len(marks)):
-        if marks[e] == MARK_PEAK:
-            return e
-    return -1
-
-
-def _find_end(marks, pos):
-    for e in range(pos, len(marks)):
-        if marks[e] & MARK_END:
+        if wanted(marks[e]):
             return e
     return -1
 
 
 def _next_band(marks, pos):
     """(start, peak, end) entry positions from pos on, or None."""
-    a = _find_start(marks, pos)
+    a = _find(marks, pos, lambda m: m & MARK_START)
     if a < 0:
         return None
-    b = _find_peak(marks, a + 1)
+    b = _find(marks, a + 1, lambda m: m == MARK_PEAK)
     if b < 0:
         return None
-    c = _find_end(marks, b + 1)
+    c = _find(marks, b + 1, lambda m: m & MARK_END)
     if c < 0:
         return None
     return a, b, c
