@@ -223,6 +223,26 @@ int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QStri
     return kCabinet_Success;
 }
 
+bool CommitSaveFile(QSaveFile &ioFile, const char *inOperation)
+{
+    // QSaveFile (Qt 6.4) ignores the results of the flush and the fsync it makes in commit(): a
+    // size limit or a full disk met in the last buffered bytes, or a write error the disk reports
+    // only at the sync, would rename a cut-off file over the old one and report success.
+    int error = 0;
+    if (!ioFile.flush() || !platform::syncDescriptor(ioFile.handle(), &error)) {
+        if (error != 0)
+            qDebug("error: %d fsync() in %s: %s", error, inOperation,
+                   QFile::encodeName(ioFile.fileName()).constData());
+        ioFile.cancelWriting();
+        return false;
+    }
+    if (!ioFile.commit())
+        return false;
+    // The new name is durable only once its folder is on the disk too.
+    FlushDriveAfter(ioFile.fileName(), inOperation);
+    return true;
+}
+
 void FlushFileAfter(const QString &inPath, const char *inOperation)
 {
     if (!FlushFile(inPath))

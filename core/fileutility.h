@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QSaveFile>
 #include <QString>
 #include <QtGlobal>
 
@@ -37,6 +38,12 @@ enum ECabinetResult {
     kCabinet_ExitCode = 7,
 };
 int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QString &outText);
+
+// Completes a whole-file replacement: the data is flushed and forced onto the disk before the
+// temporary file is renamed over the target, so the target is either the old file or the whole
+// new one. False, with the target untouched, when any of that fails; the folder's flush after the
+// rename is only logged (the replacement has happened by then).
+bool CommitSaveFile(QSaveFile &ioFile, const char *inOperation);
 
 // The flushes that follow a successful change: a failure is only written to the debug output.
 void FlushFileAfter(const QString &inPath, const char *inOperation);

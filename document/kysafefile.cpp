@@ -15,17 +15,11 @@ bool Write(const QString &inPath, const QByteArray &inBytes)
     QSaveFile file(inPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    // The flush is checked here because commit() does not look at the flush it makes itself: a
-    // disk that fills up, or a size limit reached, in the last buffered bytes would otherwise
-    // rename a cut-off file over the old one.
-    if (file.write(inBytes) != inBytes.size() || !file.flush()) {
+    if (file.write(inBytes) != inBytes.size()) {
         file.cancelWriting();
         return false;
     }
-    if (!file.commit())
-        return false;
-    FileUtility::FlushFileAfter(inPath, "KySafeFile::Write");
-    return true;
+    return FileUtility::CommitSaveFile(file, "KySafeFile::Write");
 }
 
 bool Read(const QString &inPath, QByteArray &outBytes)

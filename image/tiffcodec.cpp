@@ -671,21 +671,15 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
     // The old file is replaced only once the new one is complete and on the disk.
     const QString target = inPath + QLatin1String(".tif");
     QSaveFile file(target);
-    // Unbuffered, and the flush checked: QSaveFile (Qt 6.4) ignores the result of the flush inside
-    // commit(), so a size limit or a full disk met in bytes still buffered would rename a cut-off
-    // file over the old one and report success.
+    // Unbuffered: the pixels go out in large blocks, and a write the disk refuses shows at once.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(header) != header.size() || !writePixels(file, inImage.ConstData(), pixelCount)
-        || file.write(directory) != directory.size() || !file.flush()) {
+        || file.write(directory) != directory.size()) {
         file.cancelWriting();
         return false;
     }
-    if (!file.commit())
-        return false;
-    // The rename is durable only once the folder is on the disk too.
-    FileUtility::FlushFileAfter(target, "writeTiffFile");
-    return true;
+    return FileUtility::CommitSaveFile(file, "writeTiffFile");
 }
 
 bool readTiffDirectory(const QString &inPath, ImageTagList &outItems, int *outWidth, int *outHeight,

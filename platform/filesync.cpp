@@ -14,6 +14,21 @@ namespace {
 
 std::atomic<quint64> g_syncs{0};
 
+bool fsyncDescriptor(int fd, int *error)
+{
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        if (error)
+            *error = errno;
+        return false;
+    }
+    ++g_syncs;
+    return true;
+}
+
 bool fsyncPath(const QString &path, int *error)
 {
     const QByteArray native = QFile::encodeName(path);
@@ -26,19 +41,9 @@ bool fsyncPath(const QString &path, int *error)
             *error = errno;
         return false;
     }
-    int rc;
-    do {
-        rc = ::fsync(fd);
-    } while (rc != 0 && errno == EINTR);
-    const int saved = errno;
+    const bool synced = fsyncDescriptor(fd, error);
     ::close(fd);
-    if (rc != 0) {
-        if (error)
-            *error = saved;
-        return false;
-    }
-    ++g_syncs;
-    return true;
+    return synced;
 }
 
 QString parentFolder(const QString &absolutePath)
@@ -79,6 +84,16 @@ bool syncNearestFolder(const QString &path, int *error)
         folder = up;
     }
     return fsyncPath(folder, error);
+}
+
+bool syncDescriptor(int fd, int *error)
+{
+    if (fd < 0) {
+        if (error)
+            *error = EBADF;
+        return false;
+    }
+    return fsyncDescriptor(fd, error);
 }
 
 quint64 syncCount()

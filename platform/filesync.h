@@ -10,6 +10,10 @@ namespace platform {
 // given) receives errno.
 bool syncFile(const QString &path, int *error = nullptr);
 
+// Forces the data of an open file onto the disk (fsync of the descriptor). On failure *error (when
+// given) receives errno.
+bool syncDescriptor(int fd, int *error = nullptr);
+
 // Forces the nearest existing folder of an absolute path onto the disk. A relative or empty path is
 // refused. This is what stands in for flushing a whole Windows volume: a full syncfs would stall
 // every other writer on the machine.

@@ -4,7 +4,12 @@
 #include "platform/cabinetextractor.h"
 #include "platform/filesync.h"
 
+#include <QDir>
+#include <QSaveFile>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using kytest::readFile;
 using kytest::writeFile;
@@ -43,6 +48,50 @@ private slots:
         QTemporaryDir dir;
         path.replace(QLatin1Char('@'), dir.path());
         QCOMPARE(FileUtility::FlushDrive(path), flushed);
+    }
+
+    // A replacement reaches the disk before the rename; one whose last buffered bytes cannot be
+    // written (here a file-size limit, as a full disk would) leaves the old file as it was.
+    void commitSaveFile_data()
+    {
+        QTest::addColumn<qint64>("sizeLimit");
+        QTest::addColumn<bool>("committed");
+        QTest::newRow("no limit") << qint64(0) << true;
+        QTest::newRow("last buffered bytes refused") << qint64(50) << false;
+    }
+
+    void commitSaveFile()
+    {
+        QFETCH(qint64, sizeLimit);
+        QFETCH(bool, committed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.csv"));
+        writeFile(path, "old");
+        const QByteArray replacement(100, 'n');
+
+        const quint64 syncsBefore = platform::syncCount();
+        bool result = false;
+        {
+            QSaveFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            rlimit previous{};
+            void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &previous);
+            if (sizeLimit > 0) {
+                rlimit limit = previous;
+                limit.rlim_cur = rlim_t(sizeLimit);
+                QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+            }
+            QCOMPARE(file.write(replacement), qint64(replacement.size())); // still in the buffer
+            result = FileUtility::CommitSaveFile(file, "test");
+            setrlimit(RLIMIT_FSIZE, &previous);
+            std::signal(SIGXFSZ, previousHandler);
+        }
+        QCOMPARE(result, committed);
+        QCOMPARE(readFile(path), committed ? replacement : QByteArray("old"));
+        // The data and then its folder were synced; nothing but the target is left.
+        QCOMPARE(platform::syncCount() - syncsBefore >= 2, committed);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.csv")});
     }
 
     void makePathFor_data()
