@@ -1,8 +1,8 @@
 #include "core/analysissettings.h"
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/kyviewmode.h"
 #include "core/systemsettings.h"
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -6,7 +6,7 @@
 #include "analysis/kymwcurve.h"
 #include "analysis/kymwstandard.h"
 #include "image/imagefile.h"
-#include "image/lightmode.h"
+#include "instrument/lightmode.h"
 
 #include <QImage>
 #include <QList>

@@ -7,7 +7,7 @@
 
 #include "core/fileutility.h"
 #include "document/kyitemnames.h"
-#include "image/exposuretext.h"
+#include "instrument/exposuretext.h"
 
 #include <QDateTime>
 

@@ -5,12 +5,12 @@
 // the items written from the result must read back to the same texts.
 
 #include "core/analysissettings.h"
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/systemsettings.h"
 #include "document/kydocument.h"
 #include "document/kyitemnames.h"
 #include "image/imagefile.h"
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 #include "tests/document/bandsinside.h"
 
 #include <QCoreApplication>

@@ -2,10 +2,10 @@
 // readers; an image that one reader accepts must also pass the other, write again, and read back
 // with the same pixels, polarity and private block.
 
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/systemsettings.h"
 #include "image/imagefile.h"
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 #include "image/tiffcodec.h"
 
 #include <QCoreApplication>

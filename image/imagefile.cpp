@@ -1,10 +1,10 @@
 #include "image/imagefile.h"
 
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/kyconcurrent.h"
 #include "core/systemsettings.h"
-#include "image/exposuretext.h"
-#include "image/instrumentnames.h"
+#include "instrument/exposuretext.h"
+#include "instrument/instrumentnames.h"
 #include "image/tiffcodec.h"
 #include "image/zoommapping.h"
 

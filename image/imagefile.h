@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/capturecondition.h"
+#include "instrument/capturecondition.h"
 #include "image/contraststep.h"
 #include "image/imagetag.h"
 

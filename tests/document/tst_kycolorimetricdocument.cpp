@@ -10,7 +10,7 @@
 #include "core/systemsettings.h"
 #include "document/kycolorimetricdocument.h"
 #include "document/kyitemnames.h"
-#include "image/capturecondition.h"
+#include "instrument/capturecondition.h"
 #include "image/imagefile.h"
 #include "samplecapturewriter.h"
 

@@ -10,7 +10,7 @@
 #include "document/kyitemnames.h"
 #include "document/kymultidocument.h"
 #include "document/kysingledocument.h"
-#include "image/capturecondition.h"
+#include "instrument/capturecondition.h"
 #include "image/imagefile.h"
 #include "samplecapturewriter.h"
 

@@ -5,7 +5,7 @@
 #include "testdocument.h"
 #include "testmain.h"
 
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

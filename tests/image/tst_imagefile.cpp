@@ -5,7 +5,7 @@
 #include "pythonreference.h"
 #include "testmain.h"
 
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/lsettings.h"
 #include "core/systemsettings.h"
 #include "image/imagefile.h"

@@ -1,10 +1,10 @@
 #include "testmain.h"
 
 #include "core/analysissettings.h"
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/kyviewmode.h"
 #include "core/systemsettings.h"
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -4,9 +4,9 @@
 
 #include "core/lfile.h"
 #include "core/systemsettings.h"
-#include "image/capturecondition.h"
+#include "instrument/capturecondition.h"
 #include "image/imagefile.h"
-#include "image/lightmode.h"
+#include "instrument/lightmode.h"
 
 #include <QBuffer>
 #include <QColor>

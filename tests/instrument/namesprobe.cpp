@@ -7,9 +7,9 @@
 //   mode:ID        method|light index|light name|filter|filter slot|method type of a light mode
 //   filters        every filter name, joined by "|"
 
-#include "image/instrumentnames.h"
-#include "image/lightmode.h"
-#include "image/lightsource.h"
+#include "instrument/instrumentnames.h"
+#include "instrument/lightmode.h"
+#include "instrument/lightsource.h"
 
 #include "core/lsettings.h"
 

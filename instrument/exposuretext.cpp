@@ -1,4 +1,4 @@
-#include "image/exposuretext.h"
+#include "instrument/exposuretext.h"
 
 #include <algorithm>
 #include <limits>

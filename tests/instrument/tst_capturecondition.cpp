@@ -3,7 +3,7 @@
 
 #include "testmain.h"
 
-#include "image/capturecondition.h"
+#include "instrument/capturecondition.h"
 
 namespace {
 

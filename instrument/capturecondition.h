@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/lightmode.h"
+#include "instrument/lightmode.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "image/capturecondition.h"
+#include "instrument/capturecondition.h"
 
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 #include "core/systemsettings.h"
-#include "image/exposuretext.h"
+#include "instrument/exposuretext.h"
 
 #include <iterator>
 

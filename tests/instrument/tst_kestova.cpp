@@ -3,9 +3,9 @@
 
 #include "testmain.h"
 
-#include "core/indicatorguard.h"
-#include "core/kestova.h"
-#include "core/kestovadevice.h"
+#include "instrument/indicatorguard.h"
+#include "instrument/kestova.h"
+#include "instrument/kestovadevice.h"
 
 #include <QSignalSpy>
 

@@ -3,8 +3,8 @@
 
 #include "testmain.h"
 
-#include "image/instrumentnames.h"
-#include "image/lightmode.h"
+#include "instrument/instrumentnames.h"
+#include "instrument/lightmode.h"
 
 #include <QSet>
 

@@ -2,7 +2,7 @@
 
 #include "testmain.h"
 
-#include "core/versiontext.h"
+#include "instrument/versiontext.h"
 #include "platform/executablefile.h"
 
 namespace {

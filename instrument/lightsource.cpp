@@ -1,7 +1,7 @@
-#include "image/lightsource.h"
+#include "instrument/lightsource.h"
 
 #include "core/systemsettings.h"
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 #include <QStringList>
 

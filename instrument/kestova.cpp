@@ -1,9 +1,9 @@
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 
-#include "core/kestovadevice.h"
+#include "instrument/kestovadevice.h"
 #include "core/systemsettings.h"
-#include "image/instrumentnames.h"
-#include "image/lightsource.h"
+#include "instrument/instrumentnames.h"
+#include "instrument/lightsource.h"
 
 #include <QDebug>
 #include <QMutex>

@@ -2,9 +2,9 @@
 
 #include "testmain.h"
 
-#include "image/filtername.h"
-#include "image/instrumentnames.h"
-#include "image/lightsource.h"
+#include "instrument/filtername.h"
+#include "instrument/instrumentnames.h"
+#include "instrument/lightsource.h"
 
 #include <limits>
 

@@ -2,7 +2,7 @@
 
 #include "testmain.h"
 
-#include "image/exposuretext.h"
+#include "instrument/exposuretext.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "core/versiontext.h"
+#include "instrument/versiontext.h"
 
 #include "platform/executablefile.h"
 

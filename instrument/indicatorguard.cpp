@@ -1,6 +1,6 @@
-#include "core/indicatorguard.h"
+#include "instrument/indicatorguard.h"
 
-#include "core/kestova.h"
+#include "instrument/kestova.h"
 
 IndicatorGuard::IndicatorGuard()
 {

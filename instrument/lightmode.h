@@ -1,7 +1,7 @@
 #pragma once
 
-#include "image/filtername.h"
-#include "image/lightsource.h"
+#include "instrument/filtername.h"
+#include "instrument/lightsource.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "image/filtername.h"
+#include "instrument/filtername.h"
 
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 FilterName::FilterName(const QString &inName)
     : filterName(inName)

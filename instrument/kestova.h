@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/kycommand.h"
+#include "instrument/kycommand.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "core/kestovadevice.h"
+#include "instrument/kestovadevice.h"
 
 KestovaDevice::~KestovaDevice() = default;
 

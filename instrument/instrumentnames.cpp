@@ -1,4 +1,4 @@
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 #include "core/lsettings.h"
 #include "core/systemsettings.h"

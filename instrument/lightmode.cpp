@@ -1,7 +1,7 @@
-#include "image/lightmode.h"
+#include "instrument/lightmode.h"
 
 #include "core/systemsettings.h"
-#include "image/instrumentnames.h"
+#include "instrument/instrumentnames.h"
 
 #include <QStringList>
 

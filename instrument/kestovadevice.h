@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/kycommand.h"
+#include "instrument/kycommand.h"
 
 // The link to the imaging unit. This program has no unit attached: the built-in link answers every
 // call with success and transfers nothing. Tests put a link of their own in its place.
