@@ -12,17 +12,24 @@ constexpr int kTileHeight = 170;
 constexpr int kLabelHeight = 34;
 constexpr int kMargin = 12;
 
-void checkerboard(QPainter &p, const QRect &r)
+// Every skin is shown twice: on the light window, where most of them are used, and on dark
+// slate, where white icons and translucent skins show their edges.
+const QColor kLightTile(0xee, 0xf1, 0xf5);
+const QColor kDarkTile(0x4a, 0x55, 0x68);
+
+void drawOn(QPainter &p, const QRect &half, const QColor &background, const QImage &image)
 {
-    p.save();
-    p.setClipRect(r);
-    const int square = 8;
-    for (int y = r.top(); y < r.bottom(); y += square)
-        for (int x = r.left(); x < r.right(); x += square) {
-            const bool dark = ((x - r.left()) / square + (y - r.top()) / square) % 2;
-            p.fillRect(QRect(x, y, square, square), dark ? QColor(0xb4, 0xbb, 0xc4) : QColor(0xd2, 0xd7, 0xdd));
-        }
-    p.restore();
+    p.fillRect(half, background);
+    // Icons are doubled so that their lines can be judged; large images shrink to the tile.
+    QSizeF shown = image.size();
+    if (image.width() <= 48 && image.height() <= 48)
+        shown *= 2;
+    const QSizeF room = half.size() - QSize(10, 10);
+    if (shown.width() > room.width() || shown.height() > room.height())
+        shown.scale(room, Qt::KeepAspectRatio);
+    const QRectF target(half.center().x() + 0.5 - shown.width() / 2, half.center().y() + 0.5 - shown.height() / 2,
+                        shown.width(), shown.height());
+    p.drawImage(target.toAlignedRect(), image);
 }
 
 } // namespace
@@ -32,7 +39,7 @@ QImage renderContactSheet(const QList<SkinEntry> &entries, const QString &imageF
     const int rows = int((entries.size() + kColumns - 1) / kColumns);
     const int cellHeight = kTileHeight + kLabelHeight;
     QImage sheet(kColumns * kCellWidth + 2 * kMargin, rows * cellHeight + 2 * kMargin, QImage::Format_RGB32);
-    sheet.fill(QColor(0xee, 0xf1, 0xf5));
+    sheet.fill(Qt::white);
     QPainter p(&sheet);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
@@ -50,23 +57,10 @@ QImage renderContactSheet(const QList<SkinEntry> &entries, const QString &imageF
         const QRect cell(kMargin + (i % kColumns) * kCellWidth, kMargin + (i / kColumns) * cellHeight, kCellWidth,
                          cellHeight);
         const QRect tile = cell.adjusted(4, 4, -4, -kLabelHeight);
-        checkerboard(p, tile);
-        // Large images are scaled down to the tile; icons are shown at their own size and twice it.
-        QSize shown = image.size();
-        if (shown.width() > tile.width() - 8 || shown.height() > tile.height() - 8)
-            shown.scale(tile.size() - QSize(8, 8), Qt::KeepAspectRatio);
-        if (image.width() <= 48 && image.height() <= 48) {
-            const QRect one(tile.left() + 10, tile.center().y() - image.height() / 2, image.width(), image.height());
-            const QRect two(tile.right() - 10 - 2 * image.width(), tile.center().y() - image.height(),
-                            2 * image.width(), 2 * image.height());
-            p.drawImage(one, image);
-            p.drawImage(two, image);
-        } else {
-            const QRect target(tile.center().x() - shown.width() / 2, tile.center().y() - shown.height() / 2,
-                               shown.width(), shown.height());
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(target, image);
-        }
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        drawOn(p, QRect(tile.left(), tile.top(), tile.width() / 2, tile.height()), kLightTile, image);
+        drawOn(p, QRect(tile.left() + tile.width() / 2, tile.top(), tile.width() - tile.width() / 2, tile.height()),
+               kDarkTile, image);
         const QString name = entry.path.section(QLatin1Char('/'), -1);
         const QString folder = entry.path.section(QLatin1Char('/'), 1, 1);
         p.setPen(QColor(0x2b, 0x34, 0x40));

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr qreal kGrid = 24.0;
-constexpr qreal kStroke = 2.0;
+constexpr qreal kStroke = 1.8;
 
 void polyline(QPainter &p, std::initializer_list<QPointF> points)
 {

@@ -17,10 +17,10 @@ namespace {
 const QColor kWindow(0xee, 0xf1, 0xf5);
 const QColor kPanel(0xff, 0xff, 0xff);
 const QColor kLine(0xc8, 0xcf, 0xd9);
-const QColor kLineLight(0xe1, 0xe5, 0xea);
+const QColor kLineLight(0xd6, 0xdb, 0xe2);
 const QColor kInk(0x2b, 0x34, 0x40);
 const QColor kInkGrey(0x8a, 0x94, 0xa3);
-const QColor kFaded(0xc3, 0xca, 0xd4);
+const QColor kFaded(0xb8, 0xc0, 0xcb);
 const QColor kBlue(0x2f, 0x6f, 0xd6);
 const QColor kBlueBorder(0x28, 0x5f, 0xb8);
 const QColor kBluePressed(0x1d, 0x4b, 0x94);
@@ -244,7 +244,7 @@ void dropdown(QImage &image, State state, bool fixed)
         look = {QColor(0xc9, 0xd8, 0xf2), kBlue, kBluePressed};
     else if (state == State::Disabled)
         look = {kDisabledFill, kLineLight, kFaded};
-    panel(p, image.rect(), 5, look.fill, look.border);
+    panel(p, image.rect(), 4, look.fill, look.border);
     if (fixed)
         return;
     const qreal markCentre = image.width() - 20;
@@ -304,7 +304,7 @@ void scrollPart(QImage &image, const QString &part, State state)
     if (part == QLatin1String("track")) {
         panel(p, image.rect(), 6, kWindow, kLineLight);
     } else if (part == QLatin1String("slider")) {
-        panel(p, QRectF(image.rect()).adjusted(5, 2, -5, -2), 6, pressed ? kGreyPressed : QColor(0xb3, 0xbc, 0xc8),
+        panel(p, QRectF(image.rect()).adjusted(4, 2, -4, -2), 5, pressed ? kGreyPressed : QColor(0xb3, 0xbc, 0xc8),
               QColor());
     } else {
         panel(p, image.rect(), 6, pressed ? QColor(0xc4, 0xcc, 0xd7) : kWindow, pressed ? kGreyBorder : kLineLight);
@@ -594,7 +594,9 @@ QImage SkinPainter::paint(const QString &path, const QSize &size, QString *error
         framedPanel(image, 10, 56);
     } else if (name == QLatin1String("overlay_window")) {
         framedPanel(image, 10, 45);
-    } else if (name == QLatin1String("back_busy") || name == QLatin1String("frame2")) {
+    } else if (name == QLatin1String("back_busy")) {
+        framedPanel(image, 9, 0);
+    } else if (name == QLatin1String("frame2")) {
         framedPanel(image, 10, 0);
     } else if (name == QLatin1String("frame_image")) {
         framedPanel(image, 10, 74);

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMargins>
 #include <QMap>
 
 namespace {
@@ -215,6 +216,75 @@ private slots:
                                                                     .arg(off.saturation)
                                                                     .arg(on.saturation)));
         QVERIFY(off.lightness > on.lightness);
+    }
+
+    // Nine-part skins stretch their edges and middle: for them to look the same at any size, the
+    // columns between the left and right borders must be alike, and so must the rows between the
+    // top and bottom borders. The borders are those the controls draw each skin with.
+    void ninePartSkinsStretchCleanly_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QMargins>("borders"); // left, top, right, bottom
+        const struct
+        {
+            const char *prefix;
+            QMargins borders;
+        } skins[] = {
+            {":/KYParts/Resources/btn_gray", {10, 10, 10, 10}},
+            {":/KYParts/Resources/btn_blue", {10, 10, 10, 10}},
+            {":/KYParts/Resources/btn_white", {10, 10, 10, 10}},
+            {":/KYParts/Resources/btn_grey_pressed", {20, 20, 20, 20}},
+            {":/KYParts/Resources/btn_selection_", {5, 5, 5, 5}},
+            {":/KYParts/Resources/menu_down.png", {10, 10, 10, 10}},
+            {":/KYParts/Resources/menu_up.png", {10, 10, 10, 10}},
+            {":/KYParts/Resources/tab_", {20, 20, 20, 20}},
+            {":/KYParts/Resources/value_picker.png", {10, 10, 10, 10}},
+            {":/KYParts/Resources/scroll_track", {10, 10, 10, 10}},
+            {":/KYParts/Resources/scroll_slider", {10, 10, 10, 10}},
+            {":/KYParts/Resources/textarea", {10, 10, 10, 10}},
+            {":/KYParts/Resources/progressbar_", {10, 10, 10, 10}},
+            {":/KYParts/Resources/message_box", {20, 60, 20, 20}},
+            {":/KYParts/Resources/overlay_window.png", {19, 49, 19, 19}},
+            {":/KYParts/Resources/back_busy", {10, 10, 10, 10}},
+            {":/Kestova/Images/btn_trp", {10, 10, 10, 10}},
+            {":/Kestova/Images/btn_toggle_white", {5, 5, 5, 5}},
+            {":/Kestova/Images/btn_analysis_mode", {5, 5, 5, 5}},
+            {":/Kestova/Images/btn_image_tool", {10, 10, 10, 20}},
+            {":/Kestova/Images/frame2", {20, 20, 20, 20}},
+            {":/Kestova/Images/frame_image.png", {30, 80, 30, 50}},
+            {":/Kestova/Images/frame_image2", {10, 50, 10, 10}},
+            {":/Kestova/Images/back_imageTool", {20, 80, 20, 20}},
+            {":/Kestova/Images/back_analyzeMode", {10, 30, 10, 10}},
+        };
+        int rows = 0;
+        for (const SkinEntry &entry : listedSkins())
+            for (const auto &skin : skins)
+                if (entry.path.startsWith(QLatin1String(skin.prefix))) {
+                    QTest::newRow(qPrintable(entry.path)) << entry.path << skin.borders;
+                    ++rows;
+                }
+        QVERIFY(rows > 40);
+    }
+    void ninePartSkinsStretchCleanly()
+    {
+        QFETCH(QString, path);
+        QFETCH(QMargins, borders);
+        const QImage image = load(path);
+        const int right = image.width() - borders.right();
+        const int bottom = image.height() - borders.bottom();
+        QVERIFY(borders.left() < right && borders.top() < bottom);
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = borders.left() + 1; x < right; ++x)
+                QVERIFY2(row[x] == row[borders.left()],
+                         qPrintable(QStringLiteral("column %1 differs at row %2").arg(x).arg(y)));
+        }
+        const QRgb *first = reinterpret_cast<const QRgb *>(image.constScanLine(borders.top()));
+        for (int y = borders.top() + 1; y < bottom; ++y) {
+            const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                QVERIFY2(row[x] == first[x], qPrintable(QStringLiteral("row %1 differs at column %2").arg(y).arg(x)));
+        }
     }
 
     // The veil over the screen behind an overlay is white at alpha 199 of 255 everywhere.
