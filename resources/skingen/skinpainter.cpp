@@ -190,12 +190,15 @@ void selectionSegment(QImage &image, const QString &position, State state)
     fillPath(p, path, look.fill, look.border, width);
 }
 
-// The see-through buttons that float over the image: frosted white, blue when pressed or on.
-void floatingButton(QImage &image, bool on, qreal radius)
+// The see-through buttons that float over the image: frosted white at rest, a deeper shade when
+// pressed.
+void floatingButton(QImage &image, bool pressed, bool blue, qreal radius)
 {
     QPainter p(&image);
-    if (on)
+    if (pressed && blue)
         panel(p, image.rect(), radius, kBlue, kBlueBorder);
+    else if (pressed)
+        panel(p, image.rect(), radius, QColor(0x9a, 0xa5, 0xb4, 225), QColor(0x6b, 0x76, 0x85, 230));
     else
         panel(p, image.rect(), radius, QColor(255, 255, 255, 215), QColor(0x9a, 0xa5, 0xb4, 200));
 }
@@ -538,8 +541,14 @@ QImage SkinPainter::paint(const QString &path, const QSize &size, QString *error
         drawGlyph(p, Glyph::Close, centredSquare(image.rect(), 26), state == State::Pressed ? kWhite : kInk);
     } else if (stem.startsWith(QLatin1String("btn_selection_"))) {
         selectionSegment(image, stem.mid(14), state);
+    } else if (stem == QLatin1String("btn_trp") && program) {
+        // The image view's tool buttons: "btn_trp" at rest, "btn_trp_on" pressed or checked, with
+        // white icons on it.
+        floatingButton(image, state == State::On, true, 8);
     } else if (stem == QLatin1String("btn_trp")) {
-        floatingButton(image, state == State::On, program ? 8 : 10);
+        // The canvas's arrow buttons take "_on" as their normal image and "_off" as the pressed
+        // one; their blue arrows must show on both.
+        floatingButton(image, state == State::Off, false, 10);
     } else if (stem == QLatin1String("btn_toggle_white")) {
         QPainter p(&image);
         const Look look = buttonLook(ButtonType::White, state == State::On ? State::Pressed : State::Normal);

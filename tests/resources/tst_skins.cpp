@@ -163,6 +163,7 @@ private slots:
                                        << parts + "value_picker_vertical_btn_plus_disable.png";
         QTest::newRow("drop-down") << parts + "dropdown.png" << parts + "dropdown_pressed.png"
                                    << parts + "dropdown_disabled.png";
+        QTest::newRow("canvas arrow button") << parts + "btn_trp_on.png" << parts + "btn_trp_off.png" << QString();
         QTest::newRow("zoom icon") << ":/Kestova/Images/icon_trp_zoom_plus_L.png"
                                    << QString() << ":/Kestova/Images/icon_trp_zoom_plus_L_disable.png";
     }
@@ -179,6 +180,8 @@ private slots:
                                     .arg(pressedTone.lightness)
                                     .arg(normalTone.lightness)));
         }
+        if (disabled.isEmpty())
+            return;
         const Tone disabledTone = toneOf(load(disabled));
         const bool paler = disabledTone.lightness > normalTone.lightness + 12;
         const bool greyer = disabledTone.saturation < normalTone.saturation - 40;
