@@ -1,3 +1,4 @@
+#include "syncedpaths.h"
 #include "testmain.h"
 
 #include "core/fileutility.h"
@@ -14,34 +15,10 @@
 #include <sys/resource.h>
 
 using kytest::readFile;
+using kytest::SyncedPaths;
 using kytest::writeFile;
 
 namespace {
-
-// The folders and files whose fsync succeeded while a SyncedPaths lived, in order.
-class SyncedPaths
-{
-public:
-    SyncedPaths()
-    {
-        paths().clear();
-        mPrevious = platform::setSyncObserver(&record);
-    }
-    ~SyncedPaths() { platform::setSyncObserver(mPrevious); }
-    SyncedPaths(const SyncedPaths &) = delete;
-    SyncedPaths &operator=(const SyncedPaths &) = delete;
-
-    QStringList list() const { return paths(); }
-
-private:
-    static QStringList &paths()
-    {
-        static QStringList synced;
-        return synced;
-    }
-    static void record(const QString &inPath) { paths() << inPath; }
-    platform::SyncObserver mPrevious = nullptr;
-};
 
 // Every entry below a folder, relative and sorted, hidden ones and links included.
 QStringList entriesBelow(const QString &inFolder)

@@ -4,6 +4,7 @@
 
 #include "pythonreference.h"
 #include "savedfiles.h"
+#include "syncedpaths.h"
 #include "testdocument.h"
 #include "testmain.h"
 
@@ -63,6 +64,7 @@ private slots:
     void saveAsJpeg();
     void blockedTargets_data();
     void blockedTargets();
+    void newFoldersAreSynced();
 };
 
 void TestKyDocumentSave::initTestCase()
@@ -509,6 +511,22 @@ void TestKyDocumentSave::blockedTargets()
     }
     QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QCOMPARE(result, blocked);
+}
+
+// The folders a save makes are named in their parents: each parent is synced before the file is
+// written, and the file's own folder after the rename.
+void TestKyDocumentSave::newFoldersAreSynced()
+{
+    QTemporaryDir dir;
+    const QString root = QFileInfo(dir.path()).canonicalFilePath();
+    TestDocument doc({patternImage(40, 60)});
+    doc.setSplitMode(1);
+    const SyncedPaths synced;
+    QVERIFY(doc.SaveSplitImages(root + QStringLiteral("/new/capture"), QStringLiteral("B"), QStringLiteral("_Ch"),
+                                QString(), &doc.images()[0]));
+    QCOMPARE(synced.list(), (QStringList{root, root + QStringLiteral("/new"), root + QStringLiteral("/new/capture"),
+                                         root + QStringLiteral("/new/capture/B-1_Ch"),
+                                         root + QStringLiteral("/new/capture"), root + QStringLiteral("/new/capture/B-2_Ch")}));
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentSave)
