@@ -6,7 +6,6 @@
 #include "core/systemsettings.h"
 #include "document/kycapturefiles.h"
 #include "document/kyitemnames.h"
-#include "document/kysafefile.h"
 
 #include <QColor>
 #include <QDebug>
