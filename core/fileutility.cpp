@@ -18,6 +18,61 @@ namespace {
 constexpr QDir::Filters kAllEntries =
     QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
+// The folder part of an absolute "/"-separated path; "/" for an entry of the root.
+QString parentOf(const QString &inPath)
+{
+    const qsizetype slash = inPath.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : inPath.left(slash);
+}
+
+// An absolute path without following anything: the working folder put before a relative one.
+QString absoluteOf(const QString &inPath)
+{
+    if (inPath.startsWith(QLatin1Char('/')))
+        return inPath;
+    return QDir::currentPath() + QLatin1Char('/') + inPath;
+}
+
+// Where a path leads once the system has followed every link and ".." on the way. The part that
+// does not exist yet is appended to its nearest existing folder's canonical path: the kernel would
+// make it there.
+QString resolvedPath(const QString &inPath)
+{
+    QString existing = absoluteOf(SlashedFolder(inPath));
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/")) {
+        const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
+        rest = existing.mid(slash) + rest;
+        existing = slash <= 0 ? QStringLiteral("/") : existing.left(slash);
+    }
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    return QDir::cleanPath((canonical.isEmpty() ? existing : canonical) + rest);
+}
+
+bool isSameOrInside(const QString &inPath, const QString &inFolder)
+{
+    if (inFolder == QLatin1String("/"))
+        return true;
+    return inPath == inFolder || inPath.startsWith(inFolder + QLatin1Char('/'));
+}
+
+// QSaveFile's temporary names: the final name with ".XXXXXX" appended, the X replaced by letters.
+// A name that already holds a run of six X gets its letters there instead; such a name is never
+// matched.
+bool isSaveFileOf(const QString &inName, const QString &inFinalName)
+{
+    constexpr qsizetype kLetters = 6;
+    if (inFinalName.contains(QLatin1String("XXXXXX")) || inName.size() != inFinalName.size() + 1 + kLetters
+        || !inName.startsWith(inFinalName) || inName.at(inFinalName.size()) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = inFinalName.size() + 1; i < inName.size(); ++i) {
+        const char16_t c = inName.at(i).unicode();
+        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString Slashed(const QString &inPath)
@@ -68,14 +123,37 @@ bool MakePathFor(const QString &inFolder)
     QString path = Slashed(inFolder);
     if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
+    // The folders this call makes, deepest first.
+    QStringList made;
+    for (QString folder = QDir::cleanPath(absoluteOf(path)); !QFileInfo::exists(folder) && folder != QLatin1String("/");
+         folder = parentOf(folder))
+        made << folder;
+
+    bool exists;
     // An absolute path is created from the root: splitting "/data" into an empty parent would make
     // the folder below the working directory instead.
-    if (path.startsWith(QLatin1Char('/')))
-        return QDir::root().mkpath(path);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString parent = slash < 0 ? QString() : path.left(slash);
-    const QString last = slash < 0 ? path : path.mid(slash + 1);
-    return LDir(parent).mkpath(last);
+    if (path.startsWith(QLatin1Char('/'))) {
+        exists = QDir::root().mkpath(path);
+    } else {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        const QString parent = slash < 0 ? QString() : path.left(slash);
+        const QString last = slash < 0 ? path : path.mid(slash + 1);
+        exists = LDir(parent).mkpath(last);
+    }
+    if (!exists)
+        return false;
+
+    // A new folder survives a power cut only once the folder that names it is on the disk; files
+    // written into it later sync only their own folder. Topmost first, so that each synced name
+    // leads to one already there.
+    for (auto it = made.crbegin(); it != made.crend(); ++it) {
+        const QString parent = parentOf(*it);
+        if (!platform::syncNearestFolder(parent)) {
+            qDebug().noquote() << QStringLiteral("Failed to flush drive in FileUtility::MakePathFor. %1").arg(parent);
+            return false;
+        }
+    }
+    return true;
 }
 
 quint64 FreeDiskSpace(const QString &inPath)
@@ -110,6 +188,12 @@ bool CopyDirectory(const QString &inSource, const QString &inDestination, bool i
     const QString destination = Slashed(inDestination);
     if (!QFileInfo(source).isDir())
         return false;
+    // A copy into the source itself would list the copies it makes and never end. Canonical paths,
+    // so that no link or ".." hides where the destination lies.
+    if (isSameOrInside(resolvedPath(destination), QFileInfo(source).canonicalFilePath())) {
+        qDebug().noquote() << QStringLiteral("FileUtility::CopyDirectory(): %1 lies inside %2").arg(destination, source);
+        return false;
+    }
     if (!QFileInfo::exists(destination) && !MakePathFor(destination))
         return false;
     const QDir target(destination);
@@ -236,11 +320,45 @@ bool CommitSaveFile(QSaveFile &ioFile, const char *inOperation)
         ioFile.cancelWriting();
         return false;
     }
+    // QSaveFile writes through a link: the rename happens beside the file the link names.
+    const QString replaced = ReplacedFile(ioFile.fileName());
     if (!ioFile.commit())
         return false;
     // The new name is durable only once its folder is on the disk too.
-    FlushDriveAfter(ioFile.fileName(), inOperation);
+    FlushDriveAfter(replaced, inOperation);
     return true;
+}
+
+QString ReplacedFile(const QString &inPath)
+{
+    // QSaveFile's own rule: links are followed to a depth of 127; past that the name is used as given.
+    QFileInfo file(inPath);
+    int depth = 128;
+    while (--depth && file.isSymLink())
+        file.setFile(file.symLinkTarget());
+    return depth > 0 ? file.filePath() : inPath;
+}
+
+bool RemoveStaleSaveFiles(const QString &inPath)
+{
+    const QFileInfo target(ReplacedFile(Slashed(inPath)));
+    const QString finalName = target.fileName();
+    if (finalName.isEmpty())
+        return true;
+    bool removed = true;
+    // No name filter: a name may hold the filter's own wildcard characters.
+    const QFileInfoList entries =
+        QDir(target.absolutePath()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isSymLink() || !isSaveFileOf(entry.fileName(), finalName))
+            continue;
+        if (!LFile::remove(entry.absoluteFilePath())) {
+            qDebug().noquote() << QStringLiteral("FileUtility::RemoveStaleSaveFiles(): failed to remove %1")
+                                      .arg(entry.absoluteFilePath());
+            removed = false;
+        }
+    }
+    return removed;
 }
 
 void FlushFileAfter(const QString &inPath, const char *inOperation)

@@ -41,9 +41,20 @@ int ExtractCabinet(const QString &inCabinet, const QString &inDestination, QStri
 
 // Completes a whole-file replacement: the data is flushed and forced onto the disk before the
 // temporary file is renamed over the target, so the target is either the old file or the whole
-// new one. False, with the target untouched, when any of that fails; the folder's flush after the
-// rename is only logged (the replacement has happened by then).
+// new one. False, with the target untouched, when any of that fails; the flush of the folder the
+// rename happened in is only logged (the replacement has happened by then). A target that is a
+// symbolic link keeps the link: the file it names is replaced, in that file's folder.
 bool CommitSaveFile(QSaveFile &ioFile, const char *inOperation);
+
+// The file a whole-file replacement of inPath replaces: symbolic links followed to the file they
+// name, as QSaveFile does. Its temporary file and the rename lie in that file's folder.
+QString ReplacedFile(const QString &inPath);
+
+// Removes what an interrupted whole-file replacement of inPath left beside the file it replaces:
+// QSaveFile's temporary files, named like that file with a dot and six letters appended. Nothing
+// else is touched; a name with a run of six "X" in it is left alone, as QSaveFile would place the
+// letters elsewhere. False when a leftover could not be removed.
+bool RemoveStaleSaveFiles(const QString &inPath);
 
 // The flushes that follow a successful change: a failure is only written to the debug output.
 void FlushFileAfter(const QString &inPath, const char *inOperation);

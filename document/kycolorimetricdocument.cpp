@@ -155,6 +155,20 @@ int KyColorimetricDocument::Save(const QString &inFolder, const QString &inName,
     const QString channelPart = mKind == kKind_Opened && !FollowsFileNamePattern()
                                     ? QString()
                                     : QLatin1Char('_') + mSampleImageList.at(0).ChannelName();
+    const bool eachExposure = AnalysisSettings::instance()->boolValue(QStringLiteral("Colorimetric_SaveEachImage"));
+
+    // A new capture's files are written one by one, those written before a failure staying; only
+    // what an interrupted earlier save left beside them goes first.
+    QList<SaveTarget> targets;
+    if (inWriteImages)
+        targets << SplitTargets(folder, name, channelPart, QString(), QStringLiteral(".tif"), -11);
+    if (inWriteJpeg)
+        targets << SplitTargets(folder, name, channelPart, QString(), QStringLiteral(".jpg"), -31);
+    for (int i = 0; eachExposure && i < mChannelImageList.size(); ++i)
+        targets << SaveTarget{folderArgument + QLatin1Char('-') + QString::number(i + 1) + QStringLiteral(".tif"), -11};
+    if (inWriteReport)
+        targets << SaveTarget{CsvFilePath(folder, name, channelPart, QString()), -11};
+    RemoveStaleSaveFiles(targets);
 
     if (inWriteImages) {
         if (!SaveSplitImages(folder, name, channelPart, QString(), &mSampleImageList[0]))
@@ -183,7 +197,7 @@ int KyColorimetricDocument::Save(const QString &inFolder, const QString &inName,
 
     // Every write counts: a later success must not hide an earlier failure.
     bool ok = true;
-    if (AnalysisSettings::instance()->boolValue(QStringLiteral("Colorimetric_SaveEachImage"))) {
+    if (eachExposure) {
         for (int i = 0; i < mChannelImageList.size(); ++i) {
             const QString path = folderArgument + QLatin1Char('-') + QString::number(i + 1);
             ok = ImageFile::Save(path, mChannelImageList.at(i)) && ok;
@@ -213,12 +227,13 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
 
     // Whatever can be known to fail fails before the first file is replaced: saved in place, a
     // TIFF written before a later failure would be the capture's own.
-    if (KySafeFile::IsBlocked(WithExtension(path, QStringLiteral(".tif"))))
-        return -11;
-    if (HasColorImage() && KySafeFile::IsBlocked(WithExtension(path, QStringLiteral(".jpg"))))
-        return -31;
-    if (HasAnalysis() && KySafeFile::IsBlocked(ReportFilePath(path)))
-        return -11;
+    QList<SaveTarget> targets{SaveTarget{WithExtension(path, QStringLiteral(".tif")), -11}};
+    if (HasColorImage())
+        targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -31};
+    if (HasAnalysis())
+        targets << SaveTarget{ReportFilePath(path), -11};
+    if (const int blocked = BlockedSaveTarget(targets))
+        return blocked;
 
     WriteAnalysisMetadata();
     if (!SaveAsTiff(path, &mSampleImageList[0]))

@@ -340,6 +340,26 @@ protected:
     // for the whole image and the centre, none for an unknown mode.
     static QStringList SplitMarks(int inMode);
 
+    // A file a save is about to write, with the code the save fails with when it cannot be.
+    struct SaveTarget
+    {
+        QString path;
+        int code;
+    };
+    // The files SaveSplitImages (extension ".tif") or SaveSplitJpegImages (".jpg") writes for one
+    // image under the split mode, in writing order.
+    QList<SaveTarget> SplitTargets(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                                   const QString &inFileSuffix, const QString &inExtension, int inCode) const;
+    // The file ExportCsv writes.
+    static QString CsvFilePath(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                               const QString &inFileSuffix);
+    // The code of the first target no file can be written at (KySafeFile::IsBlocked); 0 when every
+    // one can, and then RemoveStaleSaveFiles of them all.
+    static int BlockedSaveTarget(const QList<SaveTarget> &inTargets);
+    // Removes the temporary files a save of these targets that was cut off (a crash, a kill, a power
+    // cut) left beside them; nothing else.
+    static void RemoveStaleSaveFiles(const QList<SaveTarget> &inTargets);
+
     bool mDirty;
     bool mDisplayChanged = false;
     bool mHighlight = true;

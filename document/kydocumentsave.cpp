@@ -224,9 +224,47 @@ bool KyDocument::SaveAsJpeg(const QString &inPath, QImage *inImage)
 bool KyDocument::ExportCsv(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
                            const QString &inFileSuffix)
 {
+    return ExportAnalysisReport(CsvFilePath(inFolder, inBaseName, inNameSuffix, inFileSuffix));
+}
+
+QString KyDocument::CsvFilePath(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
+                                const QString &inFileSuffix)
+{
     // The folder and file name of an unsplit image: the report of a split save lies beside the parts.
     const PartPaths paths = partPaths(destinationFolder(inFolder), inBaseName, QString(), inNameSuffix, inFileSuffix);
-    return ExportAnalysisReport(paths.file + QStringLiteral(".csv"));
+    return paths.file + QStringLiteral(".csv");
+}
+
+QList<KyDocument::SaveTarget> KyDocument::SplitTargets(const QString &inFolder, const QString &inBaseName,
+                                                       const QString &inNameSuffix, const QString &inFileSuffix,
+                                                       const QString &inExtension, int inCode) const
+{
+    const QString destination = destinationFolder(inFolder);
+    QList<SaveTarget> targets;
+    for (const QString &mark : SplitMarks(mSplitMode))
+        targets << SaveTarget{partPaths(destination, inBaseName, mark, inNameSuffix, inFileSuffix).file + inExtension,
+                              inCode};
+    return targets;
+}
+
+int KyDocument::BlockedSaveTarget(const QList<SaveTarget> &inTargets)
+{
+    for (const SaveTarget &target : inTargets) {
+        if (KySafeFile::IsBlocked(target.path))
+            return target.code;
+    }
+    RemoveStaleSaveFiles(inTargets);
+    return 0;
+}
+
+void KyDocument::RemoveStaleSaveFiles(const QList<SaveTarget> &inTargets)
+{
+    // A leftover that cannot be removed is reported by the removal and does not stop the save: the
+    // files the save writes are not affected by it.
+    for (const SaveTarget &target : inTargets) {
+        if (!target.path.isEmpty())
+            FileUtility::RemoveStaleSaveFiles(target.path);
+    }
 }
 
 QString KyDocument::WithExtension(const QString &inPath, const QString &inExtension)

@@ -6,7 +6,6 @@
 #include "core/systemsettings.h"
 #include "document/kycapturefiles.h"
 #include "document/kyitemnames.h"
-#include "document/kysafefile.h"
 
 #include <QColor>
 #include <QDebug>
@@ -342,18 +341,18 @@ int KyMultiDocument::SaveAs(const QString &inPath)
 
     // Whatever can be known to fail fails before the first file is replaced: saved in place, the
     // files written before a later failure would be the capture's own.
-    for (const QString &suffix : std::as_const(suffixes)) {
-        if (KySafeFile::IsBlocked(WithExtension(path + suffix, QStringLiteral(".tif"))))
-            return -21;
-    }
     if (!mColorImage)
         BuildComposite(ChannelMask());
     if (!mColorImage)
         return -21;
-    if (KySafeFile::IsBlocked(WithExtension(path, QStringLiteral(".jpg"))))
-        return -22;
-    if (HasAnalysis() && KySafeFile::IsBlocked(ReportFilePath(path)))
-        return -11;
+    QList<SaveTarget> targets;
+    for (const QString &suffix : std::as_const(suffixes))
+        targets << SaveTarget{WithExtension(path + suffix, QStringLiteral(".tif")), -21};
+    targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -22};
+    if (HasAnalysis())
+        targets << SaveTarget{ReportFilePath(path), -11};
+    if (const int blocked = BlockedSaveTarget(targets))
+        return blocked;
 
     WriteAnalysisMetadata();
     int index = 0;
@@ -390,6 +389,19 @@ int KyMultiDocument::Save(const QString &inFolder, const QString &inName, bool i
     if (!FirstValidImage())
         return -14;
     const QString part = ChannelPart();
+
+    // A new capture's parts are written one by one, those written before a failure staying; only
+    // what an interrupted earlier save left beside them goes first.
+    QList<SaveTarget> targets;
+    if (inWriteImages) {
+        for (const QString &suffix : std::as_const(suffixes))
+            targets << SplitTargets(folder, name, part, suffix, QStringLiteral(".tif"), -21);
+    }
+    if (inWriteJpeg)
+        targets << SplitTargets(folder, name, part, QString(), QStringLiteral(".jpg"), -22);
+    if (inWriteReport)
+        targets << SaveTarget{CsvFilePath(folder, name, part, QString()), -11};
+    RemoveStaleSaveFiles(targets);
 
     bool ok = true;
     if (inWriteImages) {

@@ -1,6 +1,7 @@
 #include "document/kysafefile.h"
 
 #include "core/fileutility.h"
+#include "platform/writeaccess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,9 +38,15 @@ bool Read(const QString &inPath, QByteArray &outBytes)
 
 bool IsBlocked(const QString &inPath)
 {
+    // A replacement renames a new file over the old one in the old one's folder (a link's target's
+    // folder), and refuses an old file it may not write: both must allow it.
     const QFileInfo target(inPath);
-    if (target.exists() || target.isSymLink())
-        return !target.isFile();
+    if (target.exists() || target.isSymLink()) {
+        if (!target.isFile())
+            return true;
+        const QFileInfo replaced(FileUtility::ReplacedFile(inPath));
+        return !platform::mayWrite(replaced.filePath()) || !platform::mayWrite(replaced.absolutePath());
+    }
     QString folder = inPath;
     for (;;) {
         const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
@@ -49,7 +56,7 @@ bool IsBlocked(const QString &inPath)
             folder.truncate(std::max<qsizetype>(slash, 1));
         const QFileInfo info(folder);
         if (info.exists())
-            return !info.isDir() || !info.isWritable();
+            return !info.isDir() || !platform::mayWrite(folder);
         if (slash <= 0)
             return false;
     }

@@ -5,7 +5,8 @@
 
 // Whole-file writes that never leave a half-written file behind: the bytes go to a temporary file
 // beside the target, which is synced and then renamed over it, and the folder is synced after the
-// rename. On any failure the old file (if any) is unchanged and the temporary file is gone.
+// rename. On any failure the old file (if any) is unchanged and the temporary file is gone. A path
+// that is a symbolic link stays one: the file it names is replaced.
 // Whole-file reads report a read that fails part-way, so that a cut-off file is never taken for
 // the whole one (and written back as it).
 namespace KySafeFile {
@@ -17,7 +18,8 @@ bool Write(const QString &inPath, const QByteArray &inBytes);
 bool Read(const QString &inPath, QByteArray &outBytes);
 
 // Whether no file can be written at inPath at all: the path names something other than a file (a
-// folder), or its nearest existing folder is not a writable folder. A save asks this of each of its
+// folder, a dangling link), an existing file that may not be written or whose folder may not be, or
+// a new file whose nearest existing folder is not a writable folder. A save asks this of each of its
 // targets before it replaces the first file, so that a failure it can foresee changes nothing.
 bool IsBlocked(const QString &inPath);
 

@@ -506,6 +506,7 @@ int KySingleDocument::BlockedTarget(const QList<Target> &inTargets)
         if (target.path.isEmpty() ? !MarkerPhotoReady() : KySafeFile::IsBlocked(target.path))
             return target.code;
     }
+    RemoveStaleSaveFiles(inTargets);
     return kSaved;
 }
 
@@ -540,13 +541,8 @@ QList<KySingleDocument::Target> KySingleDocument::SaveTargets(const QString &inF
                                                               bool inWriteImages, bool inWriteJpeg,
                                                               bool inWriteReport) const
 {
-    const QStringList parts = SplitPartNames(inBaseName, inChannelPart);
     const auto files = [&](const QString &inFileSuffix, const QString &inExtension, int inCode) {
-        QList<Target> targets;
-        for (const QString &part : parts)
-            targets << Target{inFolder + QLatin1Char('/') + part + QLatin1Char('/') + part + inFileSuffix + inExtension,
-                              inCode};
-        return targets;
+        return SplitTargets(inFolder, inBaseName, inChannelPart, inFileSuffix, inExtension, inCode);
     };
     const QString tif = QStringLiteral(".tif");
     const QString jpg = QStringLiteral(".jpg");
@@ -564,11 +560,8 @@ QList<KySingleDocument::Target> KySingleDocument::SaveTargets(const QString &inF
     } else if (inWriteJpeg) {
         targets << files(QString(), jpg, kMarkerNotWritten);
     }
-    if (inWriteReport && HasAnalysis()) {
-        const QString part = inBaseName + inChannelPart;
-        targets << Target{inFolder + QLatin1Char('/') + part + QLatin1Char('/') + part + QLatin1String(".csv"),
-                          kMarkerNotWritten};
-    }
+    if (inWriteReport && HasAnalysis())
+        targets << Target{CsvFilePath(inFolder, inBaseName, inChannelPart, QString()), kMarkerNotWritten};
     return targets;
 }
 

@@ -119,13 +119,8 @@ protected:
     bool mColorImageMarked = false;
 
 private:
-    // A file a save is about to write, with the code the save fails with when it cannot be; an
-    // empty path stands for the marker photo, which must exist before its step.
-    struct Target
-    {
-        QString path;
-        int code;
-    };
+    // A save's targets; an empty path stands for the marker photo, which must exist before its step.
+    using Target = SaveTarget;
 
     QImage *MakeOverlay(bool inMarkSaturated, bool &outMarked);
     void Rotate(bool inRight);
@@ -133,7 +128,8 @@ private:
     bool MarkerPhotoReady();
     // The marker photo as JPEG bytes: the file as read, or a fresh high-quality encoding.
     bool MarkerPhotoBytes(QByteArray &outBytes) const;
-    // The code of the first target that cannot be written; 0 when every one can.
+    // The code of the first target that cannot be written; 0 when every one can, and then the
+    // leftovers of an interrupted earlier save of the targets are removed.
     int BlockedTarget(const QList<Target> &inTargets);
     QList<Target> SaveAsTargets(const QString &inPath, bool inWithMarker) const;
     QList<Target> SaveTargets(const QString &inFolder, const QString &inBaseName, const QString &inChannelPart,

@@ -13,6 +13,7 @@ namespace platform {
 namespace {
 
 std::atomic<quint64> g_syncs{0};
+std::atomic<SyncObserver> g_observer{nullptr};
 
 bool fsyncDescriptor(int fd, int *error)
 {
@@ -43,6 +44,10 @@ bool fsyncPath(const QString &path, int *error)
     }
     const bool synced = fsyncDescriptor(fd, error);
     ::close(fd);
+    if (synced) {
+        if (const SyncObserver observer = g_observer.load())
+            observer(path);
+    }
     return synced;
 }
 
@@ -99,6 +104,11 @@ bool syncDescriptor(int fd, int *error)
 quint64 syncCount()
 {
     return g_syncs.load();
+}
+
+SyncObserver setSyncObserver(SyncObserver observer)
+{
+    return g_observer.exchange(observer);
 }
 
 } // namespace platform

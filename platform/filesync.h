@@ -22,4 +22,10 @@ bool syncNearestFolder(const QString &path, int *error = nullptr);
 // Number of successful fsync calls made by this process; lets tests observe that a flush happened.
 quint64 syncCount();
 
+// Called after each successful fsync of a named file or folder with its path, when set; lets tests
+// see which folder a flush reached, not only that one happened. Returns the observer it replaces;
+// nullptr removes it.
+using SyncObserver = void (*)(const QString &path);
+SyncObserver setSyncObserver(SyncObserver observer);
+
 } // namespace platform

@@ -1,3 +1,4 @@
+#include "syncedpaths.h"
 #include "testmain.h"
 
 #include "core/fileutility.h"
@@ -5,14 +6,33 @@
 #include "platform/filesync.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <csignal>
 #include <sys/resource.h>
 
 using kytest::readFile;
+using kytest::SyncedPaths;
 using kytest::writeFile;
+
+namespace {
+
+// Every entry below a folder, relative and sorted, hidden ones and links included.
+QStringList entriesBelow(const QString &inFolder)
+{
+    QStringList entries;
+    QDirIterator it(inFolder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries << QDir(inFolder).relativeFilePath(it.next());
+    entries.sort();
+    return entries;
+}
+
+} // namespace
 
 class TestFileUtility : public QObject
 {
@@ -118,6 +138,35 @@ private slots:
         QVERIFY(QFileInfo(created).isDir());
         // An existing folder is success too.
         QVERIFY(FileUtility::MakePathFor(path));
+        QDir::setCurrent(cwd);
+    }
+
+    // Each folder made is named in its parent; that name survives a power cut only once the
+    // parent is synced. Folders that were there already cost nothing.
+    void makePathForSyncsTheParentOfEachNewFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("a"))));
+        const QString root = QFileInfo(dir.path()).canonicalFilePath();
+        {
+            const SyncedPaths synced;
+            QVERIFY(FileUtility::MakePathFor(root + QStringLiteral("/a/b/c/d/")));
+            QCOMPARE(synced.list(), (QStringList{root + QStringLiteral("/a"), root + QStringLiteral("/a/b"),
+                                                 root + QStringLiteral("/a/b/c")}));
+        }
+        {
+            const SyncedPaths synced;
+            QVERIFY(FileUtility::MakePathFor(root + QStringLiteral("/a/b/c/d")));
+            QCOMPARE(synced.list(), QStringList());
+        }
+        // Relative to the working folder, the same.
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(root);
+        {
+            const SyncedPaths synced;
+            QVERIFY(FileUtility::MakePathFor(QStringLiteral("rel/x")));
+            QCOMPARE(synced.list(), (QStringList{root, root + QStringLiteral("/rel")}));
+        }
         QDir::setCurrent(cwd);
     }
 
@@ -236,6 +285,121 @@ private slots:
         // A second copy meets existing files and stops.
         QVERIFY(!FileUtility::CopyDirectory(src, dst, recursive));
         QVERIFY(!FileUtility::CopyDirectory(dir.filePath(QStringLiteral("missing")), dst, recursive));
+    }
+
+    // A destination that is the source, or lies inside it by any path, would be listed while it is
+    // filled and copied into itself without end: refused before anything is made.
+    void copyDirectoryRefusesADestinationInsideTheSource_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("the source") << QStringLiteral("@/src") << false;
+        QTest::newRow("the source, trailing slash") << QStringLiteral("@/src/") << false;
+        QTest::newRow("a new folder inside") << QStringLiteral("@/src/copy") << false;
+        QTest::newRow("new folders deeper inside") << QStringLiteral("@/src/sub/x/y") << false;
+        QTest::newRow("inside, by backslashes") << QStringLiteral("@\\src\\copy") << false;
+        QTest::newRow("inside, through dot-dot") << QStringLiteral("@/other/../src/copy") << false;
+        QTest::newRow("inside, through a link") << QStringLiteral("@/into-src/copy") << false;
+        QTest::newRow("inside, through a link to a parent") << QStringLiteral("@/src/sub/up/src/copy") << false;
+        QTest::newRow("a sibling sharing the name's start") << QStringLiteral("@/src2") << true;
+        QTest::newRow("beside, through dot-dot") << QStringLiteral("@/src/../copy") << true;
+    }
+
+    void copyDirectoryRefusesADestinationInsideTheSource()
+    {
+        QFETCH(QString, destination);
+        QFETCH(bool, copied);
+        QTemporaryDir dir;
+        const QString src = dir.filePath(QStringLiteral("src"));
+        writeFile(src + QStringLiteral("/a.tif"), "a");
+        writeFile(src + QStringLiteral("/sub/b.tif"), "b");
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("other"))));
+        QVERIFY(QFile::link(src, dir.filePath(QStringLiteral("into-src"))));
+        QVERIFY(QFile::link(dir.path(), src + QStringLiteral("/sub/up")));
+        destination.replace(QLatin1Char('@'), dir.path());
+        const QStringList before = entriesBelow(src);
+
+        QCOMPARE(FileUtility::CopyDirectory(src, destination, true), copied);
+        if (copied) {
+            QCOMPARE(entriesBelow(src), before);
+            QCOMPARE(readFile(FileUtility::Slashed(destination) + QStringLiteral("/sub/b.tif")), QByteArray("b"));
+        } else {
+            QCOMPARE(entriesBelow(src), before);
+        }
+        // The source through a link is the source as well.
+        QVERIFY(!FileUtility::CopyDirectory(dir.filePath(QStringLiteral("into-src")), src + QStringLiteral("/copy"), true));
+        QCOMPARE(entriesBelow(src), before);
+    }
+
+    // A target that is a link stays one: the file it names gets the new content, and the folder
+    // synced after the rename is that file's, where the rename happened.
+    void commitSaveFileThroughALink()
+    {
+        QTemporaryDir dir;
+        const QString real = QFileInfo(dir.path()).canonicalFilePath() + QStringLiteral("/real");
+        writeFile(real + QStringLiteral("/x.csv"), "old");
+        const QString link = dir.filePath(QStringLiteral("links/x.csv"));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("links"))));
+        QVERIFY(QFile::link(real + QStringLiteral("/x.csv"), link));
+        QCOMPARE(FileUtility::ReplacedFile(link), real + QStringLiteral("/x.csv"));
+        QCOMPARE(FileUtility::ReplacedFile(real + QStringLiteral("/x.csv")), real + QStringLiteral("/x.csv"));
+
+        const SyncedPaths synced;
+        QSaveFile file(link);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write("new"), qint64(3));
+        QVERIFY(FileUtility::CommitSaveFile(file, "test"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readFile(real + QStringLiteral("/x.csv")), QByteArray("new"));
+        QCOMPARE(synced.list(), QStringList{real});
+        QCOMPARE(entriesBelow(real), QStringList{QStringLiteral("x.csv")});
+    }
+
+    // What an interrupted replacement leaves is named by Qt's rule for temporary files; only such
+    // names of the target's own go, beside the file a link names when the target is a link.
+    void removeStaleSaveFiles()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("2026.12.10_12.00.00_Ch.tif"));
+        writeFile(target, "image");
+        QStringList stray;
+        for (int i = 0; i < 3; ++i) {
+            QTemporaryFile file(target);
+            file.setAutoRemove(false);
+            QVERIFY(file.open());
+            QVERIFY(file.write("complete new image") > 0 && file.flush());
+            stray << QFileInfo(file.fileName()).fileName();
+        }
+        const QStringList kept{QStringLiteral("2026.12.10_12.00.00_Ch.tif"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.bak"),
+                               QStringLiteral("2026.12.10_12.00.00_Ch.tif.ABCDEFG"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.ABC1EF"),
+                               QStringLiteral("2026.12.10_12.00.00_Ch.tif.ABCDE"), QStringLiteral("2026.12.10_12.00.00_Ch.tifABCDEF"),
+                               QStringLiteral("2026.12.10_12.00.00_Ch.jpg.ABCDEF"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.QWERTY"),
+                               QStringLiteral("2026.12.10_12.00.00_Ch.tif.ZXCVBN")};
+        for (const QString &name : kept.mid(1, 6))
+            writeFile(dir.filePath(name), "keep");
+        QVERIFY(QDir().mkpath(dir.filePath(kept.at(7))));                      // a folder
+        QVERIFY(QFile::link(dir.filePath(kept.at(1)), dir.filePath(kept.at(8)))); // a link
+        QStringList all = kept + stray;
+        all.sort();
+        QCOMPARE(entriesBelow(dir.path()), all);
+
+        QVERIFY(FileUtility::RemoveStaleSaveFiles(target));
+        QStringList sorted = kept;
+        sorted.sort();
+        QCOMPARE(entriesBelow(dir.path()), sorted);
+
+        // Through a link: the leftovers lie beside the file it names.
+        QTemporaryDir other;
+        const QString link = other.filePath(QStringLiteral("link.tif"));
+        QVERIFY(QFile::link(target, link));
+        QTemporaryFile file(target);
+        file.setAutoRemove(false);
+        QVERIFY(file.open());
+        const QString leftover = file.fileName(); // gives the file its name
+        QVERIFY(QFileInfo::exists(leftover));
+        QVERIFY(FileUtility::RemoveStaleSaveFiles(link));
+        QVERIFY(!QFileInfo::exists(leftover));
+        QCOMPARE(entriesBelow(dir.path()), sorted);
     }
 
     void isWritableFolder()

@@ -10,9 +10,12 @@
 #include <QMap>
 #include <QStringList>
 
+#include "platform/writeaccess.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <sys/resource.h>
+#include <unistd.h>
 
 // Helpers for tests of what a save leaves on the disk.
 namespace kytest {
@@ -133,6 +136,37 @@ public:
 private:
     rlimit mOld{};
     void (*mOldHandler)(int) = SIG_DFL;
+    bool mSet = false;
+};
+
+// Root may write whatever the permission bits say: while the tests run as root, the saves ask a
+// stand-in that judges by the owner's bits, as they bind the unprivileged user who owns the capture.
+class OwnerPermissions
+{
+public:
+    OwnerPermissions()
+        : mSet(::geteuid() == 0)
+    {
+        if (mSet)
+            mPrevious = platform::setWriteCheck(&ownerMayWrite);
+    }
+    ~OwnerPermissions()
+    {
+        if (mSet)
+            platform::setWriteCheck(mPrevious);
+    }
+    OwnerPermissions(const OwnerPermissions &) = delete;
+    OwnerPermissions &operator=(const OwnerPermissions &) = delete;
+
+private:
+    static bool ownerMayWrite(const QString &inPath)
+    {
+        const QFileInfo info(inPath);
+        const QFile::Permissions needed =
+            info.isDir() ? (QFile::WriteOwner | QFile::ExeOwner) : QFileDevice::Permissions(QFile::WriteOwner);
+        return info.exists() && (info.permissions() & needed) == needed;
+    }
+    platform::WriteCheck mPrevious = nullptr;
     bool mSet = false;
 };
 

@@ -20,9 +20,11 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <memory>
+#include <pwd.h>
 
 using namespace kytest;
 using namespace sampleanalysis;
@@ -195,6 +197,16 @@ void analyse(KyDocument &ioDoc, int inChannels, int inStandardChannel)
     ioDoc.ComputeNormalization();
 }
 
+// Stray temporary files as an interrupted replacement of inFile leaves them: complete, named by
+// Qt's own rule for such files.
+bool leaveStrayTemporary(const QString &inFile, const QByteArray &inBytes)
+{
+    QTemporaryFile stray(inFile);
+    stray.setAutoRemove(false);
+    return stray.open() && stray.write(inBytes) == inBytes.size() && stray.flush()
+           && QFileInfo(stray.fileName()).fileName().startsWith(QFileInfo(inFile).fileName() + QLatin1Char('.'));
+}
+
 } // namespace
 
 class TestKyDocumentRoundTrip : public QObject
@@ -208,6 +220,9 @@ private slots:
     void roundTrip();
     void failedSave_data();
     void failedSave();
+    void failedSaveAsAnotherUser();
+    void staleTemporariesRemoved_data();
+    void staleTemporariesRemoved();
 
 private:
     std::unique_ptr<QTemporaryDir> temp;
@@ -342,31 +357,52 @@ void TestKyDocumentRoundTrip::roundTrip()
 void TestKyDocumentRoundTrip::failedSave_data()
 {
     QTest::addColumn<QString>("sample");
-    QTest::addColumn<QString>("blocked"); // the file (after the capture's name) a folder takes the place of
-    QTest::addColumn<bool>("sizeLimit");  // or: files are limited to half the size of an image file
+    QTest::addColumn<QString>("blocked");  // the file (after the capture's name) that is in the way
+    QTest::addColumn<QString>("obstacle"); // what is in the way
     QTest::addColumn<int>("code");
 
-    QTest::newRow("single: display picture") << "gel" << ".jpg" << false << -15;
-    QTest::newRow("single: report") << "gel" << ".csv" << false << -15;
-    QTest::newRow("single: size limit") << "gel" << "" << true << -14;
-    QTest::newRow("marker: grey marker image") << "marker" << "-Marker.tif" << false << -15;
-    QTest::newRow("marker: overlay") << "marker" << "+Marker.jpg" << false << -22;
-    QTest::newRow("marker: report") << "marker" << ".csv" << false << -15;
-    QTest::newRow("marker: size limit") << "marker" << "" << true << -14;
-    QTest::newRow("three channels: last channel image") << "fluor" << "-Red.tif" << false << -21;
-    QTest::newRow("three channels: composite") << "fluor" << ".jpg" << false << -22;
-    QTest::newRow("three channels: report") << "fluor" << ".csv" << false << -11;
-    QTest::newRow("three channels: size limit") << "fluor" << "" << true << -21;
-    QTest::newRow("colorimetric: colour picture") << "color" << ".jpg" << false << -31;
-    QTest::newRow("colorimetric: report") << "color" << ".csv" << false << -11;
-    QTest::newRow("colorimetric: size limit") << "color" << "" << true << -11;
+    // "folder": a folder takes the place of the file; "size limit": files are limited to half the
+    // size of an image file; "read-only": the file may not be written (made first when the capture
+    // has none); "read-only folder": the capture's folder may not be written.
+    const QString folder = QStringLiteral("folder");
+    const QString sizeLimit = QStringLiteral("size limit");
+    const QString readOnly = QStringLiteral("read-only");
+    const QString readOnlyFolder = QStringLiteral("read-only folder");
+    QTest::newRow("single: display picture") << "gel" << ".jpg" << folder << -15;
+    QTest::newRow("single: report") << "gel" << ".csv" << folder << -15;
+    QTest::newRow("single: size limit") << "gel" << "" << sizeLimit << -14;
+    QTest::newRow("single: read-only display picture") << "gel" << ".jpg" << readOnly << -15;
+    QTest::newRow("single: read-only report") << "gel" << ".csv" << readOnly << -15;
+    QTest::newRow("single: read-only folder") << "gel" << "" << readOnlyFolder << -14;
+    QTest::newRow("marker: grey marker image") << "marker" << "-Marker.tif" << folder << -15;
+    QTest::newRow("marker: overlay") << "marker" << "+Marker.jpg" << folder << -22;
+    QTest::newRow("marker: report") << "marker" << ".csv" << folder << -15;
+    QTest::newRow("marker: size limit") << "marker" << "" << sizeLimit << -14;
+    QTest::newRow("marker: read-only marker photo") << "marker" << "-Marker.jpg" << readOnly << -23;
+    QTest::newRow("marker: read-only overlay") << "marker" << "+Marker.jpg" << readOnly << -22;
+    QTest::newRow("marker: read-only report") << "marker" << ".csv" << readOnly << -15;
+    QTest::newRow("marker: read-only folder") << "marker" << "" << readOnlyFolder << -14;
+    QTest::newRow("three channels: last channel image") << "fluor" << "-Red.tif" << folder << -21;
+    QTest::newRow("three channels: composite") << "fluor" << ".jpg" << folder << -22;
+    QTest::newRow("three channels: report") << "fluor" << ".csv" << folder << -11;
+    QTest::newRow("three channels: size limit") << "fluor" << "" << sizeLimit << -21;
+    QTest::newRow("three channels: read-only last channel image") << "fluor" << "-Red.tif" << readOnly << -21;
+    QTest::newRow("three channels: read-only composite") << "fluor" << ".jpg" << readOnly << -22;
+    QTest::newRow("three channels: read-only report") << "fluor" << ".csv" << readOnly << -11;
+    QTest::newRow("three channels: read-only folder") << "fluor" << "" << readOnlyFolder << -21;
+    QTest::newRow("colorimetric: colour picture") << "color" << ".jpg" << folder << -31;
+    QTest::newRow("colorimetric: report") << "color" << ".csv" << folder << -11;
+    QTest::newRow("colorimetric: size limit") << "color" << "" << sizeLimit << -11;
+    QTest::newRow("colorimetric: read-only colour picture") << "color" << ".jpg" << readOnly << -31;
+    QTest::newRow("colorimetric: read-only report") << "color" << ".csv" << readOnly << -11;
+    QTest::newRow("colorimetric: read-only folder") << "color" << "" << readOnlyFolder << -11;
 }
 
 void TestKyDocumentRoundTrip::failedSave()
 {
     QFETCH(QString, sample);
     QFETCH(QString, blocked);
-    QFETCH(bool, sizeLimit);
+    QFETCH(QString, obstacle);
     QFETCH(int, code);
 
     constexpr int kWidth = 160;
@@ -382,24 +418,37 @@ void TestKyDocumentRoundTrip::failedSave()
     QVERIFY(doc->AddBand(0, 1, 60) >= 0);
     QVERIFY(doc->IsDirty());
 
-    // A folder (holding a file) takes the place of a target once the capture is open.
-    if (!blocked.isEmpty()) {
+    // The obstacle is put in place once the capture is open.
+    const QFile::Permissions writable = QFile::permissions(folder);
+    if (obstacle == QLatin1String("folder")) {
         QFile::remove(base + blocked);
         QVERIFY(QDir().mkpath(base + blocked));
         QVERIFY(writeBytes(base + blocked + QStringLiteral("/keep"), "x"));
+    } else if (obstacle == QLatin1String("read-only")) {
+        if (!QFileInfo::exists(base + blocked))
+            QVERIFY(writeBytes(base + blocked, "an older report"));
+        QVERIFY(QFile::setPermissions(base + blocked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    } else if (obstacle == QLatin1String("read-only folder")) {
+        QVERIFY(QFile::setPermissions(folder, writable & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther)));
     }
     const QStringList entries = treeOf(temp->path());
     const QMap<QString, QByteArray> before = filesBelow(temp->path());
 
     QSignalSpy dirty(doc.get(), &KyDocument::DirtyStateChanged);
     int result = 0;
-    if (sizeLimit) {
-        const FileSizeLimit limit(rlim_t(kWidth) * kHeight);
-        QVERIFY(limit.isSet());
-        result = doc->SaveInPlace(true, true, true);
-    } else {
-        result = doc->SaveInPlace(true, true, true);
+    {
+        const OwnerPermissions permissions;
+        if (obstacle == QLatin1String("size limit")) {
+            const FileSizeLimit limit(rlim_t(kWidth) * kHeight);
+            QVERIFY(limit.isSet());
+            result = doc->SaveInPlace(true, true, true);
+        } else {
+            result = doc->SaveInPlace(true, true, true);
+        }
     }
+    // Undone before anything is checked, so that a failure leaves a folder that can be cleaned up.
+    if (obstacle == QLatin1String("read-only folder"))
+        QVERIFY(QFile::setPermissions(folder, writable));
     QCOMPARE(result, code);
     // Every file as it was, nothing added (no temporary file either), the document still dirty.
     QCOMPARE(treeOf(temp->path()), entries);
@@ -409,13 +458,101 @@ void TestKyDocumentRoundTrip::failedSave()
     QCOMPARE(dirty.count(), 0);
 
     // Once the way is clear, the same document saves.
-    if (!blocked.isEmpty())
+    if (obstacle == QLatin1String("folder"))
         QVERIFY(QDir(base + blocked).removeRecursively());
+    if (obstacle == QLatin1String("read-only"))
+        QVERIFY(QFile::setPermissions(base + blocked, QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(doc->SaveInPlace(true, true, true), 0);
     QVERIFY(!doc->IsDirty());
     std::unique_ptr<KyDocument> reopened(KyDocument::Create(folder));
     QVERIFY(reopened);
     QCOMPARE(reopened->BandCount(0, 1), 1);
+}
+
+// Run as root, failedSave saw read-only files through a stand-in for the permission check; here
+// the same test runs again as an unprivileged user, where the system refuses the writes itself.
+void TestKyDocumentRoundTrip::failedSaveAsAnotherUser()
+{
+    if (::geteuid() != 0)
+        QSKIP("not root: failedSave has run with the system's own permission checks");
+    const passwd *nobody = ::getpwnam("nobody");
+    const QString setpriv = QStringLiteral("/usr/bin/setpriv");
+    if (!nobody || !QFileInfo(setpriv).isExecutable())
+        QSKIP("no unprivileged user to run as");
+
+    // A copy of this test in a folder the user owns: settings files are kept beside the executable.
+    const QString home = temp->filePath(QStringLiteral("unprivileged"));
+    QVERIFY(QDir().mkpath(home));
+    const QString program = kytest::copyProgram(QCoreApplication::applicationFilePath(), home);
+    QVERIFY(!program.isEmpty());
+    for (const QString &path : {temp->path(), home, program})
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    const QStringList asUser{QStringLiteral("--reuid=%1").arg(nobody->pw_uid), QStringLiteral("--regid=%1").arg(nobody->pw_gid),
+                             QStringLiteral("--clear-groups")};
+
+    // The shipped data lie in the source tree, which need not be open to other users.
+    // (and the sanitizers' suppressions, when they run).
+    const QStringList readable{QStringLiteral("/usr/bin/test"), QStringLiteral("-r"),
+                               kytest::sourceDir() + QStringLiteral("/data/Settings/AutoBand.txt"), QStringLiteral("-a"),
+                               QStringLiteral("-r"), kytest::sourceDir() + QStringLiteral("/tests/lsan.supp")};
+    if (kytest::runCaptured(setpriv, asUser + readable).exitCode != 0)
+        QSKIP("the source tree cannot be read by the unprivileged user");
+
+    const kytest::ProgramRun run = kytest::runCaptured(
+        setpriv, asUser + QStringList{program, QStringLiteral("failedSave")}, 300000,
+        {QStringLiteral("HOME=") + home, QStringLiteral("TMPDIR=") + home});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.out.right(4000) + run.err.right(2000)));
+    QVERIFY2(run.out.contains(QLatin1String("read-only folder")), qPrintable(run.out.right(2000)));
+}
+
+void TestKyDocumentRoundTrip::staleTemporariesRemoved_data()
+{
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QStringList>("targets"); // files of the save, after the capture's name
+    QTest::newRow("single") << "gel" << QStringList{".tif", ".jpg", ".csv"};
+    QTest::newRow("marker") << "marker" << QStringList{".tif", "-Marker.tif", "-Marker.jpg", "+Marker.jpg", ".csv"};
+    QTest::newRow("three channels") << "fluor" << QStringList{"-Blue.tif", "-Green.tif", "-Red.tif", ".jpg", ".csv"};
+    QTest::newRow("colorimetric") << "color" << QStringList{".tif", ".jpg", ".csv"};
+}
+
+// A save cut off between writing a temporary file and renaming it leaves that file beside the
+// capture; the next save of the capture removes such leftovers of its own files, and nothing else.
+void TestKyDocumentRoundTrip::staleTemporariesRemoved()
+{
+    QFETCH(QString, sample);
+    QFETCH(QStringList, targets);
+
+    const QString folder = SampleCaptureWriter(160, 240, 29).Write(sample, temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    const QString name = folder.section(QLatin1Char('/'), -1);
+    const QString base = folder + QLatin1Char('/') + name;
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    QVERIFY(doc);
+    layLanes(*doc, 4, 0.8);
+    doc->ExtractLaneProfiles();
+    QVERIFY(doc->AddBand(0, 1, 60) >= 0);
+
+    const QStringList capture = treeOf(folder);
+    for (const QString &target : targets) {
+        QVERIFY(leaveStrayTemporary(base + target, readBytes(base + target)));
+        QVERIFY(leaveStrayTemporary(base + target, "a second one"));
+    }
+    // Names that only look alike stay: other suffixes, other lengths, another file's leftovers.
+    const QStringList others{name + QStringLiteral(".tif.bak"), name + QStringLiteral(".tif.ABCDEFG"),
+                             name + QStringLiteral(".tif.ABC1EF"), name + QStringLiteral(".tif.ABCDE"),
+                             name + QStringLiteral(".tifABCDEF"), QStringLiteral("notes.txt.ABCDEF")};
+    for (const QString &other : others)
+        QVERIFY(writeBytes(folder + QLatin1Char('/') + other, "keep"));
+    QCOMPARE(treeOf(folder).size(), capture.size() + 2 * targets.size() + others.size());
+
+    QCOMPARE(doc->SaveInPlace(true, true, true), 0);
+    QStringList expected = capture + others;
+    if (!expected.contains(name + QStringLiteral(".csv")))
+        expected << name + QStringLiteral(".csv");
+    expected.sort();
+    QCOMPARE(treeOf(folder), expected);
+    for (const QString &other : others)
+        QCOMPARE(readBytes(folder + QLatin1Char('/') + other), QByteArray("keep"));
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentRoundTrip)

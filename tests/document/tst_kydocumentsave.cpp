@@ -4,8 +4,11 @@
 
 #include "pythonreference.h"
 #include "savedfiles.h"
+#include "syncedpaths.h"
 #include "testdocument.h"
 #include "testmain.h"
+
+#include "document/kysafefile.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -59,6 +62,9 @@ private slots:
     void saveAsTiffRefused();
     void saveAsJpeg_data();
     void saveAsJpeg();
+    void blockedTargets_data();
+    void blockedTargets();
+    void newFoldersAreSynced();
 };
 
 void TestKyDocumentSave::initTestCase()
@@ -457,6 +463,70 @@ void TestKyDocumentSave::saveAsJpeg()
     QCOMPARE(jpg["size"].toArray(), (QJsonArray{160, 240}));
     QCOMPARE(jpg["dpi"].toArray(), (QJsonArray{dpi, dpi}));
     QVERIFY(jpg["diff"].toDouble() < 3.0);
+}
+
+// Whether a save sees beforehand that a file cannot be replaced: the rename needs the folder of the
+// file replaced (through a link, the folder of the file it names), and the old file must be writable.
+void TestKyDocumentSave::blockedTargets_data()
+{
+    QTest::addColumn<QString>("target"); // below the fixture folder
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("new file") << "open/new.tif" << false;
+    QTest::newRow("new file in new folders") << "open/a/b/new.tif" << false;
+    QTest::newRow("writable file") << "open/x.tif" << false;
+    QTest::newRow("read-only file") << "open/read-only.jpg" << true;
+    QTest::newRow("folder in the way") << "open/folder.csv" << true;
+    QTest::newRow("file in read-only folder") << "closed/x.tif" << true;
+    QTest::newRow("new file in read-only folder") << "closed/new.tif" << true;
+    QTest::newRow("new folders below read-only folder") << "closed/a/new.tif" << true;
+    QTest::newRow("file below a file") << "open/x.tif/new.tif" << true;
+    QTest::newRow("link to writable file") << "open/link-open.tif" << false;
+    QTest::newRow("link into read-only folder") << "open/link-closed.tif" << true;
+    QTest::newRow("link to read-only file") << "open/link-read-only.jpg" << true;
+    QTest::newRow("dangling link") << "open/dangling.tif" << true;
+}
+
+void TestKyDocumentSave::blockedTargets()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, blocked);
+    QTemporaryDir dir;
+    const QString open = dir.filePath(QStringLiteral("open"));
+    const QString closed = dir.filePath(QStringLiteral("closed"));
+    QVERIFY(writeBytes(open + QStringLiteral("/x.tif"), "x"));
+    QVERIFY(writeBytes(open + QStringLiteral("/read-only.jpg"), "r"));
+    QVERIFY(QFile::setPermissions(open + QStringLiteral("/read-only.jpg"), QFile::ReadOwner));
+    QVERIFY(QDir().mkpath(open + QStringLiteral("/folder.csv")));
+    QVERIFY(writeBytes(closed + QStringLiteral("/x.tif"), "x"));
+    QVERIFY(QFile::link(open + QStringLiteral("/x.tif"), open + QStringLiteral("/link-open.tif")));
+    QVERIFY(QFile::link(closed + QStringLiteral("/x.tif"), open + QStringLiteral("/link-closed.tif")));
+    QVERIFY(QFile::link(open + QStringLiteral("/read-only.jpg"), open + QStringLiteral("/link-read-only.jpg")));
+    QVERIFY(QFile::link(open + QStringLiteral("/gone.tif"), open + QStringLiteral("/dangling.tif")));
+    QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::ExeOwner));
+
+    bool result;
+    {
+        const OwnerPermissions permissions;
+        result = KySafeFile::IsBlocked(dir.filePath(target));
+    }
+    QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(result, blocked);
+}
+
+// The folders a save makes are named in their parents: each parent is synced before the file is
+// written, and the file's own folder after the rename.
+void TestKyDocumentSave::newFoldersAreSynced()
+{
+    QTemporaryDir dir;
+    const QString root = QFileInfo(dir.path()).canonicalFilePath();
+    TestDocument doc({patternImage(40, 60)});
+    doc.setSplitMode(1);
+    const SyncedPaths synced;
+    QVERIFY(doc.SaveSplitImages(root + QStringLiteral("/new/capture"), QStringLiteral("B"), QStringLiteral("_Ch"),
+                                QString(), &doc.images()[0]));
+    QCOMPARE(synced.list(), (QStringList{root, root + QStringLiteral("/new"), root + QStringLiteral("/new/capture"),
+                                         root + QStringLiteral("/new/capture/B-1_Ch"),
+                                         root + QStringLiteral("/new/capture"), root + QStringLiteral("/new/capture/B-2_Ch")}));
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentSave)

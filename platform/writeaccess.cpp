@@ -1,0 +1,41 @@
+#include "platform/writeaccess.h"
+
+#include <QFile>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::atomic<WriteCheck> g_check{nullptr};
+
+bool systemMayWrite(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info{};
+    if (native.isEmpty() || ::stat(native.constData(), &info) != 0)
+        return false;
+    // An entry is made in a folder through a search of it as well as a write.
+    const int mode = S_ISDIR(info.st_mode) ? (W_OK | X_OK) : W_OK;
+    return ::faccessat(AT_FDCWD, native.constData(), mode, AT_EACCESS) == 0;
+}
+
+} // namespace
+
+bool mayWrite(const QString &path)
+{
+    if (const WriteCheck check = g_check.load())
+        return check(path);
+    return systemMayWrite(path);
+}
+
+WriteCheck setWriteCheck(WriteCheck check)
+{
+    return g_check.exchange(check);
+}
+
+} // namespace platform
