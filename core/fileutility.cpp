@@ -56,21 +56,29 @@ bool isSameOrInside(const QString &inPath, const QString &inFolder)
     return inPath == inFolder || inPath.startsWith(inFolder + QLatin1Char('/'));
 }
 
-// QSaveFile's temporary names: the final name with ".XXXXXX" appended, the X replaced by letters.
-// A name that already holds a run of six X gets its letters there instead; such a name is never
-// matched.
+// QSaveFile's temporary names: the final name with ".XXXXXX" appended, the X replaced by random
+// letters of both cases. A name that already holds a run of six X gets its letters there instead;
+// such a name is never matched. A user's own copy beside the file ("X.tif.backup", ".BACKUP",
+// ".Backup") has the same length, so suffixes that read as a word (all lower case, all upper case,
+// or capitalised) are kept: leaving a rare leftover costs less than deleting somebody's file.
 bool isSaveFileOf(const QString &inName, const QString &inFinalName)
 {
     constexpr qsizetype kLetters = 6;
     if (inFinalName.contains(QLatin1String("XXXXXX")) || inName.size() != inFinalName.size() + 1 + kLetters
         || !inName.startsWith(inFinalName) || inName.at(inFinalName.size()) != QLatin1Char('.'))
         return false;
+    int upperAfterFirst = 0;
+    int lower = 0;
     for (qsizetype i = inFinalName.size() + 1; i < inName.size(); ++i) {
         const char16_t c = inName.at(i).unicode();
-        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')))
+        const bool isUpper = c >= u'A' && c <= u'Z';
+        if (!isUpper && !(c >= u'a' && c <= u'z'))
             return false;
+        if (isUpper && i > inFinalName.size() + 1)
+            ++upperAfterFirst;
+        lower += isUpper ? 0 : 1;
     }
-    return true;
+    return upperAfterFirst > 0 && lower > 0;
 }
 
 } // namespace

@@ -362,23 +362,23 @@ private slots:
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("2026.12.10_12.00.00_Ch.tif"));
         writeFile(target, "image");
-        QStringList stray;
-        for (int i = 0; i < 3; ++i) {
-            QTemporaryFile file(target);
-            file.setAutoRemove(false);
-            QVERIFY(file.open());
-            QVERIFY(file.write("complete new image") > 0 && file.flush());
-            stray << QFileInfo(file.fileName()).fileName();
-        }
+        // Leftovers as QSaveFile names them (mixed-case letters), written whole.
+        const QStringList stray{QStringLiteral("2026.12.10_12.00.00_Ch.tif.qAzWsX"),
+                                QStringLiteral("2026.12.10_12.00.00_Ch.tif.MnBvCx"),
+                                QStringLiteral("2026.12.10_12.00.00_Ch.tif.aBcdef")};
+        for (const QString &name : stray)
+            writeFile(dir.filePath(name), "complete new image");
+        // The user's own copies read as words and are kept whatever their case.
         const QStringList kept{QStringLiteral("2026.12.10_12.00.00_Ch.tif"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.bak"),
                                QStringLiteral("2026.12.10_12.00.00_Ch.tif.ABCDEFG"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.ABC1EF"),
                                QStringLiteral("2026.12.10_12.00.00_Ch.tif.ABCDE"), QStringLiteral("2026.12.10_12.00.00_Ch.tifABCDEF"),
-                               QStringLiteral("2026.12.10_12.00.00_Ch.jpg.ABCDEF"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.QWERTY"),
-                               QStringLiteral("2026.12.10_12.00.00_Ch.tif.ZXCVBN")};
-        for (const QString &name : kept.mid(1, 6))
+                               QStringLiteral("2026.12.10_12.00.00_Ch.jpg.ABCDEF"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.backup"),
+                               QStringLiteral("2026.12.10_12.00.00_Ch.tif.BACKUP"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.Backup"),
+                               QStringLiteral("2026.12.10_12.00.00_Ch.tif.QwErTy"), QStringLiteral("2026.12.10_12.00.00_Ch.tif.ZxCvBn")};
+        for (const QString &name : kept.mid(1, 9))
             writeFile(dir.filePath(name), "keep");
-        QVERIFY(QDir().mkpath(dir.filePath(kept.at(7))));                      // a folder
-        QVERIFY(QFile::link(dir.filePath(kept.at(1)), dir.filePath(kept.at(8)))); // a link
+        QVERIFY(QDir().mkpath(dir.filePath(kept.at(10))));                     // a folder
+        QVERIFY(QFile::link(dir.filePath(kept.at(1)), dir.filePath(kept.at(11)))); // a link
         QStringList all = kept + stray;
         all.sort();
         QCOMPARE(entriesBelow(dir.path()), all);
@@ -392,11 +392,8 @@ private slots:
         QTemporaryDir other;
         const QString link = other.filePath(QStringLiteral("link.tif"));
         QVERIFY(QFile::link(target, link));
-        QTemporaryFile file(target);
-        file.setAutoRemove(false);
-        QVERIFY(file.open());
-        const QString leftover = file.fileName(); // gives the file its name
-        QVERIFY(QFileInfo::exists(leftover));
+        const QString leftover = target + QStringLiteral(".pLoKiJ");
+        writeFile(leftover, "complete new image");
         QVERIFY(FileUtility::RemoveStaleSaveFiles(link));
         QVERIFY(!QFileInfo::exists(leftover));
         QCOMPARE(entriesBelow(dir.path()), sorted);

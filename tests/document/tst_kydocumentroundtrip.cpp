@@ -20,7 +20,6 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <memory>
@@ -197,14 +196,12 @@ void analyse(KyDocument &ioDoc, int inChannels, int inStandardChannel)
     ioDoc.ComputeNormalization();
 }
 
-// Stray temporary files as an interrupted replacement of inFile leaves them: complete, named by
-// Qt's own rule for such files.
-bool leaveStrayTemporary(const QString &inFile, const QByteArray &inBytes)
+// Stray temporary files as an interrupted replacement of inFile leaves them: complete, named as
+// Qt names such files (six random letters of both cases after a dot).
+bool leaveStrayTemporary(const QString &inFile, const QString &inLetters, const QByteArray &inBytes)
 {
-    QTemporaryFile stray(inFile);
-    stray.setAutoRemove(false);
-    return stray.open() && stray.write(inBytes) == inBytes.size() && stray.flush()
-           && QFileInfo(stray.fileName()).fileName().startsWith(QFileInfo(inFile).fileName() + QLatin1Char('.'));
+    QFile stray(inFile + QLatin1Char('.') + inLetters);
+    return stray.open(QIODevice::WriteOnly) && stray.write(inBytes) == inBytes.size() && stray.flush();
 }
 
 } // namespace
@@ -534,13 +531,14 @@ void TestKyDocumentRoundTrip::staleTemporariesRemoved()
 
     const QStringList capture = treeOf(folder);
     for (const QString &target : targets) {
-        QVERIFY(leaveStrayTemporary(base + target, readBytes(base + target)));
-        QVERIFY(leaveStrayTemporary(base + target, "a second one"));
+        QVERIFY(leaveStrayTemporary(base + target, QStringLiteral("kQzRwT"), readBytes(base + target)));
+        QVERIFY(leaveStrayTemporary(base + target, QStringLiteral("bNmHjY"), "a second one"));
     }
     // Names that only look alike stay: other suffixes, other lengths, another file's leftovers.
     const QStringList others{name + QStringLiteral(".tif.bak"), name + QStringLiteral(".tif.ABCDEFG"),
                              name + QStringLiteral(".tif.ABC1EF"), name + QStringLiteral(".tif.ABCDE"),
-                             name + QStringLiteral(".tifABCDEF"), QStringLiteral("notes.txt.ABCDEF")};
+                             name + QStringLiteral(".tifABCDEF"), name + QStringLiteral(".tif.backup"),
+                             QStringLiteral("notes.txt.ABCDEF")};
     for (const QString &other : others)
         QVERIFY(writeBytes(folder + QLatin1Char('/') + other, "keep"));
     QCOMPARE(treeOf(folder).size(), capture.size() + 2 * targets.size() + others.size());
