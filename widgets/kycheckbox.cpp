@@ -1,6 +1,5 @@
 #include "widgets/kycheckbox.h"
 
-#include <QHBoxLayout>
 #include <QPaintEvent>
 
 KyCheckBox::KyCheckBox(QWidget *parent)
@@ -23,13 +22,12 @@ QString KyCheckBox::indicatorName(bool enabled, bool checked, bool down)
 
 QString KyCheckBox::text() const
 {
-    return parts.label() ? parts.label()->text() : QString();
+    return parts.text();
 }
 
 void KyCheckBox::setText(const QString &text)
 {
-    if (parts.label() && parts.label()->text() != text)
-        parts.label()->setText(text);
+    parts.setText(text);
 }
 
 void KyCheckBox::setTextSize(KyLabel::ESize size)
@@ -40,12 +38,12 @@ void KyCheckBox::setTextSize(KyLabel::ESize size)
 
 QSize KyCheckBox::sizeHint() const
 {
-    return parts.layout()->totalSizeHint();
+    return parts.sizeHint();
 }
 
 QSize KyCheckBox::minimumSizeHint() const
 {
-    return parts.layout()->totalMinimumSize();
+    return parts.minimumSizeHint();
 }
 
 void KyCheckBox::paintEvent(QPaintEvent *event)

@@ -27,3 +27,24 @@ void KyIndicatorParts::showIndicator(const QString &resourceName)
     shownName = resourceName;
     indicatorLabel->setPixmap(QPixmap(QStringLiteral(":/KYParts/Resources/") + resourceName));
 }
+
+QString KyIndicatorParts::text() const
+{
+    return textLabel->text();
+}
+
+void KyIndicatorParts::setText(const QString &text)
+{
+    if (textLabel->text() != text)
+        textLabel->setText(text);
+}
+
+QSize KyIndicatorParts::sizeHint() const
+{
+    return row->totalSizeHint();
+}
+
+QSize KyIndicatorParts::minimumSizeHint() const
+{
+    return row->totalMinimumSize();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class KyLabel;
@@ -17,6 +18,13 @@ public:
     QLabel *indicator() const { return indicatorLabel; }
     KyLabel *label() const { return textLabel; }
     QHBoxLayout *layout() const { return row; }
+
+    // The text lives in the label; the button's own text stays untouched.
+    QString text() const;
+    void setText(const QString &text);
+    // The size of the parts, not of the platform control (whose own text is empty).
+    QSize sizeHint() const;
+    QSize minimumSizeHint() const;
 
     // Shows the indicator picture of the resource name, loading it only when the name changes
     // (setting a picture repaints the button, so setting it at every paint would never settle).

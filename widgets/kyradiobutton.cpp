@@ -25,23 +25,22 @@ QString KyRadioButton::indicatorName(bool enabled, bool checked, bool down)
 
 QString KyRadioButton::text() const
 {
-    return parts.label() ? parts.label()->text() : QRadioButton::text();
+    return parts.text();
 }
 
 void KyRadioButton::setText(const QString &text)
 {
-    if (parts.label() && parts.label()->text() != text)
-        parts.label()->setText(text);
+    parts.setText(text);
 }
 
 QSize KyRadioButton::sizeHint() const
 {
-    return parts.layout()->totalSizeHint();
+    return parts.sizeHint();
 }
 
 QSize KyRadioButton::minimumSizeHint() const
 {
-    return parts.layout()->totalMinimumSize();
+    return parts.minimumSizeHint();
 }
 
 void KyRadioButton::paintEvent(QPaintEvent *event)
