@@ -43,6 +43,34 @@ ImageReach reachOf(const ImageFile &inImage)
     return reach;
 }
 
+// Collects the runs of saturated points of one lane as its points are sampled in order.
+class SaturatedRuns
+{
+public:
+    explicit SaturatedRuns(QList<KySaturatedRun> &outRuns) : mRuns(outRuns) {}
+
+    void add(int inPoint, bool inSaturated)
+    {
+        if (inSaturated) {
+            if (mFirst < 0)
+                mFirst = inPoint;
+        } else if (mFirst >= 0) {
+            mRuns.append(KySaturatedRun(mFirst, inPoint - 1));
+            mFirst = -1;
+        }
+    }
+
+    void finish(int inLastPoint)
+    {
+        if (mFirst >= 0)
+            mRuns.append(KySaturatedRun(mFirst, inLastPoint));
+    }
+
+private:
+    QList<KySaturatedRun> &mRuns;
+    int mFirst = -1;
+};
+
 // Samples one lane: profile point j is the mean of the values of 2 (halfWidth + 1) bilinear
 // samples on the line across the lane through the centre point, the centre counted twice.
 // A point is saturated when any of its samples touched a saturated pixel.
@@ -67,7 +95,7 @@ void sampleLane(const ImageFile &inImage, const double *inTable, const QPoint &i
     const double lastX = inImage.Width() - 1;
     const double lastY = inImage.Height() - 1;
 
-    int runFirst = -1;
+    SaturatedRuns runs(outRuns);
     for (int j = 0; j <= inLength; ++j) {
         const double cx = inTop.x() + static_cast<double>(ex * j) / inLength;
         const double cy = inTop.y() + static_cast<double>(ey * j) / inLength;
@@ -102,17 +130,9 @@ void sampleLane(const ImageFile &inImage, const double *inTable, const QPoint &i
         if (counted)
             sum += 2.0 * outside * (inHalfWidth - kLast);
         outValues[j] = sum / count;
-
-        if (saturated) {
-            if (runFirst < 0)
-                runFirst = j;
-        } else if (runFirst >= 0) {
-            outRuns.append(KySaturatedRun(runFirst, j - 1));
-            runFirst = -1;
-        }
+        runs.add(j, saturated);
     }
-    if (runFirst >= 0)
-        outRuns.append(KySaturatedRun(runFirst, inLength));
+    runs.finish(inLength);
 }
 
 // True when every sample of the lane falls on a whole pixel: the centre line runs down one pixel
@@ -151,7 +171,7 @@ void sampleStraightLane(const ImageFile &inImage, const double *inTable, const Q
         return inTable[p];
     };
 
-    int runFirst = -1;
+    SaturatedRuns runs(outRuns);
     for (int j0 = 0; j0 <= inLength; j0 += kRows) {
         const int rows = std::min(kRows, inLength - j0 + 1);
         const quint16 *row[kRows] = {};
@@ -193,17 +213,10 @@ void sampleStraightLane(const ImageFile &inImage, const double *inTable, const Q
         for (int r = 0; r < rows; ++r) {
             const int j = j0 + r;
             outValues[j] = sum[r] / count;
-            if (saturated[r]) {
-                if (runFirst < 0)
-                    runFirst = j;
-            } else if (runFirst >= 0) {
-                outRuns.append(KySaturatedRun(runFirst, j - 1));
-                runFirst = -1;
-            }
+            runs.add(j, saturated[r]);
         }
     }
-    if (runFirst >= 0)
-        outRuns.append(KySaturatedRun(runFirst, inLength));
+    runs.finish(inLength);
 }
 
 // One lane's extraction, run on the pool: it writes only its own, already sized, profile and run

@@ -164,25 +164,6 @@ void BM_ProfilesAndRollingBall(benchmark::State &state)
 }
 BENCHMARK(BM_ProfilesAndRollingBall)->ArgName("frame")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The console output, then the profiles' times as multiples of the memcpy's.
-class RatioReporter : public kybench::TimesReporter
-{
-public:
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const double baseline = time("BM_Memcpy");
-        if (baseline <= 0)
-            return;
-        std::printf("\nLane profiles as a multiple of a memcpy of the image (%.3f ms):\n", baseline);
-        for (const char *name : {"BM_Profiles/frame:0", "BM_Profiles/frame:1"}) {
-            const double value = time(name);
-            if (value > 0)
-                std::printf("  %-24s %7.3f ms  %5.2fx\n", name, value, value / baseline);
-        }
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -192,7 +173,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    kybench::MultiplesReporter reporter("BM_Memcpy", "Time as a multiple of a memcpy of the image");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
