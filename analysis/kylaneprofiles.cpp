@@ -43,6 +43,34 @@ ImageReach reachOf(const ImageFile &inImage)
     return reach;
 }
 
+// Collects the runs of saturated points of one lane as its points are sampled in order.
+class SaturatedRuns
+{
+public:
+    explicit SaturatedRuns(QList<KySaturatedRun> &outRuns) : mRuns(outRuns) {}
+
+    void add(int inPoint, bool inSaturated)
+    {
+        if (inSaturated) {
+            if (mFirst < 0)
+                mFirst = inPoint;
+        } else if (mFirst >= 0) {
+            mRuns.append(KySaturatedRun(mFirst, inPoint - 1));
+            mFirst = -1;
+        }
+    }
+
+    void finish(int inLastPoint)
+    {
+        if (mFirst >= 0)
+            mRuns.append(KySaturatedRun(mFirst, inLastPoint));
+    }
+
+private:
+    QList<KySaturatedRun> &mRuns;
+    int mFirst = -1;
+};
+
 // Samples one lane: profile point j is the mean of the values of 2 (halfWidth + 1) bilinear
 // samples on the line across the lane through the centre point, the centre counted twice.
 // A point is saturated when any of its samples touched a saturated pixel.
@@ -67,7 +95,7 @@ void sampleLane(const ImageFile &inImage, const double *inTable, const QPoint &i
     const double lastX = inImage.Width() - 1;
     const double lastY = inImage.Height() - 1;
 
-    int runFirst = -1;
+    SaturatedRuns runs(outRuns);
     for (int j = 0; j <= inLength; ++j) {
         const double cx = inTop.x() + static_cast<double>(ex * j) / inLength;
         const double cy = inTop.y() + static_cast<double>(ey * j) / inLength;
@@ -102,18 +130,105 @@ void sampleLane(const ImageFile &inImage, const double *inTable, const QPoint &i
         if (counted)
             sum += 2.0 * outside * (inHalfWidth - kLast);
         outValues[j] = sum / count;
+        runs.add(j, saturated);
+    }
+    runs.finish(inLength);
+}
 
-        if (saturated) {
-            if (runFirst < 0)
-                runFirst = j;
-        } else if (runFirst >= 0) {
-            outRuns.append(KySaturatedRun(runFirst, j - 1));
-            runFirst = -1;
+// True when every sample of the lane falls on a whole pixel: the centre line runs down one pixel
+// column (its points step by whole rows, since the length of a vertical lane is its row count)
+// and the line across it is horizontal. Bilinear sampling of such a lane reads single pixels.
+bool standsOnPixelColumns(const QPoint &inTop, const QPoint &inBottom, const QPointF &inAcross)
+{
+    return inTop.x() == inBottom.x() && inAcross.y() == 0.0 && std::fabs(inAcross.x()) == 1.0;
+}
+
+// sampleLane for a lane that stands on pixel columns: the same samples in the same order (so the
+// same sums to the last bit), read straight from the rows without bilinear weights, several rows
+// at a time so that their sums proceed side by side.
+void sampleStraightLane(const ImageFile &inImage, const double *inTable, const QPoint &inTop,
+                        const QPoint &inBottom, int inLength, double inAcrossX, int inHalfWidth,
+                        double *outValues, QList<KySaturatedRun> &outRuns)
+{
+    constexpr int kRows = 8;
+    const qint64 width = inImage.Width();
+    const qint64 height = inImage.Height();
+    const quint16 *pixels = inImage.ConstData();
+    const qint64 cx = inTop.x();
+    const qint64 rowStep = inBottom.y() >= inTop.y() ? 1 : -1;
+    // Sample k of a point lies at cx + side * k first, then at cx - side * k.
+    const qint64 side = inAcrossX > 0.0 ? 1 : -1;
+    const double count = 2.0 * (static_cast<double>(inHalfWidth) + 1.0);
+    const double outside = inTable[0];
+    // Up to kInside both samples lie on the image (none when the column is off it).
+    const qint64 kInside = (cx >= 0 && cx < width) ? std::min<qint64>({cx, width - 1 - cx, inHalfWidth}) : -1;
+
+    const auto pixelAt = [&](const quint16 *inRow, qint64 inX, bool &ioSaturated) -> double {
+        if (!inRow || inX < 0 || inX >= width)
+            return outside;
+        const quint16 p = inRow[inX];
+        ioSaturated = ioSaturated || p == 65535;
+        return inTable[p];
+    };
+
+    SaturatedRuns runs(outRuns);
+    for (int j0 = 0; j0 <= inLength; j0 += kRows) {
+        const int rows = std::min(kRows, inLength - j0 + 1);
+        const quint16 *row[kRows] = {};
+        double sum[kRows] = {};
+        bool saturated[kRows] = {};
+        quint16 brightest[kRows] = {};
+        for (int r = 0; r < rows; ++r) {
+            const qint64 y = inTop.y() + rowStep * (j0 + r);
+            row[r] = (y >= 0 && y < height) ? pixels + y * width : nullptr;
+        }
+        if (rows == kRows && row[0] && row[kRows - 1]) {
+            for (qint64 k = 0; k <= kInside; ++k) {
+                const qint64 a = cx + side * k;
+                const qint64 b = cx - side * k;
+                for (int r = 0; r < kRows; ++r) {
+                    const quint16 pa = row[r][a];
+                    const quint16 pb = row[r][b];
+                    sum[r] += inTable[pa];
+                    sum[r] += inTable[pb];
+                    brightest[r] = std::max({brightest[r], pa, pb});
+                }
+            }
+            for (int r = 0; r < kRows; ++r)
+                saturated[r] = brightest[r] == 65535;
+            for (qint64 k = kInside + 1; k <= inHalfWidth; ++k) {
+                for (int r = 0; r < kRows; ++r) {
+                    sum[r] += pixelAt(row[r], cx + side * k, saturated[r]);
+                    sum[r] += pixelAt(row[r], cx - side * k, saturated[r]);
+                }
+            }
+        } else {
+            for (int r = 0; r < rows; ++r) {
+                for (qint64 k = 0; k <= inHalfWidth; ++k) {
+                    sum[r] += pixelAt(row[r], cx + side * k, saturated[r]);
+                    sum[r] += pixelAt(row[r], cx - side * k, saturated[r]);
+                }
+            }
+        }
+        for (int r = 0; r < rows; ++r) {
+            const int j = j0 + r;
+            outValues[j] = sum[r] / count;
+            runs.add(j, saturated[r]);
         }
     }
-    if (runFirst >= 0)
-        outRuns.append(KySaturatedRun(runFirst, inLength));
+    runs.finish(inLength);
 }
+
+// One lane's extraction, run on the pool: it writes only its own, already sized, profile and run
+// list.
+struct LaneSampling
+{
+    QPoint top;
+    QPoint bottom;
+    int length;
+    double *values;
+    QList<KySaturatedRun> *runs;
+};
 
 } // namespace
 
@@ -159,6 +274,8 @@ void KyLaneProfiles::extract(const ImageFile &inImage, const QVector<double> &in
     const QPointF across = inFrame.topEdgeDirection();
     const int halfWidth = inFrame.laneWidth() / 2;
     qint64 room = reach.budget;
+    QVector<LaneSampling> jobs;
+    jobs.reserve(lanes);
     for (int lane = 0; lane < lanes; ++lane) {
         const int length = inFrame.laneLength(lane);
         if (length < 1)
@@ -169,9 +286,20 @@ void KyLaneProfiles::extract(const ImageFile &inImage, const QVector<double> &in
         room -= cost;
         QVector<double> &values = mProfiles[lane];
         values.resize(length + 1);
-        sampleLane(inImage, inValueTable.constData(), inFrame.laneTop(lane), inFrame.laneBottom(lane),
-                   length, across, halfWidth, reach.diagonal, values.data(), mSaturatedRuns[lane]);
+        jobs.append({inFrame.laneTop(lane), inFrame.laneBottom(lane), length, values.data(), &mSaturatedRuns[lane]});
     }
+
+    // Lanes are independent: each task reads the image and fills its own lane.
+    const double *table = inValueTable.constData();
+    const bool counted = halfWidth > reach.diagonal + 2.0;
+    KyConcurrent::blockingMap(jobs, [&](const LaneSampling &inJob) {
+        if (!counted && standsOnPixelColumns(inJob.top, inJob.bottom, across))
+            sampleStraightLane(inImage, table, inJob.top, inJob.bottom, inJob.length, across.x(), halfWidth,
+                               inJob.values, *inJob.runs);
+        else
+            sampleLane(inImage, table, inJob.top, inJob.bottom, inJob.length, across, halfWidth,
+                       reach.diagonal, inJob.values, *inJob.runs);
+    });
 }
 
 void KyLaneProfiles::clearBackgrounds()

@@ -13,8 +13,8 @@ class KyLaneFrame;
 // fraction j / L of the lane's centre line from its top end; band positions are indices into
 // these profiles.
 //
-// detectBackgrounds fans out over the global thread pool, one task per lane; nothing else may
-// use the object meanwhile.
+// extract and detectBackgrounds fan out over the global thread pool, one task per lane; nothing
+// else may use the object meanwhile.
 class KyLaneProfiles
 {
 public:

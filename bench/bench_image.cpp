@@ -189,18 +189,20 @@ void BM_QuarterTurnBuffer(benchmark::State &state)
 BENCHMARK(BM_QuarterTurnBuffer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The console output, then every benchmark's time as a multiple of the memcpy's.
-class RatioReporter : public kybench::TimesReporter
+class RatioReporter : public kybench::MultiplesReporter
 {
 public:
+    RatioReporter()
+        : MultiplesReporter("BM_Memcpy", QString::asprintf("Time as a multiple of a memcpy of the image (%.1f MB)",
+                                                            kBytes / 1e6).toStdString())
+    {
+    }
+
     void Finalize() override
     {
-        ConsoleReporter::Finalize();
-        const double baseline = time("BM_Memcpy");
-        if (baseline <= 0)
+        MultiplesReporter::Finalize();
+        if (time("BM_Memcpy") <= 0)
             return;
-        std::printf("\nTime as a multiple of a memcpy of the image (%.1f MB):\n", kBytes / 1e6);
-        for (const auto &[name, value] : times)
-            std::printf("  %-40s %7.3f ms  %5.2fx\n", name.c_str(), value, value / baseline);
         const double read = time("BM_ReadImageFile");
         const double plain = time("BM_ReadPlain");
         if (read > 0 && plain > 0)

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kybench {
@@ -49,6 +50,33 @@ protected:
 
 private:
     std::map<std::string, bool> medians;
+};
+
+// The console output, then every benchmark's time as a multiple of the baseline benchmark's (a
+// memcpy, say), under a title; nothing more when the baseline did not run.
+class MultiplesReporter : public TimesReporter
+{
+public:
+    MultiplesReporter(const char *inBaseline, std::string inTitle)
+        : baselineName(inBaseline)
+        , title(std::move(inTitle))
+    {
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const double baseline = time(baselineName);
+        if (baseline <= 0)
+            return;
+        std::printf("\n%s:\n", title.c_str());
+        for (const auto &[name, value] : times)
+            std::printf("  %-40s %7.3f ms  %5.2fx\n", name.c_str(), value, value / baseline);
+    }
+
+private:
+    const char *baselineName;
+    std::string title;
 };
 
 // The image code reports every read and save on the debug output; a benchmark prints only warnings.

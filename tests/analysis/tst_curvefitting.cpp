@@ -1,5 +1,6 @@
 #include "testmain.h"
 
+#include "analysis/fcapproximatealgorithm.h"
 #include "analysis/fccurvefittingfactory.h"
 #include "analysis/fccurvefittingimpl.h"
 #include "analysis/fccurvefittingloglinear.h"
@@ -110,21 +111,74 @@ private slots:
         QVERIFY(!Curve(FCCurveFittingFactory().Create(type, points)));
     }
 
-    void zeroPivotInFit()
+    // Positions that do not determine the curve cannot come from a map, but Fit may be called
+    // directly: the fit fails and leaves coefficients and R alone, for every model.
+    void repeatedPositionsInFit_data()
     {
-        // Two points at the same position cannot come from a map, but Fit may be called directly.
-        const double x[] = {1, 1};
-        const double y[] = {2, 3};
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVector<double>>("x");
+        QTest::newRow("line, one position twice") << 1 << QVector<double>{1, 1};
+        QTest::newRow("quadratic, two positions") << 2 << QVector<double>{1, 1, 2, 2};
+        QTest::newRow("cubic, three positions twice") << 3 << QVector<double>{1, 1, 2, 2, 3, 3};
+        QTest::newRow("quartic, four positions") << 4 << QVector<double>{100, 100, 200, 300, 300, 400};
+        QTest::newRow("quintic, five positions") << 5 << QVector<double>{0, 500, 500, 1000, 1800, 2500, 2500};
+        QTest::newRow("power, one position") << 6 << QVector<double>{5, 5, 5};
+        QTest::newRow("exponential, one position") << 8 << QVector<double>{5, 5};
+        QTest::newRow("through the origin at 0") << 0 << QVector<double>{0, 0};
+        QTest::newRow("not a least-squares model") << 10 << QVector<double>{1, 2};
+    }
+
+    void repeatedPositionsInFit()
+    {
+        QFETCH(int, type);
+        QFETCH(QVector<double>, x);
+        QVector<double> y;
+        for (qsizetype i = 0; i < x.size(); ++i)
+            y.append(200.0 - 0.05 * x[i] + (i % 2 ? 3 : -2));
         double coefficients[6] = {7, 7, 7, 7, 7, 7};
         double r = 7;
         int error = -1;
-        FCApproximateAlgorithm().Fit(2, x, y, 1, coefficients, &r, &error);
+        FCApproximateAlgorithm().Fit(int(x.size()), x.constData(), y.constData(), type, coefficients, &r, &error);
         QCOMPARE(error, 3);
-        QCOMPARE(coefficients[0], 7.0);
+        for (double c : coefficients)
+            QCOMPARE(c, 7.0);
         QCOMPARE(r, 7.0);
+    }
 
-        FCApproximateAlgorithm().Fit(2, x, y, 10, coefficients, &r, &error);
-        QCOMPARE(error, 3);
+    // As many points as unknowns: the least-squares curve passes through every point, also when
+    // the positions run into the thousands (where the higher powers reach 1e17).
+    void polynomialThroughItsPoints_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<Points>("points");
+        QTest::newRow("quartic through five points")
+            << 4 << pointsOf({{40, 250}, {610, 130}, {1180, 70}, {1900, 31}, {2480, 12}});
+        QTest::newRow("quintic through six points")
+            << 5 << pointsOf({{0, 250}, {330, 180}, {700, 97}, {1210, 66}, {1830, 25}, {2500, 10}});
+        // Sets whose unscaled normal equations missed their own points by 0.4 % and 7 % of the
+        // values.
+        QTest::newRow("quartic through five points near the end")
+            << 4 << pointsOf({{1945, 47.2}, {2155, 34.0}, {2293, 32.8}, {2296, 29.4}, {2417, 29.3}});
+        QTest::newRow("quintic through six points in the middle")
+            << 5 << pointsOf({{1158, 99.0}, {1408, 63.1}, {1411, 74.3}, {1547, 59.3}, {1555, 58.2}, {1671, 53.3}});
+    }
+
+    void polynomialThroughItsPoints()
+    {
+        QFETCH(int, type);
+        QFETCH(Points, points);
+        int error = -1;
+        const Curve curve = create(type, points, &error);
+        QCOMPARE(error, 0);
+        QVERIFY(curve);
+        QCOMPARE(curve->GetR(), 1.0);
+        double range = 0.0;
+        for (double y : points)
+            range = std::max(range, std::fabs(y));
+        for (auto it = points.cbegin(); it != points.cend(); ++it)
+            QVERIFY2(std::fabs(curve->Evaluate(it.key()) - it.value()) <= 1e-9 * range,
+                     qPrintable(QStringLiteral("at %1: %2, expected %3").arg(it.key())
+                                    .arg(curve->Evaluate(it.key()), 0, 'g', 17).arg(it.value())));
     }
 
     void examples()

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -135,6 +136,35 @@ QJsonArray pixelsToJson(const ImageFile &image)
 bool allFinite(const Profile &values)
 {
     return std::all_of(values.cbegin(), values.cend(), [](double v) { return std::isfinite(v); });
+}
+
+// The bilinear sampling of one lane that every lane had before lanes standing on whole pixel
+// columns were read straight from the rows (lanes no wider than the image's diagonal): point j is
+// the mean of 2 (half + 1) samples across the lane, the centre counted twice, summed in this
+// order; saturated where any sample touched a saturated pixel.
+Profile bilinearProfile(const ImageFile &image, const QVector<double> &table, const KyLaneFrame &frame, int lane,
+                        QVector<bool> &saturated)
+{
+    const QPoint top = frame.laneTop(lane);
+    const QPoint bottom = frame.laneBottom(lane);
+    const int length = frame.laneLength(lane);
+    const QPointF across = frame.topEdgeDirection();
+    const int half = frame.laneWidth() / 2;
+    Profile values(length + 1);
+    saturated.fill(false, length + 1);
+    for (int j = 0; j <= length; ++j) {
+        const double cx = top.x() + static_cast<double>(qint64(bottom.x() - top.x()) * j) / length;
+        const double cy = top.y() + static_cast<double>(qint64(bottom.y() - top.y()) * j) / length;
+        double sum = 0.0;
+        for (int k = 0; k <= half; ++k) {
+            bool plus = false, minus = false;
+            sum += table[image.BilinearSample(cx + k * across.x(), cy + k * across.y(), &plus)];
+            sum += table[image.BilinearSample(cx - k * across.x(), cy - k * across.y(), &minus)];
+            saturated[j] = saturated[j] || plus || minus;
+        }
+        values[j] = sum / (2.0 * (double(half) + 1.0));
+    }
+    return values;
 }
 
 struct ReferenceCase
@@ -540,6 +570,56 @@ private slots:
         lanes.extract(image, identityTable(), frame);
         QVERIFY(!lanes.hasBackground());
         QCOMPARE(lanes.profile(2), profile);
+    }
+
+    // Lanes that stand on whole pixel columns are read without bilinear weights; their profiles
+    // and saturated points must be those of the bilinear sampling to the last bit, whichever way
+    // the frame faces, wherever it lies over the image's edges, with fractional table values.
+    // Tilted frames take the bilinear path itself.
+    void straightLanesEqualBilinearSampling()
+    {
+        ImageFile image = gelImage(160, 120, 41);
+        QRandomGenerator random(4242);
+        for (int i = 0; i < 300; ++i)
+            image.Data()[random.bounded(160 * 120)] = kSaturated;
+        const QVector<QVector<double>> tables{densityTable(), randomIntegerTable(5)};
+        int straight = 0, tilted = 0, points = 0, saturatedPoints = 0;
+        for (int f = 0; f < 400; ++f) {
+            const int left = random.bounded(-40, 200);
+            const int right = random.bounded(-40, 200);
+            const int top = random.bounded(-30, 150);
+            const int bottom = random.bounded(-30, 150);
+            Corners corners{{left, top}, {right, top}, {left, bottom}, {right, bottom}};
+            const bool tilt = f % 5 == 4;
+            if (tilt) {
+                for (QPoint &corner : corners)
+                    corner += QPoint(random.bounded(-6, 7), random.bounded(-6, 7));
+            }
+            const KyLaneFrame frame = makeFrame(random.bounded(1, 13), 0.05 + 1.5 * random.generateDouble(), corners);
+            const QVector<double> &table = tables.at(f % 2);
+            KyLaneProfiles lanes;
+            lanes.extract(image, table, frame);
+            for (int lane = 0; lane < frame.laneCount(); ++lane) {
+                if (lanes.profileLength(lane) == 0)
+                    continue;
+                (frame.laneTop(lane).x() == frame.laneBottom(lane).x() && frame.topEdgeDirection().y() == 0.0 ? straight : tilted)++;
+                QVector<bool> wantedSaturated;
+                const Profile wanted = bilinearProfile(image, table, frame, lane, wantedSaturated);
+                const Profile actual = lanes.profile(lane);
+                QCOMPARE(actual.size(), wanted.size());
+                QVERIFY2(std::memcmp(actual.constData(), wanted.constData(), sizeof(double) * size_t(wanted.size())) == 0,
+                         qPrintable(QStringLiteral("frame %1, lane %2").arg(f).arg(lane)));
+                for (int j = 0; j < wanted.size(); ++j) {
+                    QCOMPARE(lanes.isSaturated(lane, j, j), wantedSaturated.at(j));
+                    saturatedPoints += wantedSaturated.at(j) ? 1 : 0;
+                }
+                points += int(wanted.size());
+            }
+        }
+        QVERIFY(straight > 1000);
+        QVERIFY(tilted > 100);
+        QVERIFY(saturatedPoints > 1000);
+        qInfo("%d straight and %d tilted lanes, %d points, %d saturated", straight, tilted, points, saturatedPoints);
     }
 
     // The lanes' backgrounds are computed concurrently, one pool task per lane; the result must be

@@ -102,13 +102,11 @@ quint64 SamplePainter::StreamSeed(quint64 inStream) const
     return seed * 0x9e3779b97f4a7c15ULL + inStream * 0xd1b54a32d192ed03ULL;
 }
 
-void SamplePainter::PaintBlot(quint16 *outPixels) const
+std::vector<SamplePainter::LaneSignal> SamplePainter::BlotLanes() const
 {
-    const LaneLayout layout(width, height, kLaneCount);
     SampleRandom random(StreamSeed(kBlotBands));
-
-    Profiles profiles(kLaneCount);
-    profiles[0] = layout.Profile(ladderBands(11000.0, 0.0032, laneOffset[0], &random), 80.0);
+    std::vector<LaneSignal> lanes(kLaneCount);
+    lanes[0] = {ladderBands(11000.0, 0.0032, laneOffset[0], &random), 80.0};
     // The dilution series: the first sample lane holds far more than the camera takes.
     const std::array<double, kLaneCount - 1> target{140000, 40000, 24000, 14000, 8000, 4500, 2500};
     const double targetAt = LaneLayout::PositionOfWeight(52.0);
@@ -124,8 +122,18 @@ void SamplePainter::PaintBlot(quint16 *outPixels) const
             bands.push_back({LaneLayout::PositionOfWeight(kDa) + offset, random.Uniform(0.0030, 0.0050),
                              random.Uniform(1200.0, 6000.0)});
         }
-        profiles[size_t(lane)] = layout.Profile(bands, 300.0 * random.Uniform(0.7, 1.3));
+        lanes[size_t(lane)] = {bands, 300.0 * random.Uniform(0.7, 1.3)};
     }
+    return lanes;
+}
+
+void SamplePainter::PaintBlot(quint16 *outPixels) const
+{
+    const LaneLayout layout(width, height, kLaneCount);
+    const std::vector<LaneSignal> lanes = BlotLanes();
+    Profiles profiles(kLaneCount);
+    for (int lane = 0; lane < kLaneCount; ++lane)
+        profiles[size_t(lane)] = layout.Profile(lanes[size_t(lane)].bands, lanes[size_t(lane)].smear);
     std::vector<float> signal(size_t(width) * size_t(height), 0.0f);
     layout.Paint(profiles, signal.data());
 

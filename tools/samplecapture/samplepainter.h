@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lanelayout.h"
+
 #include <QImage>
 #include <QtGlobal>
 
@@ -20,6 +22,15 @@ public:
     static constexpr int kReferenceBand = 3;
 
     SamplePainter(int inWidth, int inHeight, quint64 inSeed, int inDarkOffset);
+
+    // What the blot's lanes hold, from lane 1 (the ladder) on: their bands and the smear down
+    // each lane, as PaintBlot draws them. Tests take it as the known band layout.
+    struct LaneSignal
+    {
+        std::vector<LaneLayout::Band> bands;
+        double smear = 0.0;
+    };
+    std::vector<LaneSignal> BlotLanes() const;
 
     // A chemiluminescent blot: sloped background with a soft blotch, the ladder, a dilution series of
     // one protein over lanes 2 to 8 whose strongest band saturates, a loading control and a few
