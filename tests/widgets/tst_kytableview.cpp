@@ -1,4 +1,5 @@
 #include "testmain.h"
+#include "widgettest.h"
 
 #include "widgets/kyitemroles.h"
 #include "widgets/kytableview.h"
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionSlider>
 #include <QTimer>
 
 namespace {
@@ -408,6 +410,89 @@ private slots:
         };
         QVERIFY(hasRedText(3));
         QVERIFY(!hasRedText(1));
+    }
+
+    void scrollBarGeometry_data()
+    {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("subControl");
+        QTest::addColumn<QRect>("expected");
+
+        const int v = Qt::Vertical;
+        const int h = Qt::Horizontal;
+        const int ltr = Qt::LeftToRight;
+        const QSize tall(30, 300);
+        const QSize wide(300, 30);
+        // Skins of 30 pixels: extent 30, slider 30. A vertical bar of 300 pixels has a span of
+        // 300 - 60 - 22 = 218, the slider runs over 188 of them.
+        QTest::newRow("v slider at 0") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarSlider) << QRect(0, 52, 30, 30);
+        QTest::newRow("v slider at 50") << v << tall << 50 << ltr << int(QStyle::SC_ScrollBarSlider) << QRect(0, 146, 30, 30);
+        QTest::newRow("v slider at 100") << v << tall << 100 << ltr << int(QStyle::SC_ScrollBarSlider) << QRect(0, 240, 30, 30);
+        QTest::newRow("v sub page at 100") << v << tall << 100 << ltr << int(QStyle::SC_ScrollBarSubPage) << QRect(0, 52, 30, 188);
+        QTest::newRow("v add page at 0") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarAddPage) << QRect(0, 82, 30, 188);
+        QTest::newRow("v up button below the header row") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarSubLine) << QRect(0, 22, 30, 30);
+        QTest::newRow("v down button") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarAddLine) << QRect(0, 269, 30, 30);
+        QTest::newRow("v groove") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarGroove) << QRect(0, 30, 30, 240);
+        QTest::newRow("v first") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarFirst) << QRect();
+        QTest::newRow("v last") << v << tall << 0 << ltr << int(QStyle::SC_ScrollBarLast) << QRect();
+        // Short bars split their length between the buttons, halves going up.
+        QTest::newRow("short down button") << v << QSize(30, 51) << 0 << ltr << int(QStyle::SC_ScrollBarAddLine) << QRect(0, 35, 30, 15);
+        QTest::newRow("short up button") << v << QSize(30, 51) << 0 << ltr << int(QStyle::SC_ScrollBarSubLine) << QRect(0, 22, 30, 26);
+        QTest::newRow("h slider at 0") << h << wide << 0 << ltr << int(QStyle::SC_ScrollBarSlider) << QRect(30, 0, 30, 30);
+        QTest::newRow("h down button") << h << wide << 0 << ltr << int(QStyle::SC_ScrollBarAddLine) << QRect(270, 0, 30, 30);
+        QTest::newRow("h slider right to left") << h << wide << 0 << int(Qt::RightToLeft) << int(QStyle::SC_ScrollBarSlider) << QRect(240, 0, 30, 30);
+    }
+
+    void scrollBarGeometry()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QSize, size);
+        QFETCH(int, value);
+        QFETCH(int, direction);
+        QFETCH(int, subControl);
+        QFETCH(QRect, expected);
+
+        KyTableViewStyle style(nullptr);
+        QStyleOptionSlider option;
+        option.orientation = Qt::Orientation(orientation);
+        option.rect = QRect(QPoint(0, 0), size);
+        option.minimum = 0;
+        option.maximum = 100;
+        option.sliderPosition = value;
+        option.sliderValue = value;
+        option.direction = Qt::LayoutDirection(direction);
+        QCOMPARE(style.pixelMetric(QStyle::PM_ScrollBarExtent), 30);
+        QCOMPARE(style.subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SubControl(subControl)), expected);
+        // A scroll bar query without slider data has no geometry.
+        QStyleOptionComplex plain;
+        plain.rect = option.rect;
+        QCOMPARE(style.subControlRect(QStyle::CC_ScrollBar, &plain, QStyle::SubControl(subControl)), QRect());
+    }
+
+    void scrollBarLook()
+    {
+        Table table({30, 30, 30}, 60, 401);
+        QScrollBar *bar = table.view.verticalScrollBar();
+        QCOMPARE(bar->width(), 30);
+        const QImage shot = kywidgettest::grabShown(bar);
+        // The strip beside the header row, the up button's backdrop behind its skin, the page
+        // area and the slider.
+        QCOMPARE(QColor(shot.pixel(15, 5)), QColor(232, 232, 232));
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = Qt::Vertical;
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.rect = bar->rect();
+        const QRect slider = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
+        const QRect page = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddPage, bar);
+        QCOMPARE(QColor(shot.pixel(slider.center())), QColor(100, 104, 100));
+        QCOMPARE(QColor(shot.pixel(page.center())), QColor(237, 238, 237));
+        QCOMPARE(QColor(shot.pixel(page.left(), page.center().y())), QColor(157, 154, 144));
     }
 
     void headerLook()
