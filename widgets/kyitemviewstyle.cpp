@@ -1,4 +1,4 @@
-#include "kyitemviewstyle.h"
+#include "widgets/kyitemviewstyle.h"
 
 #include <QPainter>
 #include <QStyleFactory>

@@ -1,8 +1,8 @@
-#include "kylistview.h"
+#include "widgets/kylistview.h"
 
-#include "kyitemroles.h"
-#include "kylistviewitemdelegate.h"
-#include "kylistviewstyle.h"
+#include "widgets/kyitemroles.h"
+#include "widgets/kylistviewitemdelegate.h"
+#include "widgets/kylistviewstyle.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
-#include "kylistviewitemdelegate.h"
+#include "widgets/kylistviewitemdelegate.h"
 
-#include "kyitemroles.h"
+#include "widgets/kyitemroles.h"
 
 KyListViewItemDelegate::KyListViewItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)

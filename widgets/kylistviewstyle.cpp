@@ -1,4 +1,4 @@
-#include "kylistviewstyle.h"
+#include "widgets/kylistviewstyle.h"
 
 #include <QPainter>
 #include <QStyleOptionViewItem>

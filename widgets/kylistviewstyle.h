@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kyitemviewstyle.h"
+#include "widgets/kyitemviewstyle.h"
 
 #include <QColor>
 

@@ -1,4 +1,4 @@
-#include "kypagelistmodel.h"
+#include "widgets/kypagelistmodel.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
-#include "kytableview.h"
+#include "widgets/kytableview.h"
 
-#include "kytableviewstyle.h"
+#include "widgets/kytableviewstyle.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "kytableviewitemdelegate.h"
+#include "widgets/kytableviewitemdelegate.h"
 
-#include "kyitemroles.h"
+#include "widgets/kyitemroles.h"
 
 KyTableViewItemDelegate::KyTableViewItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)

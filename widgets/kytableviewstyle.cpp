@@ -1,4 +1,4 @@
-#include "kytableviewstyle.h"
+#include "widgets/kytableviewstyle.h"
 
 #include <QPainter>
 #include <QPainterPath>
