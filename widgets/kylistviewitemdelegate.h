@@ -2,8 +2,8 @@
 
 #include <QStyledItemDelegate>
 
-// Draws an item as picked when the model says so (KyItemRole::kRole_ItemSelected); the list view
-// itself selects nothing.
+// Draws an item as picked when the model says so (KyItemRole::kRole_ItemSelected), its text in its
+// own colour; the list view itself selects nothing.
 class KyListViewItemDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -197,6 +197,12 @@ private slots:
         QCOMPARE(at(2, -20, 10), picked);
         QCOMPARE(at(2, 0, 20), frame);
         QCOMPARE(at(2, -20, 0), frame);
+        // The picked item's text stays dark on the light fill.
+        bool darkText = false;
+        const QRect pickedRow = list.rowRect(2).adjusted(4, 4, -4, -4);
+        for (QRgb pixel : kywidgettest::colours(shot, pickedRow))
+            darkText = darkText || qGray(pixel) < 80;
+        QVERIFY(darkText);
 
         list.click(2);
         QCoreApplication::processEvents();
