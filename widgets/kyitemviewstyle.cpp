@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleFactory>
+#include <QStyleOptionSlider>
 #include <QStyleOptionViewItem>
 #include <QWidget>
 
@@ -27,6 +28,28 @@ int KyItemViewStyle::pixelMetric(PixelMetric metric, const QStyleOption *option,
     if (metric == PM_ScrollBarExtent)
         return scrollBarExtent();
     return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+QRect KyItemViewStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option,
+                                      SubControl subControl, const QWidget *widget) const
+{
+    if (control != CC_ScrollBar)
+        return QProxyStyle::subControlRect(control, option, subControl, widget);
+    const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
+    if (!bar)
+        return {};
+    const std::optional<QRect> rect = scrollBarRect(bar, subControl);
+    if (!rect)
+        return QProxyStyle::subControlRect(control, option, subControl, widget);
+    if (rect->isNull())
+        return {};
+    return visualRect(bar->direction, bar->rect, *rect);
+}
+
+int KyItemViewStyle::sliderStart(const QStyleOptionSlider *bar, int length, int leading)
+{
+    return sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition, length, bar->upsideDown)
+        + leading;
 }
 
 QPalette::ColorGroup KyItemViewStyle::itemColorGroup(const QStyleOptionViewItem *option, const QWidget *widget)

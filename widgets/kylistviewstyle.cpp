@@ -1,6 +1,7 @@
 #include "widgets/kylistviewstyle.h"
 
 #include <QPainter>
+#include <QStyleOptionSlider>
 #include <QStyleOptionViewItem>
 
 KyListViewStyle::KyListViewStyle(int frameRightAdjust, QObject *owner)
@@ -11,49 +12,33 @@ KyListViewStyle::KyListViewStyle(int frameRightAdjust, QObject *owner)
 
 KyListViewStyle::~KyListViewStyle() = default;
 
-QRect KyListViewStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option,
-                                      SubControl subControl, const QWidget *widget) const
+std::optional<QRect> KyListViewStyle::scrollBarRect(const QStyleOptionSlider *bar, SubControl subControl) const
 {
-    if (control != CC_ScrollBar)
-        return QProxyStyle::subControlRect(control, option, subControl, widget);
-    const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
-    if (!bar)
-        return {};
-
     // Always the vertical geometry, whatever the option's orientation.
     const int b = skins().downPressed.height();
     const int s = sliderLength();
     const int w = bar->rect.width();
     const int h = bar->rect.height();
     const int span = (bar->orientation == Qt::Vertical ? h : w) - 2 * b;
-    const int pos = sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition, span - s,
-                                            bar->upsideDown) + b;
-    QRect rect;
+    const int pos = sliderStart(bar, span - s, b);
     switch (subControl) {
     case SC_ScrollBarAddLine: {
         const QSize up = skins().upPressed.size();
-        rect = QRect(0, h - up.height(), up.width(), up.height());
-        break;
+        return QRect(0, h - up.height(), up.width(), up.height());
     }
     case SC_ScrollBarSubLine:
-        rect = QRect(QPoint(0, 0), skins().downPressed.size());
-        break;
+        return QRect(QPoint(0, 0), skins().downPressed.size());
     case SC_ScrollBarAddPage:
-        rect = QRect(0, pos + s, w, span - pos - s + b);
-        break;
+        return QRect(0, pos + s, w, span - pos - s + b);
     case SC_ScrollBarSubPage:
-        rect = QRect(0, b, w, pos - b);
-        break;
+        return QRect(0, b, w, pos - b);
     case SC_ScrollBarSlider:
-        rect = QRect(0, pos, w, s);
-        break;
+        return QRect(0, pos, w, s);
     case SC_ScrollBarGroove:
-        rect = QRect(0, b, w, h - 2 * b);
-        break;
+        return QRect(0, b, w, h - 2 * b);
     default:
-        return QProxyStyle::subControlRect(control, option, subControl, widget);
+        return std::nullopt;
     }
-    return visualRect(bar->direction, bar->rect, rect);
 }
 
 void KyListViewStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,

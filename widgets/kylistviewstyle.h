@@ -31,8 +31,9 @@ public:
                        const QWidget *widget = nullptr) const override;
     void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                      const QWidget *widget = nullptr) const override;
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl subControl,
-                         const QWidget *widget = nullptr) const override;
+
+protected:
+    std::optional<QRect> scrollBarRect(const QStyleOptionSlider *bar, SubControl subControl) const override;
 
 private:
     int mFrameRightAdjust;

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionSlider>
 #include <QStyleOptionViewItem>
 
 namespace {
@@ -29,15 +30,8 @@ KyTableViewStyle::KyTableViewStyle(QObject *owner)
 
 KyTableViewStyle::~KyTableViewStyle() = default;
 
-QRect KyTableViewStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option,
-                                       SubControl subControl, const QWidget *widget) const
+std::optional<QRect> KyTableViewStyle::scrollBarRect(const QStyleOptionSlider *bar, SubControl subControl) const
 {
-    if (control != CC_ScrollBar)
-        return QProxyStyle::subControlRect(control, option, subControl, widget);
-    const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
-    if (!bar)
-        return {};
-
     const int e = scrollBarExtent();
     const int s = sliderLength();
     const int w = bar->rect.width();
@@ -46,8 +40,7 @@ QRect KyTableViewStyle::subControlRect(ComplexControl control, const QStyleOptio
     // The vertical bar runs beside the header row too; a horizontal bar has no such offset.
     const int offset = vertical ? kHeaderOffset : 0;
     const int span = (vertical ? h : w) - 2 * e - offset;
-    const int pos = sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition, span - s,
-                                            bar->upsideDown) + e;
+    const int pos = sliderStart(bar, span - s, e);
 
     QRect rect;
     if (vertical) {
@@ -100,7 +93,7 @@ QRect KyTableViewStyle::subControlRect(ComplexControl control, const QStyleOptio
             break;
         }
     }
-    return visualRect(bar->direction, bar->rect, rect);
+    return rect; // the first and last parts get none
 }
 
 void KyTableViewStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,

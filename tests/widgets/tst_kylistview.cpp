@@ -1,3 +1,4 @@
+#include "scrollbarparts.h"
 #include "testmain.h"
 #include "widgettest.h"
 
@@ -256,14 +257,7 @@ private slots:
         List list(&model);
         QScrollBar *bar = list.view.verticalScrollBar();
         const QImage shot = kywidgettest::grabShown(bar);
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = Qt::Vertical;
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.rect = bar->rect();
-        const QRect page = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddPage, bar);
+        const QRect page = scrollBarPart(bar, QStyle::SC_ScrollBarAddPage);
         QVERIFY(page.height() > 10);
         QCOMPARE(QColor(shot.pixel(page.center())), QColor(237, 238, 237));
         // Every part ends with a light line along its left edge.

@@ -1,3 +1,4 @@
+#include "scrollbarparts.h"
 #include "testmain.h"
 #include "widgettest.h"
 
@@ -481,15 +482,8 @@ private slots:
         // The strip beside the header row, the up button's backdrop behind its skin, the page
         // area and the slider.
         QCOMPARE(QColor(shot.pixel(15, 5)), QColor(232, 232, 232));
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = Qt::Vertical;
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.rect = bar->rect();
-        const QRect slider = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
-        const QRect page = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddPage, bar);
+        const QRect slider = scrollBarPart(bar, QStyle::SC_ScrollBarSlider);
+        const QRect page = scrollBarPart(bar, QStyle::SC_ScrollBarAddPage);
         QCOMPARE(QColor(shot.pixel(slider.center())), QColor(100, 104, 100));
         QCOMPARE(QColor(shot.pixel(page.center())), QColor(237, 238, 237));
         QCOMPARE(QColor(shot.pixel(page.left(), page.center().y())), QColor(157, 154, 144));
