@@ -1,0 +1,8 @@
+#include "widgets/kydynamicview.h"
+
+KyDynamicView::KyDynamicView(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+KyDynamicView::~KyDynamicView() = default;
