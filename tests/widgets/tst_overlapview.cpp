@@ -251,6 +251,7 @@ void TestOverlapView::paintOrderAndCanvasPoints()
     // At scale 3 the offset is (100, 100): the canvas square (110, 120, 20, 20) lands at widget
     // (10, 20).
     Fixture fixture(3.0);
+    fixture.view->hideArrows();
     const QPoint offset = -fixture.view->mapToWidget(QPoint(0, 0));
     QCOMPARE(offset, QPoint(100, 100));
     RecordingOverlay *a = fixture.add(QStringLiteral("A"));
