@@ -3,6 +3,7 @@
 #include "core/kyviewmode.h"
 #include "core/systemsettings.h"
 #include "instrument/instrumentnames.h"
+#include "widgets/kyfonts.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -10,6 +11,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    registerFontSubstitutions();
 
     // Process-wide objects are made here, on the GUI thread: a QObject first touched by a pool
     // thread would belong to a thread without an event loop.

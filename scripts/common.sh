@@ -3,8 +3,9 @@
 KY_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-l10n-tools
-  qt6-image-formats-plugins fonts-liberation2 libcups2-dev
+  qt6-image-formats-plugins fonts-liberation2 fonts-dejavu-core libcups2-dev
   libbenchmark-dev xvfb xauth poppler-utils libtiff-tools
+  xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
   python3 python3-numpy python3-scipy python3-tifffile python3-pil
 )
