@@ -66,50 +66,53 @@ KyMessageBox::~KyMessageBox()
     delete ui;
 }
 
+int KyMessageBox::ask(QWidget *parent, int sizeType, bool rejectIsDefault, const QString &title,
+                      const std::function<void(KyMessageBox &)> &content, const QString &acceptText,
+                      const QString &rejectText, const QString &alternativeText, bool *altPressed)
+{
+    KyMessageBox box(parent, sizeType, rejectIsDefault, true);
+    box.setTitle(title);
+    content(box);
+    box.setButtonTexts(acceptText, rejectText, alternativeText);
+    const int result = box.exec();
+    if (altPressed)
+        *altPressed = box.isAltPressed();
+    return result;
+}
+
 bool KyMessageBox::question(QWidget *parent, const QString &title, const QString &text,
                             const QString &acceptText, const QString &rejectText, int sizeType,
                             bool rejectIsDefault)
 {
-    KyMessageBox box(parent, sizeType, rejectIsDefault, true);
-    box.setTitle(title);
-    box.setText(text);
-    box.setButtonTexts(acceptText, rejectText, QString());
-    return box.exec() == 1;
+    return ask(parent, sizeType, rejectIsDefault, title, [&text](KyMessageBox &box) { box.setText(text); },
+               acceptText, rejectText, QString(), nullptr) == 1;
 }
 
 int KyMessageBox::question3(QWidget *parent, const QString &title, const QString &text,
                             const QString &acceptText, const QString &rejectText,
                             const QString &alternativeText, int sizeType, bool rejectIsDefault)
 {
-    KyMessageBox box(parent, sizeType, rejectIsDefault, true);
-    box.setTitle(title);
-    box.setText(text);
-    box.setButtonTexts(acceptText, rejectText, alternativeText);
-    if (box.exec() != 0)
+    bool altPressed = false;
+    if (ask(parent, sizeType, rejectIsDefault, title, [&text](KyMessageBox &box) { box.setText(text); },
+            acceptText, rejectText, alternativeText, &altPressed) != 0)
         return 0;
-    return box.isAltPressed() ? 2 : 1;
+    return altPressed ? 2 : 1;
 }
 
 bool KyMessageBox::pixmapQuestion(QWidget *parent, const QString &title, const QPixmap &picture,
                                   const QString &acceptText, const QString &rejectText,
                                   bool rejectIsDefault)
 {
-    KyMessageBox box(parent, 2, rejectIsDefault, true);
-    box.setTitle(title);
-    box.setPixmap(picture);
-    box.setButtonTexts(acceptText, rejectText, QString());
-    return box.exec() == 1;
+    return ask(parent, 2, rejectIsDefault, title, [&picture](KyMessageBox &box) { box.setPixmap(picture); },
+               acceptText, rejectText, QString(), nullptr) == 1;
 }
 
 bool KyMessageBox::widgetQuestion(QWidget *parent, const QString &title, QWidget *content,
                                   const QString &acceptText, const QString &rejectText,
                                   bool rejectIsDefault)
 {
-    KyMessageBox box(parent, 2, rejectIsDefault, true);
-    box.setTitle(title);
-    box.setWidget(content);
-    box.setButtonTexts(acceptText, rejectText, QString());
-    return box.exec() == 1;
+    return ask(parent, 2, rejectIsDefault, title, [content](KyMessageBox &box) { box.setWidget(content); },
+               acceptText, rejectText, QString(), nullptr) == 1;
 }
 
 void KyMessageBox::setTitle(const QString &title)

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 namespace Ui {
 class KyMessageBox;
 }
@@ -91,6 +93,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // The static questions: a dismissible box with the title, the content content() puts in and
+    // the button texts, run once; the exec result, and whether the alternative button ended it.
+    static int ask(QWidget *parent, int sizeType, bool rejectIsDefault, const QString &title,
+                   const std::function<void(KyMessageBox &)> &content, const QString &acceptText,
+                   const QString &rejectText, const QString &alternativeText, bool *altPressed);
+
     Ui::KyMessageBox *ui;
     bool mAltPressed;
     int mCurrentPage;

@@ -1,4 +1,5 @@
 #include "testmain.h"
+#include "canvastest.h"
 
 #include "widgets/kybutton.h"
 #include "widgets/kyimageview.h"
@@ -31,7 +32,18 @@ struct Canvas
             qWarning("window not exposed");
     }
 
-    QPoint offset() const { return -view->mapToWidget(QPoint(0, 0)); }
+    // With a red image of the size, fitted, then magnified.
+    Canvas(const QSize &size, const QSize &imageSize, double magnification)
+        : Canvas(size)
+    {
+        QImage image(imageSize, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        view->setImage(image);
+        view->fitToWindow();
+        view->setMagnification(magnification);
+    }
+
+    QPoint offset() const { return kycanvastest::offset(view); }
     QSize scaledSize() const
     {
         const QPoint corner = view->mapFromImage(view->imageWidth(), view->imageHeight());
@@ -46,12 +58,7 @@ struct Canvas
     {
         QVERIFY(QMetaObject::invokeMethod(view, "scrollTo", Q_ARG(QPoint, pos)));
     }
-    void mouse(QEvent::Type type, const QPoint &pos)
-    {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-        QMouseEvent event(type, pos, view->mapToGlobal(pos), Qt::LeftButton, held, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    }
+    void mouse(QEvent::Type type, const QPoint &pos) { kycanvastest::mouse(view, type, pos); }
 
     QWidget window;
     KyImageView *view = nullptr;
@@ -235,10 +242,7 @@ void TestKyImageView::mappings()
     QFETCH(QPoint, argument);
     QFETCH(QPoint, expected);
 
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
-    canvas.view->setMagnification(magnification);
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), magnification);
 
     QPoint result;
     if (operation == QLatin1String("mapToImage"))
@@ -283,10 +287,7 @@ void TestKyImageView::refusedMagnifications()
     QFETCH(double, factor);
     QFETCH(bool, asScale);
 
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
-    canvas.view->setMagnification(2.0);
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), 2.0);
     const QPoint offset = canvas.offset();
     if (asScale)
         canvas.view->setScale(factor);
@@ -321,10 +322,7 @@ void TestKyImageView::withoutImage()
 
 void TestKyImageView::imageAndZoomKeepEachOther()
 {
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
-    canvas.view->setMagnification(2.0);
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), 2.0);
     canvas.scrollTo(QPoint(100, 50));
     QCOMPARE(canvas.offset(), QPoint(100, 50));
 
@@ -375,10 +373,7 @@ void TestKyImageView::scrollBounds()
     QFETCH(QPoint, target);
     QFETCH(QPoint, expected);
 
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(imageSize.width(), imageSize.height(), Qt::red));
-    canvas.view->fitToWindow();
-    canvas.view->setMagnification(2.0);
+    Canvas canvas(QSize(801, 601), imageSize, 2.0);
     QSignalSpy scrolled(canvas.view, &KyImageView::scrolled);
     canvas.scrollTo(target);
     QCOMPARE(canvas.offset(), expected);
@@ -388,9 +383,7 @@ void TestKyImageView::scrollBounds()
 
 void TestKyImageView::click()
 {
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), 1.0);
     QSignalSpy clicked(canvas.view, &KyImageView::clicked);
     QSignalSpy scrolled(canvas.view, &KyImageView::scrolled);
     QTest::mouseClick(canvas.view, Qt::LeftButton, {}, QPoint(101, 51));
@@ -405,10 +398,7 @@ void TestKyImageView::click()
 
 void TestKyImageView::dragPans()
 {
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
-    canvas.view->setMagnification(2.0);
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), 2.0);
     QCOMPARE(canvas.offset(), QPoint(400, 300));
     QSignalSpy clicked(canvas.view, &KyImageView::clicked);
     QSignalSpy scrolled(canvas.view, &KyImageView::scrolled);
@@ -438,9 +428,7 @@ void TestKyImageView::dragPans()
 
 void TestKyImageView::dragOnFittingImage()
 {
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), 1.0);
     QSignalSpy clicked(canvas.view, &KyImageView::clicked);
     QSignalSpy scrolled(canvas.view, &KyImageView::scrolled);
 
@@ -488,9 +476,7 @@ void TestKyImageView::wheel()
     QFETCH(QPoint, angleDelta);
     QFETCH(QPoint, expected);
 
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(imageSize.width(), imageSize.height(), Qt::red));
-    canvas.view->fitToWindow();
+    Canvas canvas(QSize(801, 601), QSize(imageSize.width(), imageSize.height()), 1.0);
     const double scaleBefore = 2.0 * canvas.view->baseMagnification();
     canvas.view->setMagnification(2.0);
     QSignalSpy scrolled(canvas.view, &KyImageView::scrolled);
@@ -506,10 +492,7 @@ void TestKyImageView::wheel()
 
 void TestKyImageView::arrows()
 {
-    Canvas canvas(QSize(801, 601));
-    canvas.view->setImage(filled(1600, 1200, Qt::red));
-    canvas.view->fitToWindow();
-    canvas.view->setMagnification(2.0);
+    Canvas canvas(QSize(801, 601), QSize(1600, 1200), 2.0);
     const QList<KyButton *> arrows = canvas.arrows();
     KyButton *up = arrows[0];
     KyButton *down = arrows[1];

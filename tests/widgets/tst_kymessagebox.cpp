@@ -2,6 +2,7 @@
 #include "widgettest.h"
 
 #include "widgets/kybutton.h"
+#include "widgets/kyfonts.h"
 #include "widgets/kylabel.h"
 #include "widgets/kymessagebox.h"
 
@@ -72,6 +73,7 @@ class TestKyMessageBox : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { registerFontSubstitutions(); }
     void question3Results_data();
     void question3Results();
     void questionResults();

@@ -1,10 +1,10 @@
 #include "testmain.h"
+#include "canvastest.h"
 
 #include "widgets/kyimageview.h"
 #include "widgets/overlapview.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
 
@@ -91,13 +91,7 @@ struct Fixture
     {
         return new RecordingOverlay(view, name, &log);
     }
-    void mouse(QEvent::Type type, const QPoint &pos)
-    {
-        QMouseEvent event(type, pos, view->mapToGlobal(pos), Qt::LeftButton,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    }
+    void mouse(QEvent::Type type, const QPoint &pos) { kycanvastest::mouse(view, type, pos); }
     QStringList takeLog()
     {
         const QStringList result = log;
@@ -203,7 +197,7 @@ void TestOverlapView::inputNewestFirst()
     b->takesMove = b->takesRelease = true;
     QSignalSpy clicked(fixture.view, &KyImageView::clicked);
     QSignalSpy scrolled(fixture.view, &KyImageView::scrolled);
-    const QPoint offset = -fixture.view->mapToWidget(QPoint(0, 0));
+    const QPoint offset = kycanvastest::offset(fixture.view);
 
     // Both A and B take presses: only B, the later one, sees them; C is asked first.
     fixture.mouse(QEvent::MouseButtonPress, QPoint(20, 30));
@@ -212,7 +206,7 @@ void TestOverlapView::inputNewestFirst()
     // The press was taken, so the image does not pan although it overflows the widget.
     fixture.mouse(QEvent::MouseMove, QPoint(60, 70));
     QCOMPARE(fixture.takeLog(), (QStringList{"C move", "B move"}));
-    QCOMPARE(-fixture.view->mapToWidget(QPoint(0, 0)), offset);
+    QCOMPARE(kycanvastest::offset(fixture.view), offset);
     fixture.mouse(QEvent::MouseButtonRelease, QPoint(60, 70));
     QCOMPARE(fixture.takeLog(), (QStringList{"C release", "B release"}));
     QCOMPARE(clicked.count(), 0);
@@ -225,7 +219,7 @@ void TestOverlapView::inputNewestFirst()
     fixture.mouse(QEvent::MouseMove, QPoint(40, 45));
     fixture.mouse(QEvent::MouseButtonRelease, QPoint(40, 45));
     QCOMPARE(fixture.takeLog(), QStringList());
-    QCOMPARE(-fixture.view->mapToWidget(QPoint(0, 0)), offset + QPoint(10, 5));
+    QCOMPARE(kycanvastest::offset(fixture.view), offset + QPoint(10, 5));
     QCOMPARE(scrolled.count(), 1);
 }
 
@@ -252,7 +246,7 @@ void TestOverlapView::paintOrderAndCanvasPoints()
     // (10, 20).
     Fixture fixture(3.0);
     fixture.view->hideArrows();
-    const QPoint offset = -fixture.view->mapToWidget(QPoint(0, 0));
+    const QPoint offset = kycanvastest::offset(fixture.view);
     QCOMPARE(offset, QPoint(100, 100));
     RecordingOverlay *a = fixture.add(QStringLiteral("A"));
     RecordingOverlay *b = fixture.add(QStringLiteral("B"));
@@ -317,9 +311,7 @@ void TestOverlapView::removedOnDestruction()
     QCOMPARE(log, QStringList{"~second"});
     log.clear();
     view->resize(50, 50);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), view->mapToGlobal(QPointF(5, 5)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view, &press);
+    kycanvastest::mouse(view, QEvent::MouseButtonPress, QPoint(5, 5));
     QCOMPARE(log, (QStringList{"third press", "first press"}));
     log.clear();
 
