@@ -13,14 +13,14 @@ namespace {
 // The bar as it should look: the back skin over the whole bar, the bar skin over its length.
 QImage expectedBar(const QSize &size, int length)
 {
-    QImage out(size, QImage::Format_ARGB32);
-    out.fill(QApplication::palette().color(QPalette::Window));
+    QImage out = kywidgettest::windowCanvas(size, QApplication::palette().color(QPalette::Window));
     QPainter painter(&out);
     drawNinePartImage(&painter, out.rect(), QImage(QStringLiteral(":/KYParts/Resources/progressbar_back.png")),
                       10, 10, 10, 10);
     drawNinePartImage(&painter, QRect(0, 0, length, size.height()),
                       QImage(QStringLiteral(":/KYParts/Resources/progressbar_bar.png")), 10, 10, 10, 10);
-    return out;
+    painter.end();
+    return out.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -88,8 +88,7 @@ private slots:
         QFETCH(int, maximum);
         QFETCH(int, value);
         QFETCH(int, length);
-        if (QImage(QStringLiteral(":/KYParts/Resources/progressbar_back.png")).isNull())
-            QSKIP("skins not compiled in yet");
+        QVERIFY(!QImage(QStringLiteral(":/KYParts/Resources/progressbar_back.png")).isNull());
         QVERIFY(!QImage(QStringLiteral(":/KYParts/Resources/progressbar_bar.png")).isNull());
         KyProgressBar bar;
         bar.resize(236, 30);

@@ -19,6 +19,15 @@ inline QImage grabShown(QWidget *widget)
     return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// An image to paint an expected picture on, in the backing store's format (blending rounds the
+// same way), filled with the window background.
+inline QImage windowCanvas(const QSize &size, const QColor &background)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(background);
+    return image;
+}
+
 // Sends the mouse action through the window, as the platform does: the widget under the point
 // (not a chosen one) receives it.
 inline void windowMouse(QTest::MouseAction action, QWidget *widget, Qt::MouseButton button,
