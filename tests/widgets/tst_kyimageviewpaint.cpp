@@ -13,6 +13,24 @@
 #include <algorithm>
 #include <functional>
 
+namespace {
+
+// The sanitizer build runs the same paths many times slower: there the times are shown, not held
+// to the frame.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kHoldToFrame = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kHoldToFrame = false;
+#else
+constexpr bool kHoldToFrame = true;
+#endif
+#else
+constexpr bool kHoldToFrame = true;
+#endif
+
+} // namespace
+
 // Repaint times of the canvas on a full-size capture: every repaint, also the one that scales the
 // visible part afresh, has to fit well within a 60 Hz frame.
 class TestKyImageViewPaint : public QObject
@@ -139,7 +157,8 @@ void TestKyImageViewPaint::repaintTimes()
                  .arg(t.slowest, 0, 'f', 2);
     // The median, against a machine shared with other work. Nothing in the program turns
     // smoothing on; for it only the machine's best is held to the frame.
-    QVERIFY2((smooth ? t.fastest : t.median) < 16.0, qPrintable(table.last()));
+    if (kHoldToFrame)
+        QVERIFY2((smooth ? t.fastest : t.median) < 16.0, qPrintable(table.last()));
 }
 
 KY_TEST_MAIN_WITH(QApplication, TestKyImageViewPaint)
