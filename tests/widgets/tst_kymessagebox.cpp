@@ -41,12 +41,20 @@ void whenBoxShows(const std::function<void(KyMessageBox *)> &action)
     });
 }
 
-// Clicks a button as the user does, by pressing and releasing the mouse on it.
+// Clicks a button as the user does: through the box's window, so the widget under the pointer
+// gets the press and the release.
 void click(QWidget *box, const char *name)
 {
     KyButton *target = button(box, name);
     QVERIFY2(target && target->isVisible(), name);
-    QTest::mouseClick(target, Qt::LeftButton);
+    kywidgettest::windowMouse(QTest::MouseClick, target, Qt::LeftButton, target->rect().center());
+}
+
+// A click through the window on a point of the box: beside the frame it lands on the snapshot
+// and the cover, which pass it on to the box.
+void clickAt(QWidget *box, const QPoint &pos)
+{
+    kywidgettest::windowMouse(QTest::MouseClick, box, Qt::LeftButton, pos);
 }
 
 // The parent every box covers.
@@ -127,7 +135,7 @@ void TestKyMessageBox::question3Results()
         else if (answer == QLatin1String("Enter"))
             QTest::keyClick(box, Qt::Key_Enter);
         else if (answer == QLatin1String("outside"))
-            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+            clickAt(box, QPoint(5, 5));
         else if (answer == QLatin1String("close"))
             box->close();
         else
@@ -273,7 +281,7 @@ void TestKyMessageBox::dismissing()
     // No button at all: a click beside the frame accepts.
     KyMessageBox bare(&main.window, 0, false, true);
     bare.setButtonTexts(QString(), QString(), QString());
-    whenBoxShows([](KyMessageBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(3, 3)); });
+    whenBoxShows([](KyMessageBox *box) { clickAt(box, QPoint(3, 3)); });
     QCOMPARE(bare.exec(), 1);
 
     // Not dismissible: Escape and a click beside the frame do nothing; a click in the frame is
@@ -283,7 +291,7 @@ void TestKyMessageBox::dismissing()
     bool stillShown = false;
     whenBoxShows([&stillShown](KyMessageBox *box) {
         QTest::keyClick(box, Qt::Key_Escape);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(3, 3));
+        clickAt(box, QPoint(3, 3));
         box->forceClose();
         QTest::qWait(400);
         stillShown = box->isVisible();
@@ -296,7 +304,7 @@ void TestKyMessageBox::dismissing()
     framed.setButtonTexts(QStringLiteral("OK"), QStringLiteral("Cancel"), QString());
     whenBoxShows([&stillShown](KyMessageBox *box) {
         QWidget *frame = box->findChild<QWidget *>("windowImage");
-        QTest::mouseClick(box, Qt::LeftButton, {}, frame->mapTo(box, QPoint(30, 100)));
+        clickAt(box, frame->mapTo(box, QPoint(30, 100)));
         QTest::qWait(400);
         stillShown = box->isVisible();
         click(box, "acceptButton");
@@ -428,18 +436,18 @@ void TestKyMessageBox::pagedLayout()
     QVERIFY(!previous->isEnabled());
     QVERIFY(next->isEnabled());
 
-    QTest::mouseClick(next, Qt::LeftButton);
+    kywidgettest::windowMouse(QTest::MouseClick, next, Qt::LeftButton, next->rect().center());
     QCOMPARE(label->text(), QStringLiteral("2/3"));
     QVERIFY(previous->isEnabled() && next->isEnabled());
-    QTest::mouseClick(next, Qt::LeftButton);
+    kywidgettest::windowMouse(QTest::MouseClick, next, Qt::LeftButton, next->rect().center());
     QCOMPARE(label->text(), QStringLiteral("3/3"));
     QCOMPARE(box.currentPage(), 3);
     QVERIFY(previous->isEnabled());
     QVERIFY(!next->isEnabled());
     // A disabled arrow does nothing.
-    QTest::mouseClick(next, Qt::LeftButton);
+    kywidgettest::windowMouse(QTest::MouseClick, next, Qt::LeftButton, next->rect().center());
     QCOMPARE(box.currentPage(), 3);
-    QTest::mouseClick(previous, Qt::LeftButton);
+    kywidgettest::windowMouse(QTest::MouseClick, previous, Qt::LeftButton, previous->rect().center());
     QCOMPARE(label->text(), QStringLiteral("2/3"));
 
     QList<int> seen;
