@@ -118,17 +118,18 @@ int drawInUse(QPainter *p, int top, int width, const QString &imageFolder, QStri
     int y = top;
     int rowHeight = 0;
     const QFontMetrics metrics(p->font());
-    for (const InUse &piece : kInUse) {
-        QImage background(imageFolder + QString::fromLatin1(piece.background).mid(1));
+    for (const InUse &example : kInUse) {
+        QImage background(imageFolder + QString::fromLatin1(example.background).mid(1));
         QImage icon;
-        if (piece.icon)
-            icon.load(imageFolder + QString::fromLatin1(piece.icon).mid(1));
-        if (background.isNull() || (piece.icon && icon.isNull())) {
-            *error = QStringLiteral("%1: cannot be read").arg(QLatin1String(piece.background));
+        if (example.icon)
+            icon.load(imageFolder + QString::fromLatin1(example.icon).mid(1));
+        if (background.isNull() || (example.icon && icon.isNull())) {
+            *error = QStringLiteral("%1: cannot be read")
+                         .arg(QLatin1String(background.isNull() ? example.background : example.icon));
             return -1;
         }
-        const int cellWidth = qMax(piece.size.width(), 150) + 24;
-        const int cellHeight = piece.size.height() + 24 + kLabelHeight;
+        const int cellWidth = qMax(example.size.width(), 150) + 24;
+        const int cellHeight = example.size.height() + 24 + kLabelHeight;
         if (x + cellWidth > width - kMargin) {
             x = kMargin;
             y += rowHeight;
@@ -136,14 +137,14 @@ int drawInUse(QPainter *p, int top, int width, const QString &imageFolder, QStri
         }
         const QRect cell(x, y, cellWidth, cellHeight);
         p->fillRect(cell.adjusted(2, 2, -2, -2), kLightTile);
-        const QRect target(QPoint(cell.center().x() - piece.size.width() / 2, cell.top() + 12), piece.size);
-        drawNinePart(*p, target, background, piece.borders);
+        const QRect target(QPoint(cell.center().x() - example.size.width() / 2, cell.top() + 12), example.size);
+        drawNinePart(*p, target, background, example.borders);
         if (!icon.isNull())
             p->drawImage(QPoint(target.center().x() + 1 - icon.width() / 2, target.center().y() + 1 - icon.height() / 2),
                          icon);
-        QString name = QString::fromLatin1(piece.background).section(QLatin1Char('/'), -1);
-        if (piece.icon)
-            name += QStringLiteral(" + ") + QString::fromLatin1(piece.icon).section(QLatin1Char('/'), -1);
+        QString name = QString::fromLatin1(example.background).section(QLatin1Char('/'), -1);
+        if (example.icon)
+            name += QStringLiteral(" + ") + QString::fromLatin1(example.icon).section(QLatin1Char('/'), -1);
         p->setPen(QColor(0x2b, 0x34, 0x40));
         p->drawText(QRect(cell.left() + 4, target.bottom() + 8, cell.width() - 8, 28), Qt::AlignHCenter | Qt::TextWordWrap,
                     name);

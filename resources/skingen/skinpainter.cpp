@@ -331,6 +331,29 @@ void framedPanel(QImage &image, qreal radius, int headerHeight, const QColor &fi
     p.fillRect(QRectF(1, headerHeight, image.width() - 2, 1), kLineLight);
 }
 
+struct Panel
+{
+    qreal radius;
+    // Height of the title band; it ends inside the frame's top border width.
+    int header;
+    QColor fill = kPanel;
+};
+
+const QHash<QString, Panel> &panels()
+{
+    static const QHash<QString, Panel> table = {
+        {QStringLiteral("message_box"), {10, 56}},    // top border 60
+        {QStringLiteral("overlay_window"), {10, 45}}, // top border 49
+        {QStringLiteral("back_busy"), {9, 0}},        // borders 10
+        {QStringLiteral("frame2"), {10, 0}},
+        {QStringLiteral("frame_image"), {10, 74}},    // top border 80
+        {QStringLiteral("frame_image2"), {8, 46}},    // top border 50
+        {QStringLiteral("back_imageTool"), {10, 74}}, // top border 80
+        {QStringLiteral("back_analyzeMode"), {8, 0, QColor(0xf7, 0xf8, 0xfa)}},
+    };
+    return table;
+}
+
 void opening(QImage &image)
 {
     QPainter p(&image);
@@ -599,22 +622,9 @@ QImage SkinPainter::paint(const QString &path, const QSize &size, QString *error
     } else if (name == QLatin1String("progressbar_bar")) {
         QPainter p(&image);
         panel(p, image.rect(), 8, kBlue, kBlueBorder);
-    } else if (name == QLatin1String("message_box")) {
-        framedPanel(image, 10, 56);
-    } else if (name == QLatin1String("overlay_window")) {
-        framedPanel(image, 10, 45);
-    } else if (name == QLatin1String("back_busy")) {
-        framedPanel(image, 9, 0);
-    } else if (name == QLatin1String("frame2")) {
-        framedPanel(image, 10, 0);
-    } else if (name == QLatin1String("frame_image")) {
-        framedPanel(image, 10, 74);
-    } else if (name == QLatin1String("frame_image2")) {
-        framedPanel(image, 8, 46);
-    } else if (name == QLatin1String("back_imageTool")) {
-        framedPanel(image, 10, 74);
-    } else if (name == QLatin1String("back_analyzeMode")) {
-        framedPanel(image, 8, 0, QColor(0xf7, 0xf8, 0xfa));
+    } else if (panels().contains(name)) {
+        const Panel &frame = panels()[name];
+        framedPanel(image, frame.radius, frame.header, frame.fill);
     } else if (name.startsWith(QLatin1String("icon_busy_"))) {
         bool ok = false;
         const int frame = name.mid(10).toInt(&ok);

@@ -86,7 +86,7 @@ bool hasVisiblePixel(const QImage &image)
     return false;
 }
 
-const char *const kYParts = ":/KYParts/Resources/";
+const char *const kWidgetSkins = ":/KYParts/Resources/";
 
 } // namespace
 
@@ -154,7 +154,7 @@ private slots:
         QTest::addColumn<QString>("normal");
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<QString>("disabled");
-        const QString parts = QString::fromLatin1(kYParts);
+        const QString parts = QString::fromLatin1(kWidgetSkins);
         for (const char *type : {"btn_gray", "btn_blue", "btn_white"})
             QTest::newRow(type) << parts + type + ".png" << parts + type + "_pressed.png"
                                 << parts + type + "_disabled.png";
@@ -293,7 +293,7 @@ private slots:
     // The veil over the screen behind an overlay is white at alpha 199 of 255 everywhere.
     void overlayCoverIsTranslucentWhite()
     {
-        const QImage cover = load(QString::fromLatin1(kYParts) + "overlay_window_bg_cover.png");
+        const QImage cover = load(QString::fromLatin1(kWidgetSkins) + "overlay_window_bg_cover.png");
         QCOMPARE(cover.size(), QSize(20, 20));
         for (int y = 0; y < cover.height(); ++y) {
             const QRgb *row = reinterpret_cast<const QRgb *>(cover.constScanLine(y));
