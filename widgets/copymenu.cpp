@@ -1,20 +1,24 @@
 #include "widgets/copymenu.h"
 
-#include <QIcon>
 #include <QMenu>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 
-bool runCopyMenu(QWidget *parent, const QString &copyText, const QPoint &globalPos)
+QIcon copyMenuIcon()
 {
     QIcon icon;
     icon.addPixmap(QPixmap(QStringLiteral(":/Kestova/Images/ico_copy_active.png")), QIcon::Normal);
     icon.addPixmap(QPixmap(QStringLiteral(":/Kestova/Images/ico_copy_inactive.png")), QIcon::Disabled,
                    QIcon::Off);
+    return icon;
+}
+
+bool runCopyMenu(QWidget *parent, const QString &copyText, const QPoint &globalPos)
+{
     // On the heap: a parent destroyed while the menu runs takes the menu with it.
     QPointer<QMenu> menu = new QMenu(parent);
-    QAction *copyAction = menu->addAction(icon, copyText);
+    QAction *copyAction = menu->addAction(copyMenuIcon(), copyText);
     menu->move(globalPos);
     QAction *chosen = menu->exec();
     if (!menu)

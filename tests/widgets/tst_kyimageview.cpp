@@ -698,7 +698,7 @@ void TestKyImageView::copyKeyAndMenu()
     QTimer::singleShot(0, [&] {
         if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
             for (QAction *action : menu->actions())
-                entries << action->text();
+                entries << action->text() + (action->icon().isNull() ? QStringLiteral(" (no icon)") : QString());
         }
         chooseCopy();
     });
