@@ -1,0 +1,28 @@
+#include "widgets/copymenu.h"
+
+#include <QMenu>
+#include <QPixmap>
+#include <QPoint>
+#include <QPointer>
+
+QIcon copyMenuIcon()
+{
+    QIcon icon;
+    icon.addPixmap(QPixmap(QStringLiteral(":/Kestova/Images/ico_copy_active.png")), QIcon::Normal);
+    icon.addPixmap(QPixmap(QStringLiteral(":/Kestova/Images/ico_copy_inactive.png")), QIcon::Disabled,
+                   QIcon::Off);
+    return icon;
+}
+
+bool runCopyMenu(QWidget *parent, const QString &copyText, const QPoint &globalPos)
+{
+    // On the heap: a parent destroyed while the menu runs takes the menu with it.
+    QPointer<QMenu> menu = new QMenu(parent);
+    QAction *copyAction = menu->addAction(copyMenuIcon(), copyText);
+    menu->move(globalPos);
+    QAction *chosen = menu->exec();
+    if (!menu)
+        return false;
+    delete menu;
+    return chosen == copyAction;
+}
