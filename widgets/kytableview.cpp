@@ -1,5 +1,7 @@
 #include "widgets/kytableview.h"
 
+#include "widgets/copymenu.h"
+
 #include "widgets/kytableviewstyle.h"
 
 #include <QContextMenuEvent>
@@ -180,11 +182,7 @@ void KyTableView::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
     menu.move(event->globalPos());
-    QIcon copyIcon;
-    copyIcon.addPixmap(QPixmap(QStringLiteral(":/Kestova/Images/ico_copy_active.png")), QIcon::Normal);
-    copyIcon.addPixmap(QPixmap(QStringLiteral(":/Kestova/Images/ico_copy_inactive.png")), QIcon::Disabled,
-                       QIcon::Off);
-    QAction *copy = menu.addAction(copyIcon, tr("Copy"));
+    QAction *copy = menu.addAction(copyMenuIcon(), tr("Copy"));
     QAction *deselect = menu.addAction(tr("Deselect all"));
     QAction *chosen = menu.exec(event->globalPos());
     if (chosen == copy)
