@@ -1,7 +1,6 @@
 #include "widgets/kytableview.h"
 
 #include "widgets/copymenu.h"
-
 #include "widgets/kytableviewstyle.h"
 
 #include <QContextMenuEvent>
