@@ -193,7 +193,8 @@ public:
     // Corner 1 top-left, 2 top-right, 3 bottom-left, 4 bottom-right, kept inside the image.
     bool MoveLaneCorner(int inCorner, const QPoint &inDelta);
     int LaneHeight(int inLane) const;
-    // Profiles of every channel along the frame, with empty band lists; the analysis restarts.
+    // Profiles of every channel along the frame, with empty band lists and the chosen background;
+    // the analysis restarts.
     void ExtractLaneProfiles();
     KyLaneProfiles *LaneProfiles(int inChannel);
     QVector<QVector<KyBandList>> &Bands();
@@ -242,7 +243,9 @@ public:
     // 0 when there are fewer than two points or their weights are all equal.
     double MWCurveRSquared();
     void ComputeNormalization();
-    // The mean volume of the lane's reference bands; -1.0 without one; 0.0 outside the lanes.
+    // The mean volume of the lane's reference bands over every channel, as of the last
+    // normalisation; -1.0 without one; 0.0 outside the lanes, and for every lane once detection or
+    // clearing has replaced bands, until the next normalisation.
     double NormalizationValue(int inLane) const;
 
     // The quotients the results show, never infinite or undefined: a lane percentage is 0 for a
@@ -313,6 +316,8 @@ protected:
 
     void DrawHistogramCurve(QPainter &ioPainter, int inChannel, int inWidth);
     void RefreshMWPoints();
+    // Every channel's lane backgrounds anew, by the document's method and radius.
+    void ComputeBackgrounds();
     // The band list of a plain channel and an existing lane, else null.
     KyBandList *BandList(int inChannel, int inLane);
     const KyBandList *BandList(int inChannel, int inLane) const;

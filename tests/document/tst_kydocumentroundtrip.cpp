@@ -206,6 +206,7 @@ private slots:
     void init();
     void roundTrip_data();
     void roundTrip();
+    void frameMoveKeepsBackground();
     void failedSave_data();
     void failedSave();
 
@@ -337,6 +338,36 @@ void TestKyDocumentRoundTrip::roundTrip()
     QCOMPARE(reopened->SaveInPlace(true, true, true), 0);
     QCOMPARE(sameFiles(filesBelow(folder), saved), QString());
     qInfo("%s %d x %d: %lld ms", qPrintable(sample), width, height, qint64(timer.elapsed()));
+}
+
+void TestKyDocumentRoundTrip::frameMoveKeepsBackground()
+{
+    // The user's steps: lanes, the rolling ball, detection; then a corner moved, the profiles shown
+    // again, the same background step (which has nothing new to do) and detection again.
+    const QString folder = SampleCaptureWriter(400, 600, 17).Write(QStringLiteral("gel"), temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    QVERIFY(doc);
+    const KyBandDetectParameter medium = detectionSet(QStringLiteral("Medium"), false);
+    layLanes(*doc, 8, 0.7);
+    QVERIFY(doc->LaneProfiles(0));
+    doc->ApplyBackground(3, kRollingBallMm, false);
+    doc->DetectBands(0, medium, medium);
+    QVERIFY(doc->HasBackground());
+
+    QVERIFY(doc->MoveLaneCorner(4, QPoint(-3, 0)));
+    QVERIFY(doc->LaneProfiles(0));
+    doc->ApplyBackground(3, kRollingBallMm, false);
+    QVERIFY2(doc->HasBackground(), "the profiles of the moved frame have the chosen background");
+    doc->DetectBands(0, medium, medium);
+    QVERIFY(doc->HasBands());
+    const QStringList analysis = analysisDump(*doc);
+
+    // The file says "Rolling ball": a reopen measures over it, and so did the document.
+    QCOMPARE(doc->SaveInPlace(true, true, true), 0);
+    std::unique_ptr<KyDocument> reopened(KyDocument::Create(folder));
+    QVERIFY(reopened);
+    QCOMPARE(firstDifference(analysisDump(*reopened), analysis), QString());
 }
 
 void TestKyDocumentRoundTrip::failedSave_data()
