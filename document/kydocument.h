@@ -148,6 +148,8 @@ public:
     // ("[sample ]yyyy.MM.dd_hh.mm.ss[-n][-n]_Ch|Co|Fl[-colour]").
     bool FollowsFileNamePattern() const;
     QString SampleNameFromFileName() const;
+    // Whether a Save into inFolder under inPrefix writes the capture folder this document was
+    // opened from or last saved to (letter case ignored).
     bool IsStoredAt(const QString &inFolder, const QString &inPrefix) const;
     QStringList SplitNamesOfFirstImage() const;
     // The base of every file name a save under inPrefix writes.
@@ -331,8 +333,12 @@ protected:
     // The file the analysis report for inPath goes to: the path itself when it ends in ".csv" or
     // ".txt", else the path with ".csv" appended.
     static QString ReportFilePath(const QString &inPath);
+    // The capture folder of a file path ("/" separators): the folder the file lies in, the working
+    // folder for a bare name.
+    static QString CaptureFolderOf(const QString &inPath);
     // The last step of every kind's save-as once its images are written: the analysis report, and
-    // on its success the document becomes the saved capture at inPath. True when the report was written.
+    // on its success the document becomes the saved capture in inPath's folder. True when the
+    // report was written.
     bool FinishSaveAs(const QString &inPath);
     // Gives a picture the resolution of the capture; a resolution of 0 (unknown) leaves it alone.
     static void SetResolution(QImage &ioImage, int inDotsPerMeter);
@@ -351,6 +357,7 @@ protected:
     int mKind;
     QVector<ImageFile> mSampleImageList;
     QImage *mColorImage = nullptr; // owned
+    // The capture folder: the one opened, or the one the last Save or SaveAs wrote the images into.
     QString mBasePath;
     bool mBandsAtOpen = false;
     bool mAnalysisChanged = false;

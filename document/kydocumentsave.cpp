@@ -12,6 +12,7 @@
 #include "document/kysafefile.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImageWriter>
 #include <QRect>
 
@@ -252,6 +253,14 @@ bool KyDocument::WriteFileWhole(const QString &inPath, const QByteArray &inBytes
     return makeFolderOf(inPath) && KySafeFile::Write(inPath, inBytes);
 }
 
+QString KyDocument::CaptureFolderOf(const QString &inPath)
+{
+    const qsizetype slash = inPath.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QDir::currentPath();
+    return slash == 0 ? QStringLiteral("/") : inPath.left(slash);
+}
+
 QStringList KyDocument::SplitMarks(int inMode)
 {
     if (inMode == 0)
@@ -268,7 +277,9 @@ bool KyDocument::FinishSaveAs(const QString &inPath)
     if (reported) {
         SetDirty(false);
         mKind = kKind_Opened;
-        mBasePath = inPath;
+        // The folder that holds the files, as after an open or a Save: a reopen of it finds the
+        // same names.
+        mBasePath = CaptureFolderOf(FileUtility::Slashed(inPath));
         mBandsAtOpen = HasBands();
     }
     emit SaveProgress();

@@ -207,6 +207,7 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void frameMoveKeepsBackground();
+    void storedAtAfterEverySave();
     void failedSave_data();
     void failedSave();
 
@@ -368,6 +369,38 @@ void TestKyDocumentRoundTrip::frameMoveKeepsBackground()
     std::unique_ptr<KyDocument> reopened(KyDocument::Create(folder));
     QVERIFY(reopened);
     QCOMPARE(firstDifference(analysisDump(*reopened), analysis), QString());
+}
+
+void TestKyDocumentRoundTrip::storedAtAfterEverySave()
+{
+    // The base path is the capture folder after an open, a save in place, a save as and a save
+    // into another folder alike: a capture is stored at the folder that holds its capture folder.
+    const QString folder = SampleCaptureWriter(160, 240, 3).Write(QStringLiteral("gel"), temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    const QString name = folder.section(QLatin1Char('/'), -1);
+    // The sample name goes before the capture time of the saved names.
+    const QString sample = name.section(QLatin1Char(' '), 0, -2);
+    QVERIFY(!sample.isEmpty());
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    QVERIFY(doc);
+    QVERIFY(doc->IsStoredAt(temp->filePath(QStringLiteral("captures")), sample));
+
+    QCOMPARE(doc->SaveInPlace(true, true, true), 0);
+    QVERIFY(doc->IsStoredAt(temp->filePath(QStringLiteral("captures")), sample));
+
+    const QString elsewhere = temp->filePath(QStringLiteral("elsewhere"));
+    QCOMPARE(doc->SaveAs(elsewhere + QLatin1Char('/') + name + QLatin1Char('/') + name), 0);
+    QVERIFY(doc->IsStoredAt(elsewhere, sample));
+    QVERIFY(!doc->IsStoredAt(elsewhere + QLatin1Char('/') + name, sample));
+    std::unique_ptr<KyDocument> reopened(KyDocument::Create(elsewhere + QLatin1Char('/') + name));
+    QVERIFY(reopened);
+    QVERIFY(reopened->IsStoredAt(elsewhere, sample));
+    QCOMPARE(doc->BaseName(sample), reopened->BaseName(sample));
+
+    const QString third = temp->filePath(QStringLiteral("third"));
+    QCOMPARE(doc->Save(third, sample, true, false, false), 0);
+    QVERIFY(doc->IsStoredAt(third, sample));
+    QVERIFY(QFile::exists(third + QLatin1Char('/') + name + QLatin1Char('/') + name + QStringLiteral(".tif")));
 }
 
 void TestKyDocumentRoundTrip::failedSave_data()
