@@ -139,7 +139,10 @@ public:
 
     // ---- Metadata and names ------------------------------------------------------------------
     QString Comment() const;
-    void SetComment(const QString &inText);
+    // The images carry the comment as Latin-1 text: one with a character beyond it could not be
+    // read back and is refused (false), leaving the comment as it was. Line breaks are kept here;
+    // the images and the report write them as blanks.
+    bool SetComment(const QString &inText);
     int ExposureTime(int inChannel) const;
     bool HasODParameter() const;
     int CaptureCategory() const;
