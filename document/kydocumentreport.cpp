@@ -7,6 +7,7 @@
 
 #include "core/fileutility.h"
 #include "document/kyitemnames.h"
+#include "image/imagedescription.h"
 #include "instrument/exposuretext.h"
 
 #include <QDateTime>
@@ -50,7 +51,8 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
     const bool withChannel = !IsSingleImage() || HasMarker();
 
     QStringList lines;
-    lines << QStringLiteral("Comment,") + Comment();
+    // One line, as in the images: a line of its own could start with "=", which spreadsheets run.
+    lines << QStringLiteral("Comment,") + imageDescriptionValue(Comment());
     lines << QStringLiteral("Date and time of analysis,")
                  + QDateTime::currentDateTime().toString(QStringLiteral("yyyy:MM:dd hh:mm:ss"));
     lines << QStringLiteral("Date and time of capture,") + first->Tag(KyItemName::DateTime);

@@ -171,6 +171,8 @@ private slots:
     void conditionRows();
     void opticalDensityVolumes();
     void zeroDenominators();
+    void commentOnOneLine_data();
+    void commentOnOneLine();
     void noAnalysisNoFile();
     void suffixRules_data();
     void suffixRules();
@@ -321,6 +323,30 @@ void TestKyDocumentReport::zeroDenominators()
     QCOMPARE(doc.NormalizationValue(0), 0.0);
     QCOMPARE(lines.mid(8), (QStringList{"Lane,Band,Volume,Lane %,Normalized value,Mw,Rf", "1,1,0,0.00,ref,-,0.0417",
                                         "1,2,0,0.00,-,-,0.1042", "2,1,0,0.00,-,-,0.1042"}));
+}
+
+void TestKyDocumentReport::commentOnOneLine_data()
+{
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("line feed") << "blot\n3" << "Comment,blot 3";
+    QTest::newRow("carriage return and line feed") << "blot\r\n3" << "Comment,blot  3";
+    QTest::newRow("a line that would start with =") << "total\n=1+1" << "Comment,total =1+1";
+    QTest::newRow("trailing line break") << "blot 3\n" << "Comment,blot 3 ";
+}
+
+// A line break in the comment would start a line of its own, which a spreadsheet reads as a record
+// (or runs as a formula when it starts with "="): the comment is one line, as in the images.
+void TestKyDocumentReport::commentOnOneLine()
+{
+    QFETCH(QString, comment);
+    QTemporaryDir dir;
+    auto doc = oneChannelDocument();
+    QVERIFY(doc->SetComment(comment));
+    const QStringList lines = exportLines(*doc, dir.filePath("r.csv"));
+    QTEST(lines.value(0), "line");
+    QCOMPARE(lines.mid(1), kOneChannelReport.mid(1));
 }
 
 void TestKyDocumentReport::noAnalysisNoFile()
