@@ -244,8 +244,11 @@ public:
     void SetMWCurveType(int inType);
     QMap<double, double> MWPoints();
     bool HasMWPoints();
+    // Whether the calibration points give a curve: too few for the curve type give none, and then
+    // no molecular weight.
+    bool HasMWCurve();
     double MolecularWeightAt(int inPosition) const;
-    // 0 when there are fewer than two points or their weights are all equal.
+    // 0 when there are fewer than two points, their weights are all equal or no curve fits them.
     double MWCurveRSquared();
     void ComputeNormalization();
     // The mean volume of the lane's reference bands over every channel, as of the last

@@ -615,6 +615,12 @@ bool KyDocument::HasMWPoints()
     return !MWPoints().isEmpty();
 }
 
+bool KyDocument::HasMWCurve()
+{
+    RefreshMWPoints();
+    return mMwCurve.hasCurve();
+}
+
 double KyDocument::MolecularWeightAt(int inPosition) const
 {
     return mMwCurve.value(double(inPosition));
@@ -623,8 +629,8 @@ double KyDocument::MolecularWeightAt(int inPosition) const
 double KyDocument::MWCurveRSquared()
 {
     const QMap<double, double> points = MWPoints();
-    // One point, or weights that do not vary, leave nothing to explain.
-    if (points.size() < 2)
+    // One point, weights that do not vary, or no curve through them leave nothing explained.
+    if (points.size() < 2 || !mMwCurve.hasCurve())
         return 0.0;
     double sum = 0.0;
     for (double y : points)

@@ -173,6 +173,7 @@ private slots:
     void zeroDenominators();
     void commentOnOneLine_data();
     void commentOnOneLine();
+    void noCurveNoWeights();
     void noAnalysisNoFile();
     void suffixRules_data();
     void suffixRules();
@@ -347,6 +348,30 @@ void TestKyDocumentReport::commentOnOneLine()
     const QStringList lines = exportLines(*doc, dir.filePath("r.csv"));
     QTEST(lines.value(0), "line");
     QCOMPARE(lines.mid(1), kOneChannelReport.mid(1));
+}
+
+// Points that the curve type cannot fit (a cubic through two weights) give no curve: every weight
+// outside the standard lane is "-", not 0.00.
+void TestKyDocumentReport::noCurveNoWeights()
+{
+    QTemporaryDir dir;
+    auto doc = oneChannelDocument();
+    doc->SetMWStandardCheck(3, false); // 1000 and 100 remain
+    doc->SetMWCurveType(1);
+    QCOMPARE(doc->MWPoints().size(), 2);
+    QVERIFY(!doc->HasMWCurve());
+    QCOMPARE(doc->MWCurveRSquared(), 0.0);
+    const QStringList lines = exportLines(*doc, dir.filePath("r.csv"));
+    QCOMPARE(lines.mid(9), (QStringList{"1,1,40000,40.00,ref,-,0.0417", "1,2,40000,40.00,1.0000,-,0.2292",
+                                        "1,3,20000,20.00,0.5000,-,0.4271", "2,1,60000,100.00,-,-,0.1250",
+                                        "3,1,40000,25.00,1.0000,(1000),0.0833", "3,2,40000,25.00,1.0000,(100),0.1667",
+                                        "3,3,40000,25.00,1.0000,-,0.2500", "3,4,40000,25.00,ref,-,0.4167"}));
+
+    // A line fits the same two points.
+    doc->SetMWCurveType(0);
+    QVERIFY(doc->HasMWCurve());
+    QVERIFY(qAbs(doc->MWCurveRSquared() - 1.0) < 1e-9);
+    QCOMPARE(exportLines(*doc, dir.filePath("r.csv")).value(9), QStringLiteral("1,1,40000,40.00,ref,3162.28,0.0417"));
 }
 
 void TestKyDocumentReport::noAnalysisNoFile()
