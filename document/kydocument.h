@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -287,6 +288,9 @@ public:
 
     // Most bands one lane of a stored analysis may bring; detection and editing stay far below.
     static constexpr int kMaxStoredBandsPerLane = 1000;
+    // A stored frame's lanes together are no longer than this many lanes (the lane picker's own
+    // maximum, or the instrument's when that is more) as long as the capture is across.
+    static constexpr int kStoredLaneRoom = 25;
 
     // ---- Factory ------------------------------------------------------------------------------
     // The document of a capture folder, of the kind its files call for; null when the folder holds
@@ -329,8 +333,8 @@ protected:
     // The band list of a plain channel and an existing lane, else null.
     KyBandList *BandList(int inChannel, int inLane);
     const KyBandList *BandList(int inChannel, int inLane) const;
-    // The frame from a "Lane" text, without extracting profiles; a frame the image cannot hold
-    // is left empty.
+    // The frame from a "Lane" text, without extracting profiles; a frame the image cannot hold,
+    // or whose lanes ask for more work than a frame laid on the capture does, is left empty.
     void SetLaneFrameFromText(const QString &inText);
     // Channels of an index or a selection, in the order 0, 1, 2.
     static QList<int> ChannelList(int inChannels);
@@ -356,6 +360,9 @@ protected:
     // The marks the parts of a split mode add to a save's names, in writing order: one empty mark
     // for the whole image and the centre, none for an unknown mode.
     static QStringList SplitMarks(int inMode);
+    // The shares of the whole capture's width and height that a part with this "Image split"
+    // item holds; (1, 1) for the whole image and for an item no split writes.
+    static QSizeF SplitShare(const QString &inSplit);
 
     bool mDirty;
     bool mDisplayChanged = false;

@@ -271,6 +271,19 @@ QStringList KyDocument::SplitMarks(int inMode)
     return marks;
 }
 
+QSizeF KyDocument::SplitShare(const QString &inSplit)
+{
+    // Parts of an image of this size: its halves are whole.
+    constexpr int kUnit = 2;
+    for (int mode = 1; mode <= 4; ++mode) {
+        for (const SplitPart &part : splitParts(mode, kUnit, kUnit)) {
+            if (part.split == inSplit)
+                return QSizeF(part.width / kUnit, part.height / kUnit);
+        }
+    }
+    return QSizeF(1.0, 1.0);
+}
+
 bool KyDocument::FinishSaveAs(const QString &inPath)
 {
     const bool reported = ExportAnalysisReport(inPath);

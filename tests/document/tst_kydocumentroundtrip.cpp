@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace kytest;
@@ -208,6 +209,7 @@ private slots:
     void roundTrip();
     void frameMoveKeepsBackground();
     void storedAtAfterEverySave();
+    void craftedItemsOpenQuickly();
     void failedSave_data();
     void failedSave();
 
@@ -401,6 +403,43 @@ void TestKyDocumentRoundTrip::storedAtAfterEverySave()
     QCOMPARE(doc->Save(third, sample, true, false, false), 0);
     QVERIFY(doc->IsStoredAt(third, sample));
     QVERIFY(QFile::exists(third + QLatin1Char('/') + name + QLatin1Char('/') + name + QStringLiteral(".tif")));
+}
+
+void TestKyDocumentRoundTrip::craftedItemsOpenQuickly()
+{
+    // A full-size capture whose stored frame has 256 lanes reaching a diagonal off the image, with
+    // a rolling ball of 1000 mm: more lanes, and longer, than any frame laid on the capture.
+    const QString folder = SampleCaptureWriter(2046, 3072, 5).Write(QStringLiteral("gel"), temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    const QString file = folder + QLatin1Char('/') + folder.section(QLatin1Char('/'), -1);
+    ImageFile image;
+    QVERIFY(ImageFile::Read(file + QStringLiteral(".tif"), image));
+    const int w = image.Width();
+    const int h = image.Height();
+    const int d = int(std::ceil(std::hypot(double(w), double(h))));
+    const QString corners = QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8").arg(-d).arg(-d).arg(w - 1 + d).arg(-d).arg(-d)
+                                .arg(h - 1 + d).arg(w - 1 + d).arg(h - 1 + d);
+    image.SetTag(KyItemName::Lane, QStringLiteral("256,1,") + corners);
+    image.SetTag(KyItemName::Band, QStringLiteral("Medium,#1,100,200,300,0,"));
+    image.SetTag(KyItemName::Background, QStringLiteral("Rolling ball,1000"));
+    QVERIFY(ImageFile::Save(file, image));
+
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(doc);
+    QVERIFY(!doc->HasLaneTemplate());
+    QVERIFY(!doc->HasAnalysis());
+    QVERIFY(!doc->HasBands());
+    QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+
+    // The background is still the capture's choice, for the lanes a user lays.
+    int method = 0;
+    int radius = 0;
+    doc->BackgroundParameters(method, radius);
+    QCOMPARE(method, 3);
+    QCOMPARE(radius, 1000);
 }
 
 void TestKyDocumentRoundTrip::failedSave_data()
