@@ -29,6 +29,8 @@ public:
     // Drops the points and the fitted curve.
     void clear();
 
+    // Whether the points could be fitted by the mode's curve.
+    bool hasCurve() const { return mFitter != nullptr; }
     // The molecular weight at position x; 0.0 when there is no fitted curve.
     double value(double inX) const;
 

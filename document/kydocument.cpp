@@ -393,8 +393,11 @@ QString KyDocument::Comment() const
     return image ? image->Comment() : QString();
 }
 
-void KyDocument::SetComment(const QString &inText)
+bool KyDocument::SetComment(const QString &inText)
 {
+    const bool latin1 = std::all_of(inText.cbegin(), inText.cend(), [](QChar c) { return c.unicode() <= 0xff; });
+    if (!latin1)
+        return false;
     bool changed = false;
     for (int i = 0; i < ImageCount(); ++i) {
         ImageFile *image = Image(i);
@@ -405,6 +408,7 @@ void KyDocument::SetComment(const QString &inText)
     }
     if (changed)
         SetDirty(true);
+    return true;
 }
 
 int KyDocument::ExposureTime(int inChannel) const

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -139,7 +140,10 @@ public:
 
     // ---- Metadata and names ------------------------------------------------------------------
     QString Comment() const;
-    void SetComment(const QString &inText);
+    // The images carry the comment as Latin-1 text: one with a character beyond it could not be
+    // read back and is refused (false), leaving the comment as it was. Line breaks are kept here;
+    // the images and the report write them as blanks.
+    bool SetComment(const QString &inText);
     int ExposureTime(int inChannel) const;
     bool HasODParameter() const;
     int CaptureCategory() const;
@@ -148,6 +152,8 @@ public:
     // ("[sample ]yyyy.MM.dd_hh.mm.ss[-n][-n]_Ch|Co|Fl[-colour]").
     bool FollowsFileNamePattern() const;
     QString SampleNameFromFileName() const;
+    // Whether a Save into inFolder under inPrefix writes the capture folder this document was
+    // opened from or last saved to (letter case ignored).
     bool IsStoredAt(const QString &inFolder, const QString &inPrefix) const;
     QStringList SplitNamesOfFirstImage() const;
     // The base of every file name a save under inPrefix writes.
@@ -193,7 +199,8 @@ public:
     // Corner 1 top-left, 2 top-right, 3 bottom-left, 4 bottom-right, kept inside the image.
     bool MoveLaneCorner(int inCorner, const QPoint &inDelta);
     int LaneHeight(int inLane) const;
-    // Profiles of every channel along the frame, with empty band lists; the analysis restarts.
+    // Profiles of every channel along the frame, with empty band lists and the chosen background;
+    // the analysis restarts.
     void ExtractLaneProfiles();
     KyLaneProfiles *LaneProfiles(int inChannel);
     QVector<QVector<KyBandList>> &Bands();
@@ -238,11 +245,16 @@ public:
     void SetMWCurveType(int inType);
     QMap<double, double> MWPoints();
     bool HasMWPoints();
+    // Whether the calibration points give a curve: too few for the curve type give none, and then
+    // no molecular weight.
+    bool HasMWCurve();
     double MolecularWeightAt(int inPosition) const;
-    // 0 when there are fewer than two points or their weights are all equal.
+    // 0 when there are fewer than two points, their weights are all equal or no curve fits them.
     double MWCurveRSquared();
     void ComputeNormalization();
-    // The mean volume of the lane's reference bands; -1.0 without one; 0.0 outside the lanes.
+    // The mean volume of the lane's reference bands over every channel, as of the last
+    // normalisation; -1.0 without one; 0.0 outside the lanes, and for every lane once detection or
+    // clearing has replaced bands, until the next normalisation.
     double NormalizationValue(int inLane) const;
 
     // The quotients the results show, never infinite or undefined: a lane percentage is 0 for a
@@ -276,6 +288,9 @@ public:
 
     // Most bands one lane of a stored analysis may bring; detection and editing stay far below.
     static constexpr int kMaxStoredBandsPerLane = 1000;
+    // A stored frame's lanes together are no longer than this many lanes (the lane picker's own
+    // maximum, or the instrument's when that is more) as long as the capture is across.
+    static constexpr int kStoredLaneRoom = 25;
 
     // ---- Factory ------------------------------------------------------------------------------
     // The document of a capture folder, of the kind its files call for; null when the folder holds
@@ -313,11 +328,13 @@ protected:
 
     void DrawHistogramCurve(QPainter &ioPainter, int inChannel, int inWidth);
     void RefreshMWPoints();
+    // Every channel's lane backgrounds anew, by the document's method and radius.
+    void ComputeBackgrounds();
     // The band list of a plain channel and an existing lane, else null.
     KyBandList *BandList(int inChannel, int inLane);
     const KyBandList *BandList(int inChannel, int inLane) const;
-    // The frame from a "Lane" text, without extracting profiles; a frame the image cannot hold
-    // is left empty.
+    // The frame from a "Lane" text, without extracting profiles; a frame the image cannot hold,
+    // or whose lanes ask for more work than a frame laid on the capture does, is left empty.
     void SetLaneFrameFromText(const QString &inText);
     // Channels of an index or a selection, in the order 0, 1, 2.
     static QList<int> ChannelList(int inChannels);
@@ -326,8 +343,12 @@ protected:
     // The file the analysis report for inPath goes to: the path itself when it ends in ".csv" or
     // ".txt", else the path with ".csv" appended.
     static QString ReportFilePath(const QString &inPath);
+    // The capture folder of a file path ("/" separators): the folder the file lies in, the working
+    // folder for a bare name.
+    static QString CaptureFolderOf(const QString &inPath);
     // The last step of every kind's save-as once its images are written: the analysis report, and
-    // on its success the document becomes the saved capture at inPath. True when the report was written.
+    // on its success the document becomes the saved capture in inPath's folder. True when the
+    // report was written.
     bool FinishSaveAs(const QString &inPath);
     // Gives a picture the resolution of the capture; a resolution of 0 (unknown) leaves it alone.
     static void SetResolution(QImage &ioImage, int inDotsPerMeter);
@@ -339,6 +360,9 @@ protected:
     // The marks the parts of a split mode add to a save's names, in writing order: one empty mark
     // for the whole image and the centre, none for an unknown mode.
     static QStringList SplitMarks(int inMode);
+    // The shares of the whole capture's width and height that a part with this "Image split"
+    // item holds; (1, 1) for the whole image and for an item no split writes.
+    static QSizeF SplitShare(const QString &inSplit);
 
     // A file a save is about to write, with the code the save fails with when it cannot be.
     struct SaveTarget
@@ -366,6 +390,7 @@ protected:
     int mKind;
     QVector<ImageFile> mSampleImageList;
     QImage *mColorImage = nullptr; // owned
+    // The capture folder: the one opened, or the one the last Save or SaveAs wrote the images into.
     QString mBasePath;
     bool mBandsAtOpen = false;
     bool mAnalysisChanged = false;

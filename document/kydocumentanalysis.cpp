@@ -167,6 +167,11 @@ void KyDocument::ExtractLaneProfiles()
             mLaneProfiles[i].extract(*image, CachedIntensityTable(), mLaneFrame);
             mBands[i].resize(mLaneFrame.laneCount());
         }
+        // The chosen background comes with the profiles: the flag lowered below tells the
+        // background step that they need nothing more, and the images go on naming the background
+        // the volumes are measured over.
+        if (mBackgroundMethod != 0)
+            ComputeBackgrounds();
     }
     mParameterChanged = false;
 }
@@ -328,11 +333,11 @@ void KyDocument::ClearBands(int inChannels)
             for (KyBandList &list : mBands[c])
                 list = KyBandList();
         }
-        if (c >= 0 && c < mNormalization.size())
-            mNormalization[c] = 0.0;
         if (c == mMwChannel)
             mMwCurve.clear();
     }
+    // The values are per lane over every channel's references: none survives the cleared bands.
+    mNormalization.clear();
     SetDirty(true);
     SetAnalysisChanged(true);
 }
@@ -387,7 +392,6 @@ void KyDocument::DetectBands(int inChannels, const KyBandDetectParameter &inDefa
     const qsizetype channelCount = mLaneProfiles.size();
     mChannelTexts.resize(channelCount);
     mBands.resize(channelCount);
-    mNormalization.resize(channelCount);
     const QList<int> channels = ChannelList(inChannels);
     for (int c : channels) {
         if (c < 0 || c >= channelCount)
@@ -395,8 +399,10 @@ void KyDocument::DetectBands(int inChannels, const KyBandDetectParameter &inDefa
         mChannelTexts[c] = inDefaultSet.name;
         for (KyBandList &list : mBands[c])
             list = KyBandList();
-        mNormalization[c] = 0.0;
     }
+    // Each lane's value is the mean over the reference bands of every channel: new bands in one
+    // channel leave no lane's value standing.
+    mNormalization.clear();
     if (mLaneProfiles.isEmpty())
         return;
 
@@ -466,13 +472,20 @@ void KyDocument::ApplyBackground(int inMethod, int inRadiusMm, bool inForce)
         return;
     mBackgroundMethod = inMethod;
     mRollingBallRadius = inRadiusMm;
-    const int radius = MillimetresToPixels(inRadiusMm);
-    for (KyLaneProfiles &profiles : mLaneProfiles) {
-        profiles.clearBackgrounds();
-        profiles.detectBackgrounds(inMethod, radius);
-    }
+    ComputeBackgrounds();
     SetDirty(true);
     SetAnalysisChanged(true);
+}
+
+void KyDocument::ComputeBackgrounds()
+{
+    // A radius past the profile length asks no more work than one as long as the profile: the
+    // ball is only looked at within the profile.
+    const int radius = MillimetresToPixels(mRollingBallRadius);
+    for (KyLaneProfiles &profiles : mLaneProfiles) {
+        profiles.clearBackgrounds();
+        profiles.detectBackgrounds(mBackgroundMethod, radius);
+    }
 }
 
 void KyDocument::ReapplyBackground()
@@ -602,6 +615,12 @@ bool KyDocument::HasMWPoints()
     return !MWPoints().isEmpty();
 }
 
+bool KyDocument::HasMWCurve()
+{
+    RefreshMWPoints();
+    return mMwCurve.hasCurve();
+}
+
 double KyDocument::MolecularWeightAt(int inPosition) const
 {
     return mMwCurve.value(double(inPosition));
@@ -610,8 +629,8 @@ double KyDocument::MolecularWeightAt(int inPosition) const
 double KyDocument::MWCurveRSquared()
 {
     const QMap<double, double> points = MWPoints();
-    // One point, or weights that do not vary, leave nothing to explain.
-    if (points.size() < 2)
+    // One point, weights that do not vary, or no curve through them leave nothing explained.
+    if (points.size() < 2 || !mMwCurve.hasCurve())
         return 0.0;
     double sum = 0.0;
     for (double y : points)

@@ -9,8 +9,10 @@
 #include "document/kydocument.h"
 
 #include "analysis/backgroundsubtraction.h"
+#include "core/systemsettings.h"
 #include "document/kyitemnames.h"
 
+#include <QSizeF>
 #include <QStringView>
 
 #include <algorithm>
@@ -244,8 +246,29 @@ void KyDocument::SetLaneFrameFromText(const QString &inText)
         if (x < -margin || x > width - 1 + margin || y < -margin || y > height - 1 + margin)
             return;
     }
-    mLaneFrame.set(count, ratio, QPoint(coordinates[0], coordinates[1]), QPoint(coordinates[2], coordinates[3]),
-                   QPoint(coordinates[4], coordinates[5]), QPoint(coordinates[6], coordinates[7]));
+    KyLaneFrame frame;
+    frame.set(count, ratio, QPoint(coordinates[0], coordinates[1]), QPoint(coordinates[2], coordinates[3]),
+              QPoint(coordinates[4], coordinates[5]), QPoint(coordinates[6], coordinates[7]));
+
+    // The lanes' profiles, and the background work that grows with the square of their lengths,
+    // stay within what a frame laid on the capture asks for: no lane longer than the capture is
+    // across (a split part carries the whole capture's frame), and all lanes together no longer
+    // than the most lanes a user can lay, or kStoredLaneRoom, each that long.
+    // (Two pixels more each way: the parts of an odd size, and the centre's, are rounded.)
+    const ImageFile *first = FirstValidImage();
+    const QSizeF share = SplitShare(first ? first->Tag(KyItemName::ImageSplit) : QString());
+    const qint64 longest =
+        qint64(std::ceil(std::hypot(width / share.width() + 2.0, height / share.height() + 2.0)));
+    const qint64 lanes = std::max<qint64>(
+        kStoredLaneRoom, SystemSettings::instance()->intValue(QStringLiteral("MuximumNumberOfLanes")));
+    qint64 room = lanes * (longest + 1);
+    for (int lane = 0; lane < count; ++lane) {
+        const qint64 length = frame.laneLength(lane);
+        room -= length + 1;
+        if (length > longest || room < 0)
+            return;
+    }
+    mLaneFrame = frame;
 }
 
 bool KyDocument::ParseLanes(const QString &inText)

@@ -7,6 +7,7 @@
 
 #include "core/fileutility.h"
 #include "document/kyitemnames.h"
+#include "image/imagedescription.h"
 #include "instrument/exposuretext.h"
 
 #include <QDateTime>
@@ -50,7 +51,8 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
     const bool withChannel = !IsSingleImage() || HasMarker();
 
     QStringList lines;
-    lines << QStringLiteral("Comment,") + Comment();
+    // One line, as in the images: a line of its own could start with "=", which spreadsheets run.
+    lines << QStringLiteral("Comment,") + imageDescriptionValue(Comment());
     lines << QStringLiteral("Date and time of analysis,")
                  + QDateTime::currentDateTime().toString(QStringLiteral("yyyy:MM:dd hh:mm:ss"));
     lines << QStringLiteral("Date and time of capture,") + first->Tag(KyItemName::DateTime);
@@ -81,7 +83,7 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
 
         const int laneCount = mLaneFrame.laneCount();
         const int volumeDecimals = HasODParameter() ? 2 : 0;
-        const bool hasPoints = HasMWPoints();
+        const bool hasCurve = HasMWCurve();
         const QList<int> standardValues = CheckedMWStandardValues();
         for (int i : std::as_const(images)) {
             if (i >= mBands.size() || mBands.at(i).size() < laneCount)
@@ -114,8 +116,9 @@ bool KyDocument::ExportAnalysisReport(const QString &inPath)
                         fields << (k < standardValues.size() ? QStringLiteral("(%1)").arg(standardValues.at(k))
                                                              : QStringLiteral("-"));
                     } else {
-                        const double weight = hasPoints ? MolecularWeightAt(band.peak()) : 0.0;
-                        fields << (hasPoints && std::isfinite(weight) ? fixed(weight, 2) : QStringLiteral("-"));
+                        // Points that no curve fits (too few for its type) give no weight either.
+                        const double weight = hasCurve ? MolecularWeightAt(band.peak()) : 0.0;
+                        fields << (hasCurve && std::isfinite(weight) ? fixed(weight, 2) : QStringLiteral("-"));
                     }
                     fields << fixed(RelativeMobility(band.peak(), laneHeight), 4);
                     lines << fields.join(QLatin1Char(','));

@@ -12,6 +12,7 @@
 #include "document/kysafefile.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImageWriter>
 #include <QRect>
 
@@ -290,6 +291,14 @@ bool KyDocument::WriteFileWhole(const QString &inPath, const QByteArray &inBytes
     return makeFolderOf(inPath) && KySafeFile::Write(inPath, inBytes);
 }
 
+QString KyDocument::CaptureFolderOf(const QString &inPath)
+{
+    const qsizetype slash = inPath.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QDir::currentPath();
+    return slash == 0 ? QStringLiteral("/") : inPath.left(slash);
+}
+
 QStringList KyDocument::SplitMarks(int inMode)
 {
     if (inMode == 0)
@@ -300,13 +309,28 @@ QStringList KyDocument::SplitMarks(int inMode)
     return marks;
 }
 
+QSizeF KyDocument::SplitShare(const QString &inSplit)
+{
+    // Parts of an image of this size: its halves are whole.
+    constexpr int kUnit = 2;
+    for (int mode = 1; mode <= 4; ++mode) {
+        for (const SplitPart &part : splitParts(mode, kUnit, kUnit)) {
+            if (part.split == inSplit)
+                return QSizeF(part.width / kUnit, part.height / kUnit);
+        }
+    }
+    return QSizeF(1.0, 1.0);
+}
+
 bool KyDocument::FinishSaveAs(const QString &inPath)
 {
     const bool reported = ExportAnalysisReport(inPath);
     if (reported) {
         SetDirty(false);
         mKind = kKind_Opened;
-        mBasePath = inPath;
+        // The folder that holds the files, as after an open or a Save: a reopen of it finds the
+        // same names.
+        mBasePath = CaptureFolderOf(FileUtility::Slashed(inPath));
         mBandsAtOpen = HasBands();
     }
     emit SaveProgress();

@@ -30,9 +30,11 @@ constexpr DescriptionKey kKeys[] = {
     {"Median", kWhenSet},        {"Averaging", kWhenSet},
 };
 
+} // namespace
+
 // A line feed would end the line early and a zero byte would end the whole text when the file is
 // read back: either would cost every item after it.
-QString oneLine(QString inValue)
+QString imageDescriptionValue(QString inValue)
 {
     for (QChar &c : inValue) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0))
@@ -40,8 +42,6 @@ QString oneLine(QString inValue)
     }
     return inValue;
 }
-
-} // namespace
 
 QString buildImageDescription(const ImageFile &inImage)
 {
@@ -58,7 +58,7 @@ QString buildImageDescription(const ImageFile &inImage)
             continue;
         text += key;
         text += QLatin1String(" = ");
-        text += oneLine(value);
+        text += imageDescriptionValue(value);
         text += QLatin1String("\r\n");
     }
     return text;

@@ -13,6 +13,9 @@ class ImageFile;
 // characters) inside a value become spaces: they would split the value into lines of their own.
 QString buildImageDescription(const ImageFile &inImage);
 
+// A value as the text carries it: line breaks and zero characters become spaces.
+QString imageDescriptionValue(QString inValue);
+
 // Appends the items found in the text, in line order. A first line without "=" is the comment.
 // Always true.
 bool parseImageDescription(const QString &inText, ImageTagList &ioItems);

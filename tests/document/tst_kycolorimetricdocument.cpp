@@ -654,7 +654,8 @@ void TestKyColorimetricDocument::saveAs()
     QVERIFY(!doc.IsDirty());
     QCOMPARE(dirty.count(), 1);
     QVERIFY(doc.IsOpenedDocument());
-    QCOMPARE(doc.basePath(), written);
+    // The capture folder, as after an open of it.
+    QCOMPARE(doc.basePath(), written.section(QLatin1Char('/'), 0, -2));
     QCOMPARE(doc.FilePathOfFirstImage(), written + QLatin1String(".tif"));
 
     ImageFile reread;

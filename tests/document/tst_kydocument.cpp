@@ -5,6 +5,9 @@
 #include "testmain.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
 
 using namespace kytest;
 
@@ -48,6 +51,8 @@ private slots:
     void isStoredAt();
     void saveInPlace();
     void comment();
+    void commentThroughFiles_data();
+    void commentThroughFiles();
     void metadataQueries();
     void rotation();
     void rotationSignalsDirtyOnce();
@@ -423,6 +428,44 @@ void TestKyDocument::comment()
     doc.SetDirty(false);
     doc.SetComment(QStringLiteral("blot 3"));
     QVERIFY(!doc.IsDirty());
+}
+
+void TestKyDocument::commentThroughFiles_data()
+{
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("readBack"); // from the saved images
+
+    QTest::newRow("ASCII") << "blot 3" << true << "blot 3";
+    QTest::newRow("Latin-1") << QString("Gel 7 \u00b5g \u00fc") << true << QString("Gel 7 \u00b5g \u00fc");
+    // As one line, as every item; the reader makes runs of blanks single.
+    QTest::newRow("line breaks") << "a\r\nb\nc" << true << "a b c";
+    QTest::newRow("euro sign") << QString("Gel \u20ac") << false << "kept";
+    QTest::newRow("CJK") << QString("\u30b2\u30eb") << false << "kept";
+    QTest::newRow("beyond the basic plane") << QString("Gel ") + QString::fromUcs4(U"\U0001F9EA") << false << "kept";
+}
+
+// The images carry the comment as Latin-1: what they cannot hold is refused where it is set, never
+// written as "?".
+void TestKyDocument::commentThroughFiles()
+{
+    QFETCH(QString, comment);
+    QFETCH(bool, accepted);
+    QFETCH(QString, readBack);
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("c"));
+    TestDocument doc({uniformImage(10, 10, 0), uniformImage(10, 10, 0)});
+    QVERIFY(doc.SetComment(QStringLiteral("kept")));
+    doc.SetDirty(false);
+    QCOMPARE(doc.SetComment(comment), accepted);
+    QCOMPARE(doc.IsDirty(), accepted);
+    QCOMPARE(doc.Comment(), accepted ? comment : QStringLiteral("kept"));
+    QCOMPARE(doc.images().at(1).Comment(), doc.Comment());
+
+    QCOMPARE(doc.SaveAs(base), 0);
+    std::unique_ptr<TestDocument> back(TestDocument::open(base, 2));
+    QCOMPARE(back->Comment(), readBack);
+    QCOMPARE(back->images().at(1).Comment(), readBack);
 }
 
 void TestKyDocument::metadataQueries()

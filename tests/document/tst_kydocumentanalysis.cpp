@@ -78,6 +78,7 @@ private slots:
     void hasBackground();
     void normalization();
     void normalizationIsNotRepeated();
+    void normalizationAfterDetection();
     void zeroDenominators_data();
     void zeroDenominators();
     void standardLane_data();
@@ -398,16 +399,20 @@ void TestKyDocumentAnalysis::clearBands()
     QCOMPARE(doc->AddBand(0, 0, 20), 0);
     QCOMPARE(doc->AddBand(0, 1, 20), 0);
     QCOMPARE(doc->AddBand(1, 0, 20), 0);
+    // One value per lane, over the references of every channel: clearing one channel's bands
+    // leaves no lane's value standing.
     doc->normalization() = {5.0, 6.0, 7.0};
     doc->ClearBands(0x81);
     QCOMPARE(doc->BandCount(0, 0), 0);
     QCOMPARE(doc->BandCount(0, 1), 0);
     QCOMPARE(doc->BandCount(1, 0), 1);
-    QCOMPARE(doc->normalization(), (QVector<double>{0.0, 6.0, 7.0}));
+    QCOMPARE(doc->normalization(), QVector<double>());
     QVERIFY(doc->IsDirty());
+    QVERIFY(doc->IsAnalysisChanged());
+    doc->normalization() = {5.0, 6.0, 7.0};
     doc->ClearBands(1);
     QVERIFY(!doc->HasBands());
-    QCOMPARE(doc->normalization(), (QVector<double>{0.0, 0.0, 7.0}));
+    QCOMPARE(doc->normalization(), QVector<double>());
 }
 
 void TestKyDocumentAnalysis::clearReferenceMarks()
@@ -664,6 +669,26 @@ void TestKyDocumentAnalysis::normalizationIsNotRepeated()
     empty.SetAnalysisChanged(true);
     empty.ComputeNormalization();
     QVERIFY(empty.IsAnalysisChanged());
+}
+
+// The values are per lane over the references of every channel: a detection in one channel leaves
+// none of them standing (none is indexed by channel), and the next normalisation gives one per lane.
+void TestKyDocumentAnalysis::normalizationAfterDetection()
+{
+    auto doc = laneDocument({uniformImage(kWidth, kHeight, 10), uniformImage(kWidth, kHeight, 30)});
+    QCOMPARE(doc->AddBand(0, 0, 20), 0);
+    QCOMPARE(doc->AddBand(0, 1, 20), 0);
+    QVERIFY(doc->ReplaceBand(0, 0, 0, KyBandInfo(0, 5, 9, true, 0.0, false)));
+    QVERIFY(doc->ReplaceBand(0, 1, 0, KyBandInfo(0, 5, 9, true, 0.0, false)));
+    doc->ComputeNormalization();
+    QCOMPARE(doc->normalization(), (QVector<double>{100.0, 100.0, -1.0}));
+
+    doc->DetectBands(1, mediumSet(), mediumSet());
+    QVERIFY(doc->IsAnalysisChanged());
+    for (int j = 0; j < 3; ++j)
+        QCOMPARE(doc->NormalizationValue(j), 0.0);
+    doc->ComputeNormalization();
+    QCOMPARE(doc->normalization(), (QVector<double>{100.0, 100.0, -1.0}));
 }
 
 void TestKyDocumentAnalysis::zeroDenominators_data()

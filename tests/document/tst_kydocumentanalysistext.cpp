@@ -69,6 +69,8 @@ private slots:
     void safeNames();
     void parseLanes_data();
     void parseLanes();
+    void parseLanesWithinTheCapture_data();
+    void parseLanesWithinTheCapture();
     void parseBands_data();
     void parseBands();
     void parseBandsLeavesOtherChannels();
@@ -375,8 +377,9 @@ void TestKyDocumentAnalysisText::parseLanes_data()
     QTest::newRow("empty text") << "" << 0 << "";
     QTest::newRow("no lanes") << "0,0.8" + corners << 0 << "";
     QTest::newRow("negative lanes") << "-3,0.8" + corners << 0 << "";
-    QTest::newRow("as many lanes as pixel columns") << "1000,0.8" + corners << 1000 << "1000,0.8" + corners;
-    QTest::newRow("more lanes than pixel columns") << "1001,0.8" + corners << 0 << "";
+    const QString flat = QStringLiteral(",0,400,999,400,0,400,999,400");
+    QTest::newRow("as many lanes as pixel columns") << "1000,0.8" + flat << 1000 << "1000,0.8" + flat;
+    QTest::newRow("more lanes than pixel columns") << "1001,0.8" + flat << 0 << "";
     QTest::newRow("lane count past int") << "99999999999,0.8" + corners << 0 << "";
     QTest::newRow("ratio not a number") << "4,nan" + corners << 0 << "";
     QTest::newRow("ratio infinite") << "4,inf" + corners << 0 << "";
@@ -411,6 +414,54 @@ void TestKyDocumentAnalysisText::parseLanes()
         QCOMPARE(doc.LaneFrame().topLeft(), QPoint(-1, -1));
         QVERIFY(!doc.HasLaneTemplate());
     }
+}
+
+void TestKyDocumentAnalysisText::parseLanesWithinTheCapture_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("split"); // the image's "Image split" item
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("maxLanes"); // the instrument's lane maximum; 0: its default of 25
+    QTest::addColumn<int>("count");
+
+    // 1000 x 800: lanes of 480 pixels take 481 values; the room is 25 lanes of the diagonal
+    // (1284 pixels with the rounding margin), 32125 values: 66 such lanes.
+    const QString corners = QStringLiteral(",0.8,200,160,800,160,200,640,800,640");
+    const QSize whole(1000, 800);
+    QTest::newRow("66 lanes: within the room") << whole << "" << "66" + corners << 0 << 66;
+    QTest::newRow("67 lanes: beyond the room") << whole << "" << "67" + corners << 0 << 0;
+    QTest::newRow("67 lanes where the instrument lays 100") << whole << "" << "67" + corners << 100 << 67;
+    // One lane from corner to corner, and one longer than the image is across.
+    const QString diagonal = QStringLiteral("1,0.5,0,0,0,0,999,799,999,799");
+    QTest::newRow("a lane along the diagonal") << whole << "" << diagonal << 0 << 1;
+    QTest::newRow("a lane longer than the diagonal") << whole << "" << "1,0.5,-300,-200,-300,-200,1200,900,1200,900" << 0 << 0;
+    // A part of a split save carries the whole capture's frame: its lanes reach past the part.
+    QTest::newRow("whole image of a part's size") << QSize(500, 400) << "none" << diagonal << 0 << 0;
+    QTest::newRow("upper-left quarter") << QSize(500, 400) << "upper-left" << diagonal << 0 << 1;
+    QTest::newRow("lower-right quarter") << QSize(500, 400) << "lower-right" << diagonal << 0 << 1;
+    QTest::newRow("left half") << QSize(500, 800) << "vertical-left" << diagonal << 0 << 1;
+    QTest::newRow("upper half") << QSize(1000, 400) << "horizontal-upper" << diagonal << 0 << 1;
+    QTest::newRow("centre") << QSize(625, 500) << "center" << diagonal << 0 << 1;
+    QTest::newRow("unknown split item") << QSize(500, 400) << "diagonal" << diagonal << 0 << 0;
+}
+
+// A stored frame asks for no more profile values than a frame laid on the capture can: the
+// background work grows with the square of the lane lengths.
+void TestKyDocumentAnalysisText::parseLanesWithinTheCapture()
+{
+    QFETCH(QSize, size);
+    QFETCH(QString, split);
+    QFETCH(QString, text);
+    QFETCH(int, maxLanes);
+    const ScopedSystemSettings lanes(maxLanes > 0 ? QList<QPair<QString, QVariant>>{{"MuximumNumberOfLanes", maxLanes}}
+                                                  : QList<QPair<QString, QVariant>>{});
+    ImageFile image = uniformImage(size.width(), size.height(), 1000);
+    if (!split.isEmpty())
+        image.SetTag(KyItemName::ImageSplit, split);
+    TestDocument doc({image});
+    QVERIFY(doc.ParseLanes(text));
+    QTEST(doc.LaneFrame().laneCount(), "count");
+    QCOMPARE(doc.HasAnalysis(), doc.HasLaneTemplate());
 }
 
 void TestKyDocumentAnalysisText::parseBands_data()

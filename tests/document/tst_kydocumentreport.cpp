@@ -171,6 +171,9 @@ private slots:
     void conditionRows();
     void opticalDensityVolumes();
     void zeroDenominators();
+    void commentOnOneLine_data();
+    void commentOnOneLine();
+    void noCurveNoWeights();
     void noAnalysisNoFile();
     void suffixRules_data();
     void suffixRules();
@@ -321,6 +324,54 @@ void TestKyDocumentReport::zeroDenominators()
     QCOMPARE(doc.NormalizationValue(0), 0.0);
     QCOMPARE(lines.mid(8), (QStringList{"Lane,Band,Volume,Lane %,Normalized value,Mw,Rf", "1,1,0,0.00,ref,-,0.0417",
                                         "1,2,0,0.00,-,-,0.1042", "2,1,0,0.00,-,-,0.1042"}));
+}
+
+void TestKyDocumentReport::commentOnOneLine_data()
+{
+    QTest::addColumn<QString>("comment");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("line feed") << "blot\n3" << "Comment,blot 3";
+    QTest::newRow("carriage return and line feed") << "blot\r\n3" << "Comment,blot  3";
+    QTest::newRow("a line that would start with =") << "total\n=1+1" << "Comment,total =1+1";
+    QTest::newRow("trailing line break") << "blot 3\n" << "Comment,blot 3 ";
+}
+
+// A line break in the comment would start a line of its own, which a spreadsheet reads as a record
+// (or runs as a formula when it starts with "="): the comment is one line, as in the images.
+void TestKyDocumentReport::commentOnOneLine()
+{
+    QFETCH(QString, comment);
+    QTemporaryDir dir;
+    auto doc = oneChannelDocument();
+    QVERIFY(doc->SetComment(comment));
+    const QStringList lines = exportLines(*doc, dir.filePath("r.csv"));
+    QTEST(lines.value(0), "line");
+    QCOMPARE(lines.mid(1), kOneChannelReport.mid(1));
+}
+
+// Points that the curve type cannot fit (a cubic through two weights) give no curve: every weight
+// outside the standard lane is "-", not 0.00.
+void TestKyDocumentReport::noCurveNoWeights()
+{
+    QTemporaryDir dir;
+    auto doc = oneChannelDocument();
+    doc->SetMWStandardCheck(3, false); // 1000 and 100 remain
+    doc->SetMWCurveType(1);
+    QCOMPARE(doc->MWPoints().size(), 2);
+    QVERIFY(!doc->HasMWCurve());
+    QCOMPARE(doc->MWCurveRSquared(), 0.0);
+    const QStringList lines = exportLines(*doc, dir.filePath("r.csv"));
+    QCOMPARE(lines.mid(9), (QStringList{"1,1,40000,40.00,ref,-,0.0417", "1,2,40000,40.00,1.0000,-,0.2292",
+                                        "1,3,20000,20.00,0.5000,-,0.4271", "2,1,60000,100.00,-,-,0.1250",
+                                        "3,1,40000,25.00,1.0000,(1000),0.0833", "3,2,40000,25.00,1.0000,(100),0.1667",
+                                        "3,3,40000,25.00,1.0000,-,0.2500", "3,4,40000,25.00,ref,-,0.4167"}));
+
+    // A line fits the same two points.
+    doc->SetMWCurveType(0);
+    QVERIFY(doc->HasMWCurve());
+    QVERIFY(qAbs(doc->MWCurveRSquared() - 1.0) < 1e-9);
+    QCOMPARE(exportLines(*doc, dir.filePath("r.csv")).value(9), QStringLiteral("1,1,40000,40.00,ref,3162.28,0.0417"));
 }
 
 void TestKyDocumentReport::noAnalysisNoFile()

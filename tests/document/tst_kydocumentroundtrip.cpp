@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <pwd.h>
 
@@ -215,6 +216,9 @@ private slots:
     void init();
     void roundTrip_data();
     void roundTrip();
+    void frameMoveKeepsBackground();
+    void storedAtAfterEverySave();
+    void craftedItemsOpenQuickly();
     void failedSave_data();
     void failedSave();
     void failedSaveAsAnotherUser();
@@ -349,6 +353,105 @@ void TestKyDocumentRoundTrip::roundTrip()
     QCOMPARE(reopened->SaveInPlace(true, true, true), 0);
     QCOMPARE(sameFiles(filesBelow(folder), saved), QString());
     qInfo("%s %d x %d: %lld ms", qPrintable(sample), width, height, qint64(timer.elapsed()));
+}
+
+void TestKyDocumentRoundTrip::frameMoveKeepsBackground()
+{
+    // The user's steps: lanes, the rolling ball, detection; then a corner moved, the profiles shown
+    // again, the same background step (which has nothing new to do) and detection again.
+    const QString folder = SampleCaptureWriter(400, 600, 17).Write(QStringLiteral("gel"), temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    QVERIFY(doc);
+    const KyBandDetectParameter medium = detectionSet(QStringLiteral("Medium"), false);
+    layLanes(*doc, 8, 0.7);
+    QVERIFY(doc->LaneProfiles(0));
+    doc->ApplyBackground(3, kRollingBallMm, false);
+    doc->DetectBands(0, medium, medium);
+    QVERIFY(doc->HasBackground());
+
+    QVERIFY(doc->MoveLaneCorner(4, QPoint(-3, 0)));
+    QVERIFY(doc->LaneProfiles(0));
+    doc->ApplyBackground(3, kRollingBallMm, false);
+    QVERIFY2(doc->HasBackground(), "the profiles of the moved frame have the chosen background");
+    doc->DetectBands(0, medium, medium);
+    QVERIFY(doc->HasBands());
+    const QStringList analysis = analysisDump(*doc);
+
+    // The file says "Rolling ball": a reopen measures over it, and so did the document.
+    QCOMPARE(doc->SaveInPlace(true, true, true), 0);
+    std::unique_ptr<KyDocument> reopened(KyDocument::Create(folder));
+    QVERIFY(reopened);
+    QCOMPARE(firstDifference(analysisDump(*reopened), analysis), QString());
+}
+
+void TestKyDocumentRoundTrip::storedAtAfterEverySave()
+{
+    // The base path is the capture folder after an open, a save in place, a save as and a save
+    // into another folder alike: a capture is stored at the folder that holds its capture folder.
+    const QString folder = SampleCaptureWriter(160, 240, 3).Write(QStringLiteral("gel"), temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    const QString name = folder.section(QLatin1Char('/'), -1);
+    // The sample name goes before the capture time of the saved names.
+    const QString sample = name.section(QLatin1Char(' '), 0, -2);
+    QVERIFY(!sample.isEmpty());
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    QVERIFY(doc);
+    QVERIFY(doc->IsStoredAt(temp->filePath(QStringLiteral("captures")), sample));
+
+    QCOMPARE(doc->SaveInPlace(true, true, true), 0);
+    QVERIFY(doc->IsStoredAt(temp->filePath(QStringLiteral("captures")), sample));
+
+    const QString elsewhere = temp->filePath(QStringLiteral("elsewhere"));
+    QCOMPARE(doc->SaveAs(elsewhere + QLatin1Char('/') + name + QLatin1Char('/') + name), 0);
+    QVERIFY(doc->IsStoredAt(elsewhere, sample));
+    QVERIFY(!doc->IsStoredAt(elsewhere + QLatin1Char('/') + name, sample));
+    std::unique_ptr<KyDocument> reopened(KyDocument::Create(elsewhere + QLatin1Char('/') + name));
+    QVERIFY(reopened);
+    QVERIFY(reopened->IsStoredAt(elsewhere, sample));
+    QCOMPARE(doc->BaseName(sample), reopened->BaseName(sample));
+
+    const QString third = temp->filePath(QStringLiteral("third"));
+    QCOMPARE(doc->Save(third, sample, true, false, false), 0);
+    QVERIFY(doc->IsStoredAt(third, sample));
+    QVERIFY(QFile::exists(third + QLatin1Char('/') + name + QLatin1Char('/') + name + QStringLiteral(".tif")));
+}
+
+void TestKyDocumentRoundTrip::craftedItemsOpenQuickly()
+{
+    // A full-size capture whose stored frame has 256 lanes reaching a diagonal off the image, with
+    // a rolling ball of 1000 mm: more lanes, and longer, than any frame laid on the capture.
+    const QString folder = SampleCaptureWriter(2046, 3072, 5).Write(QStringLiteral("gel"), temp->filePath(QStringLiteral("captures")));
+    QVERIFY(!folder.isEmpty());
+    const QString file = folder + QLatin1Char('/') + folder.section(QLatin1Char('/'), -1);
+    ImageFile image;
+    QVERIFY(ImageFile::Read(file + QStringLiteral(".tif"), image));
+    const int w = image.Width();
+    const int h = image.Height();
+    const int d = int(std::ceil(std::hypot(double(w), double(h))));
+    const QString corners = QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8").arg(-d).arg(-d).arg(w - 1 + d).arg(-d).arg(-d)
+                                .arg(h - 1 + d).arg(w - 1 + d).arg(h - 1 + d);
+    image.SetTag(KyItemName::Lane, QStringLiteral("256,1,") + corners);
+    image.SetTag(KyItemName::Band, QStringLiteral("Medium,#1,100,200,300,0,"));
+    image.SetTag(KyItemName::Background, QStringLiteral("Rolling ball,1000"));
+    QVERIFY(ImageFile::Save(file, image));
+
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(doc);
+    QVERIFY(!doc->HasLaneTemplate());
+    QVERIFY(!doc->HasAnalysis());
+    QVERIFY(!doc->HasBands());
+    QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+
+    // The background is still the capture's choice, for the lanes a user lays.
+    int method = 0;
+    int radius = 0;
+    doc->BackgroundParameters(method, radius);
+    QCOMPARE(method, 3);
+    QCOMPARE(radius, 1000);
 }
 
 void TestKyDocumentRoundTrip::failedSave_data()

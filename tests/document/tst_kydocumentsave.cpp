@@ -129,7 +129,9 @@ void TestKyDocumentSave::splitModes()
     if (!initialSplit.isEmpty())
         image.SetTag(KyItemName::ImageSplit, initialSplit);
     TestDocument doc({image});
-    doc.SetDefaultLanes(2, 0.8);
+    // Lanes the image's height long: longer than a quarter, a centre or a lower half is across.
+    QVERIFY(doc.ParseLanes(QStringLiteral("2,0.8,0,0,%1,0,0,%2,%1,%2").arg(width - 1).arg(height - 1)));
+    QVERIFY(doc.HasLaneTemplate());
     doc.WriteAnalysisMetadata();
     doc.setSplitMode(mode);
     ImageFile &record = doc.images()[0];
@@ -209,6 +211,9 @@ void TestKyDocumentSave::splitModes()
             QCOMPARE(written.Comment(), QStringLiteral("Split check"));
             QCOMPARE(written.Tag(KyItemName::Lane), record.Tag(KyItemName::Lane));
             QVERIFY(!written.Tag(KyItemName::Lane).isEmpty());
+            // Opened, the part keeps the whole capture's frame.
+            TestDocument opened(QStringLiteral("/p"), {written});
+            QCOMPARE(opened.FormatLanes(), written.Tag(KyItemName::Lane));
             QCOMPARE(written.RangeLow(), quint16(1000));
             QCOMPARE(written.RangeHigh(), quint16(53000));
         }
