@@ -1,6 +1,8 @@
 #include "image/tiffcodec.h"
 
 #include "core/fileutility.h"
+#include "core/kyconcurrent.h"
+#include "image/pixelbufferpool.h"
 #include "image/imagedescription.h"
 #include "image/imagefile.h"
 #include "image/tifftag.h"
@@ -8,11 +10,16 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QSysInfo>
+#include <QThread>
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -678,6 +685,58 @@ bool TiffReader::readDirectory(Directory &outDirectory)
     return true;
 }
 
+// Exactly inLength bytes at inOffset of an open file, without moving its position (so that
+// several threads may read one file at once).
+bool readAt(int inHandle, qint64 inOffset, char *outBytes, qint64 inLength)
+{
+    while (inLength > 0) {
+        const ssize_t n = ::pread(inHandle, outBytes, size_t(inLength), off_t(inOffset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        outBytes += n;
+        inOffset += n;
+        inLength -= n;
+    }
+    return true;
+}
+
+// Reads inCount pixels at inOffset into outPixels in pieces, several at once: the kernel's copies
+// and the first touches of a new buffer spread over the pool's threads.
+bool readPixels(int inHandle, qint64 inOffset, quint16 *outPixels, qsizetype inCount)
+{
+    struct Piece
+    {
+        qsizetype first;
+        qsizetype count;
+    };
+    // Pieces of about four megabytes, at most one per thread of the pool.
+    constexpr qsizetype kPixelsPerPiece = qsizetype(1) << 21;
+    const int pieceCount = int(std::clamp<qsizetype>(inCount / kPixelsPerPiece, 1,
+                                                     std::clamp(QThread::idealThreadCount(), 1, 8)));
+    QVector<Piece> pieces(pieceCount);
+    for (int i = 0; i < pieceCount; ++i) {
+        const qsizetype begin = inCount * i / pieceCount;
+        pieces[i] = Piece{begin, inCount * (i + 1) / pieceCount - begin};
+    }
+    std::atomic<bool> failed{false};
+    const auto read = [&](const Piece &inPiece) {
+        quint16 *first = outPixels + inPiece.first;
+        if (!readAt(inHandle, inOffset + 2 * inPiece.first, reinterpret_cast<char *>(first), 2 * inPiece.count)) {
+            failed = true;
+            return;
+        }
+        if constexpr (!kLittleEndianHost)
+            qFromLittleEndian<quint16>(first, inPiece.count, first);
+    };
+    if (pieceCount == 1)
+        read(pieces[0]);
+    else
+        KyConcurrent::blockingMap(pieces, read);
+    return !failed;
+}
+
 bool openForReading(QFile &ioFile)
 {
     return ioFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
@@ -756,19 +815,15 @@ bool readTiffFile(const QString &inPath, ImageFile &ioImage)
     if (!reader.readDirectory(dir))
         return false;
 
-    // The pixels go straight into the image. Should the file change under the reader, the image
-    // gets its old state back (the copy shares its buffers, so it costs no pixel copy).
-    const ImageFile before(ioImage);
-    ioImage.Resize(0, 0);
-    ioImage.Resize(dir.width, dir.height);
-    const qint64 pixelCount = qint64(dir.width) * dir.height;
-    quint16 *pixels = ioImage.Data();
-    if (!reader.readExact(dir.pixelOffset, reinterpret_cast<char *>(pixels), pixelCount * 2)) {
-        ioImage = before;
+    // The pixels go into a buffer of their own that becomes the image's only once they are all
+    // read: a file that changes under the reader leaves the image as it was.
+    const qsizetype pixelCount = qsizetype(dir.width) * dir.height;
+    QByteArray pixels = PixelBufferPool::Take(pixelCount * 2);
+    if (!readPixels(file.handle(), dir.pixelOffset, reinterpret_cast<quint16 *>(pixels.data()), pixelCount)) {
+        PixelBufferPool::Give(pixels);
         return false;
     }
-    if constexpr (!kLittleEndianHost)
-        qFromLittleEndian<quint16>(pixels, pixelCount, pixels);
+    ioImage.SetPixelBuffer(dir.width, dir.height, pixels);
     ioImage.SetTags(dir.items);
     ioImage.SetTag(QStringLiteral("File path"), inPath);
     return true;
