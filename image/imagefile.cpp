@@ -257,7 +257,7 @@ void ImageFile::Fill(quint16 inValue)
 void ImageFile::UpdateHistogram()
 {
     DropDisplay();
-    CountHistogram();
+    CountHistogram(histogram, minValue, maxValue);
     histogramPending = false;
 }
 
@@ -275,14 +275,23 @@ void ImageFile::EnsureHistogram() const
 {
     if (!histogramPending.load(std::memory_order_acquire))
         return;
+    // Counted outside the lock, which is held only to publish: the count runs on the pool, and a
+    // pool thread waiting on the lock must never stand in its way. Threads that ask at the same
+    // moment may each count; the counts are the same, and the first one is kept.
+    QVector<double> counted;
+    quint16 low = 0;
+    quint16 high = 0;
+    CountHistogram(counted, low, high);
     QMutexLocker lock(&histogramMutex);
     if (!histogramPending.load(std::memory_order_relaxed))
         return;
-    CountHistogram();
+    histogram = std::move(counted);
+    minValue = low;
+    maxValue = high;
     histogramPending.store(false, std::memory_order_release);
 }
 
-void ImageFile::CountHistogram() const
+void ImageFile::CountHistogram(QVector<double> &outHistogram, quint16 &outMin, quint16 &outMax) const
 {
     // Integer counts per strip of rows, strips counted in parallel and summed: a full capture holds
     // six million pixels, and this runs on every zoom and on the first use after a read.
@@ -321,18 +330,18 @@ void ImageFile::CountHistogram() const
         for (int v = 0; v < 65536; ++v)
             total[v] += c[v];
     }
-    histogram.resize(65536);
-    double *h = histogram.data();
-    minValue = 65535;
-    maxValue = 0;
+    outHistogram.resize(65536);
+    double *h = outHistogram.data();
+    outMin = 65535;
+    outMax = 0;
     bool seen = false;
     for (int v = 0; v < 65536; ++v) {
         h[v] = total[v];
         if (total[v]) {
             if (!seen)
-                minValue = quint16(v);
+                outMin = quint16(v);
             seen = true;
-            maxValue = quint16(v);
+            outMax = quint16(v);
         }
     }
 }

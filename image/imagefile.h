@@ -141,8 +141,8 @@ public:
 
 private:
     void DropDisplay() { display = QImage(); }
-    // Histogram, smallest and largest value of the pixels as they are, into the fields.
-    void CountHistogram() const;
+    // Histogram, smallest and largest value of the pixels as they are.
+    void CountHistogram(QVector<double> &outHistogram, quint16 &outMin, quint16 &outMax) const;
     // Counts a histogram that a read left to be counted on first use; safe from several threads.
     void EnsureHistogram() const;
     void CopyHistogram(const ImageFile &inOther);
@@ -155,7 +155,7 @@ private:
     int height = 0;
     QByteArray pixels;
     bool linearScale = true;
-    // Counted on first use after a read (histogramPending), under histogramMutex.
+    // Counted on first use after a read (histogramPending) and published under histogramMutex.
     mutable QVector<double> histogram;
     mutable quint16 maxValue = 0;
     mutable quint16 minValue = 0;
