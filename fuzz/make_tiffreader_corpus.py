@@ -77,6 +77,10 @@ def main():
     numbers = block([(100, 3, 1, struct.pack('<H', 65535)), (101, 4, 1, struct.pack('<i', -2)),
                      (102, 5, 1, struct.pack('<II', 404, 100000)), (103, 2, 3, b'ab\0'),
                      (36864, 7, 5, b'hello')])
+    lists = block([(100, 3, 3, struct.pack('<3H', 11, 22, 33)), (101, 3, 2, struct.pack('<2H', 7, 65535)),
+                   (102, 4, 3, struct.pack('<3I', 1, 0xFFFFFFFF, 0x80000000)),
+                   (103, 5, 2, struct.pack('<4I', 1, 3, 404, 100000))])
+    p96 = pixels(8, 6)
     seeds = {
         'valid_2x3.tif': tiff(base(2, 3), p),
         'valid_calibration_block.tif': tiff(base(2, 3, extra=[(36864, 7, 1, calibration)]), p),
@@ -89,6 +93,11 @@ def main():
         'refused_lzw.tif': tiff([e if e[0] != 259 else short(259, 5) for e in base(2, 3)], p),
         'refused_hostile_size.tif': tiff([e for e in base(2, 3) if e[0] not in (256, 257, 278, 279)]
                                          + [long_(256, 65535), long_(257, 65535)], p),
+        'valid_list_block.tif': tiff(base(2, 3, extra=[(36864, 7, 1, lists)]), p),
+        # Sizes whose low 16 bits would make 8 x 6, with pixels enough for that.
+        'refused_wrapped_width.tif': tiff([e for e in base(65544, 6) if e[0] != 279], p96),
+        'refused_wrapped_height.tif': tiff([e for e in base(8, 65542) if e[0] != 279], p96),
+        'refused_no_bits_per_sample.tif': tiff([e for e in base(2, 3) if e[0] != 258], p),
         'refused_block_past_end.tif': tiff(base(2, 3, extra=[(36864, 7, 1, b'', 0x7FFFFF00)]), p),
     }
     whole = tiff([e for e in base(2, 3) if e[0] not in (270, 282, 283)], p)

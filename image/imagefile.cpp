@@ -5,16 +5,19 @@
 #include "core/systemsettings.h"
 #include "instrument/exposuretext.h"
 #include "instrument/instrumentnames.h"
+#include "image/pixelbufferpool.h"
 #include "image/tiffcodec.h"
 #include "image/zoommapping.h"
 
 #include <QDebug>
+#include <QMutexLocker>
 #include <QThread>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -156,9 +159,6 @@ ImageFile::ImageFile(const ImageFile &inOther)
     , height(inOther.height)
     , pixels(inOther.pixels)
     , linearScale(inOther.linearScale)
-    , histogram(inOther.histogram)
-    , maxValue(inOther.maxValue)
-    , minValue(inOther.minValue)
     , capture(inOther.capture)
     , tags(inOther.tags)
     , rangeLow(inOther.rangeLow)
@@ -167,6 +167,7 @@ ImageFile::ImageFile(const ImageFile &inOther)
     , autoHigh(inOther.autoHigh)
     , displaySaturated(inOther.displaySaturated)
 {
+    CopyHistogram(inOther);
 }
 
 ImageFile &ImageFile::operator=(const ImageFile &inOther)
@@ -176,7 +177,10 @@ ImageFile &ImageFile::operator=(const ImageFile &inOther)
     return *this;
 }
 
-ImageFile::~ImageFile() = default;
+ImageFile::~ImageFile()
+{
+    PixelBufferPool::Give(pixels);
+}
 
 void ImageFile::CopyFrom(const ImageFile &inOther, bool inWithPixels)
 {
@@ -187,16 +191,17 @@ void ImageFile::CopyFrom(const ImageFile &inOther, bool inWithPixels)
     CopyTags(inOther);
     displaySaturated = inOther.displaySaturated;
     if (inWithPixels) {
+        if (pixels.constData() != inOther.pixels.constData())
+            PixelBufferPool::Give(pixels);
         pixels = inOther.pixels;
-        histogram = inOther.histogram;
-        maxValue = inOther.maxValue;
-        minValue = inOther.minValue;
+        CopyHistogram(inOther);
         autoLow = inOther.autoLow;
         autoHigh = inOther.autoHigh;
     } else {
         pixels.resize(qsizetype(width) * height * 2);
         histogram.fill(0.0, 65536);
         minValue = maxValue = autoLow = autoHigh = 0;
+        histogramPending = false;
     }
     DropDisplay();
 }
@@ -209,14 +214,31 @@ void ImageFile::Resize(int inWidth, int inHeight)
         inWidth = inHeight = 0;
     if (inWidth == width && inHeight == height)
         return;
+    EnsureHistogram();
     width = inWidth;
     height = inHeight;
     pixels.resize(qsizetype(width) * height * 2);
     DropDisplay();
 }
 
+void ImageFile::SetPixelBuffer(int inWidth, int inHeight, QByteArray &ioPixels)
+{
+    if (inWidth <= 0 || inHeight <= 0 || ioPixels.size() != qsizetype(inWidth) * inHeight * 2) {
+        Resize(0, 0);
+        return;
+    }
+    EnsureHistogram();
+    width = inWidth;
+    height = inHeight;
+    PixelBufferPool::Give(pixels);
+    pixels = std::exchange(ioPixels, QByteArray());
+    DropDisplay();
+}
+
 quint16 *ImageFile::Data()
 {
+    // The pixels may change now: a histogram still to be counted is counted from them first.
+    EnsureHistogram();
     return reinterpret_cast<quint16 *>(pixels.data());
 }
 
@@ -235,8 +257,44 @@ void ImageFile::Fill(quint16 inValue)
 void ImageFile::UpdateHistogram()
 {
     DropDisplay();
+    CountHistogram(histogram, minValue, maxValue);
+    histogramPending = false;
+}
+
+void ImageFile::CopyHistogram(const ImageFile &inOther)
+{
+    // A pending count is copied as pending: both images count the same pixels when asked.
+    QMutexLocker lock(&inOther.histogramMutex);
+    histogram = inOther.histogram;
+    maxValue = inOther.maxValue;
+    minValue = inOther.minValue;
+    histogramPending = inOther.histogramPending.load();
+}
+
+void ImageFile::EnsureHistogram() const
+{
+    if (!histogramPending.load(std::memory_order_acquire))
+        return;
+    // Counted outside the lock, which is held only to publish: the count runs on the pool, and a
+    // pool thread waiting on the lock must never stand in its way. Threads that ask at the same
+    // moment may each count; the counts are the same, and the first one is kept.
+    QVector<double> counted;
+    quint16 low = 0;
+    quint16 high = 0;
+    CountHistogram(counted, low, high);
+    QMutexLocker lock(&histogramMutex);
+    if (!histogramPending.load(std::memory_order_relaxed))
+        return;
+    histogram = std::move(counted);
+    minValue = low;
+    maxValue = high;
+    histogramPending.store(false, std::memory_order_release);
+}
+
+void ImageFile::CountHistogram(QVector<double> &outHistogram, quint16 &outMin, quint16 &outMax) const
+{
     // Integer counts per strip of rows, strips counted in parallel and summed: a full capture holds
-    // six million pixels, and this runs on every read and zoom.
+    // six million pixels, and this runs on every zoom and on the first use after a read.
     struct Strip
     {
         const quint16 *first;
@@ -272,27 +330,34 @@ void ImageFile::UpdateHistogram()
         for (int v = 0; v < 65536; ++v)
             total[v] += c[v];
     }
-    histogram.resize(65536);
-    double *h = histogram.data();
-    minValue = 65535;
-    maxValue = 0;
+    outHistogram.resize(65536);
+    double *h = outHistogram.data();
+    outMin = 65535;
+    outMax = 0;
     bool seen = false;
     for (int v = 0; v < 65536; ++v) {
         h[v] = total[v];
         if (total[v]) {
             if (!seen)
-                minValue = quint16(v);
+                outMin = quint16(v);
             seen = true;
-            maxValue = quint16(v);
+            outMax = quint16(v);
         }
     }
 }
 
 bool ImageFile::Read(const QString &inPath, ImageFile &outImage)
 {
+    // The histogram of the pixels read is counted when it is first asked for: an open needs the
+    // pixels at once, the histogram only once the range or the histogram is looked at. The image
+    // is not shared while it is read, and the new pixels replace the old ones whole, so the old
+    // pixels' pending count is not made (unless the read fails and they stay).
+    const bool wasPending = outImage.histogramPending;
+    outImage.histogramPending = false;
     const bool ok = readTiffFile(inPath, outImage);
     if (ok)
-        outImage.UpdateHistogram();
+        outImage.DropDisplay();
+    outImage.histogramPending = ok || wasPending;
     qDebug() << "ImageFile::Read()" << inPath << ok;
     return ok;
 }
@@ -582,6 +647,7 @@ uint ImageFile::EffectiveExposure() const
 
 void ImageFile::AutoRange()
 {
+    EnsureHistogram();
     const double n = double(width) * height;
     const double lowCount = settings()->doubleValue(QStringLiteral("AutoRange_LowerRate")) * n;
     const double highCount = settings()->doubleValue(QStringLiteral("AutoRange_UpperRate")) * n;
@@ -620,6 +686,7 @@ void ImageFile::AutoRange()
 
 void ImageFile::AutoRangeMarker()
 {
+    EnsureHistogram();
     const double count =
         settings()->doubleValue(QStringLiteral("Marker_AutoRange_UpperRate")) * (double(width) * height);
     const qint64 offset = settings()->intValue(QStringLiteral("DarkframeOffset"));
@@ -658,6 +725,7 @@ void ImageFile::AutoRangeMarker()
 
 void ImageFile::ChangeContrast(const ContrastStep &inStep)
 {
+    EnsureHistogram();
     if (inStep.percent == 0.0 || std::isnan(inStep.percent))
         return;
     const double count = std::trunc(std::fabs(inStep.percent) * (double(width) * height) / 100.0 + 0.5);
@@ -706,6 +774,7 @@ void ImageFile::ChangeContrast(const ContrastStep &inStep)
 
 void ImageFile::ChangeBrightness(const ContrastStep &inStep)
 {
+    EnsureHistogram();
     if (inStep.percent == 0.0 || std::isnan(inStep.percent))
         return;
     const double count = std::trunc(std::fabs(inStep.percent) * (double(width) * height) / 100.0 + 0.5);
@@ -819,6 +888,7 @@ quint16 ImageFile::NearestPixel(double inX, double inY) const
 
 quint16 ImageFile::UpperLevel(uint inCount) const
 {
+    EnsureHistogram();
     if (inCount == 0)
         return maxValue;
     const double *h = histogram.constData();

@@ -5,12 +5,15 @@
 #include "image/imagetag.h"
 
 #include <QByteArray>
+#include <QMutex>
 #include <QImage>
 #include <QPixmap>
 #include <QRect>
 #include <QRectF>
 #include <QRgb>
 #include <QVector>
+
+#include <atomic>
 
 // One 16-bit greyscale instrument image: pixels, histogram, display range, capture conditions and
 // the ordered metadata items that travel with it in its TIFF file. Grey level 65535 marks a
@@ -34,11 +37,18 @@ public:
     int Width() const { return width; }
     int Height() const { return height; }
     void Resize(int inWidth, int inHeight);
+    // Takes ioPixels (inWidth x inHeight pixels, row-major) as the image's pixels at once, and its
+    // size with them; ioPixels is empty afterwards. A buffer of another length gives a null image.
+    void SetPixelBuffer(int inWidth, int inHeight, QByteArray &ioPixels);
     quint16 *Data();
     const quint16 *ConstData() const;
     void Fill(quint16 inValue);
     void UpdateHistogram();
-    const QVector<double> &Histogram() const { return histogram; }
+    const QVector<double> &Histogram() const
+    {
+        EnsureHistogram();
+        return histogram;
+    }
 
     // Files (the TIFF codec). Save writes path + ".tif" (a trailing ".tif" of inPath is cut first).
     static bool Read(const QString &inPath, ImageFile &outImage);
@@ -86,8 +96,16 @@ public:
     void AutoRangeMarker();
     void ChangeContrast(const ContrastStep &inStep);
     void ChangeBrightness(const ContrastStep &inStep);
-    quint16 MaxValue() const { return maxValue; }
-    quint16 MinValue() const { return minValue; }
+    quint16 MaxValue() const
+    {
+        EnsureHistogram();
+        return maxValue;
+    }
+    quint16 MinValue() const
+    {
+        EnsureHistogram();
+        return minValue;
+    }
     void RegionStatistics(const QRect &inRect, const QVector<double> &inTable, double &outMin,
                           double &outMax, double &outMean) const;
     quint16 BilinearSample(double inX, double inY, bool *outSaturated = nullptr) const;
@@ -123,6 +141,11 @@ public:
 
 private:
     void DropDisplay() { display = QImage(); }
+    // Histogram, smallest and largest value of the pixels as they are.
+    void CountHistogram(QVector<double> &outHistogram, quint16 &outMin, quint16 &outMax) const;
+    // Counts a histogram that a read left to be counted on first use; safe from several threads.
+    void EnsureHistogram() const;
+    void CopyHistogram(const ImageFile &inOther);
     // The display range of a brightness and a contrast in percent.
     void SetBrightnessContrast(int inBrightness, int inContrast);
     // A quarter turn in the mode of rotateImageBuffer.
@@ -132,9 +155,10 @@ private:
     int height = 0;
     QByteArray pixels;
     bool linearScale = true;
-    QVector<double> histogram;
-    quint16 maxValue = 0;
-    quint16 minValue = 0;
+    // Counted on first use after a read (histogramPending) and published under histogramMutex.
+    mutable QVector<double> histogram;
+    mutable quint16 maxValue = 0;
+    mutable quint16 minValue = 0;
     CaptureCondition capture;
     ImageTagList tags;
     quint16 rangeLow = 1000;
@@ -143,6 +167,8 @@ private:
     quint16 autoLow = 0;
     quint16 autoHigh = 65535;
     bool displaySaturated = true;
+    mutable QMutex histogramMutex;
+    mutable std::atomic<bool> histogramPending{false};
 };
 
 // Turns a pixel buffer a quarter turn: mode 0 clockwise, 1 counter-clockwise. Returns 0, or 100

@@ -1,6 +1,8 @@
 #include "image/tiffcodec.h"
 
 #include "core/fileutility.h"
+#include "core/kyconcurrent.h"
+#include "image/pixelbufferpool.h"
 #include "image/imagedescription.h"
 #include "image/imagefile.h"
 #include "image/tifftag.h"
@@ -8,17 +10,24 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QSysInfo>
+#include <QThread>
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
 constexpr quint16 kPrivateBlockTag = 36864;
 // The inner entry that carries an optical-density calibration text.
 constexpr quint16 kCalibrationTag = 13;
+// The largest width or height read or written: the image record's sides are 16-bit numbers.
+constexpr quint32 kMaxSide = 65535;
 // Every offset in the file is a 32-bit number, so no file may be longer.
 constexpr qint64 kMaxFileSize = qint64(1) << 32;
 constexpr bool kLittleEndianHost = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
@@ -200,8 +209,15 @@ private:
     qsizetype pos = 0;
 };
 
+// The values of a numeric inner value text: blank-separated, since a comma ends the field.
+QStringList valueTexts(const QString &inText)
+{
+    return inText.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 // The bytes an inner value text stands for: text types as Latin-1, numbers in binary as the
-// reader turned them into text, zero-padded to the size the reader will take.
+// reader turned them into text (every value of the list, in order), zero-padded to the size the
+// reader will take.
 bool encodeInnerValue(InnerEntry &ioEntry, const QString &inText, qint64 &ioBudget)
 {
     const qint64 readerSize = unitSize(ioEntry.type) * ioEntry.count;
@@ -213,15 +229,23 @@ bool encodeInnerValue(InnerEntry &ioEntry, const QString &inText, qint64 &ioBudg
             bytes = inText.toLatin1();
             break;
         case TiffTag::kType_Short:
-            appendU16(bytes, inText.trimmed().toUShort());
-            break;
         case TiffTag::kType_Long:
-            appendU32(bytes, quint32(inText.trimmed().toInt()));
-            break;
         case TiffTag::kType_Rational: {
-            const qsizetype slash = inText.indexOf(QLatin1Char('/'));
-            appendU32(bytes, inText.left(slash < 0 ? inText.size() : slash).trimmed().toUInt());
-            appendU32(bytes, slash < 0 ? 0u : inText.mid(slash + 1).trimmed().toUInt());
+            // Values beyond the count are dropped; missing ones are zeros (the padding below).
+            const QStringList values = valueTexts(inText);
+            const qsizetype n = std::min<qsizetype>(values.size(), qsizetype(ioEntry.count));
+            for (qsizetype i = 0; i < n; ++i) {
+                const QString &v = values.at(i);
+                if (ioEntry.type == TiffTag::kType_Short) {
+                    appendU16(bytes, v.toUShort());
+                } else if (ioEntry.type == TiffTag::kType_Long) {
+                    appendU32(bytes, quint32(v.toInt()));
+                } else {
+                    const qsizetype slash = v.indexOf(QLatin1Char('/'));
+                    appendU32(bytes, v.left(slash < 0 ? v.size() : slash).toUInt());
+                    appendU32(bytes, slash < 0 ? 0u : v.mid(slash + 1).toUInt());
+                }
+            }
             break;
         }
         default:
@@ -455,7 +479,9 @@ private:
     qint64 valueBudget;
 };
 
-// An inner value in the text form of a private block.
+// An inner value in the text form of a private block. Numbers give every value of the entry,
+// separated by blanks: a private block carries lists (a calibration's points, say) that must
+// come back whole when the image is saved again.
 QString innerValueText(const TiffTag &inEntry)
 {
     const QByteArray &v = inEntry.value;
@@ -464,13 +490,23 @@ QString innerValueText(const TiffTag &inEntry)
     case TiffTag::kType_Undefined:
         return QString::fromLatin1(v);
     case TiffTag::kType_Short:
-        return v.size() >= 2 ? QString::number(u16At(v.constData())) : QString();
     case TiffTag::kType_Long:
-        return v.size() >= 4 ? QString::number(qint32(u32At(v.constData()))) : QString();
-    case TiffTag::kType_Rational:
-        return v.size() >= 8 ? QString::number(u32At(v.constData())) + QLatin1Char('/')
-                                   + QString::number(u32At(v.constData() + 4))
-                             : QString();
+    case TiffTag::kType_Rational: {
+        const qsizetype unit = qsizetype(unitSize(inEntry.type));
+        QString text;
+        for (qsizetype at = 0; at + unit <= v.size(); at += unit) {
+            if (at > 0)
+                text += QLatin1Char(' ');
+            const char *p = v.constData() + at;
+            if (inEntry.type == TiffTag::kType_Short)
+                text += QString::number(u16At(p));
+            else if (inEntry.type == TiffTag::kType_Long)
+                text += QString::number(qint32(u32At(p)));
+            else
+                text += QString::number(u32At(p)) + QLatin1Char('/') + QString::number(u32At(p + 4));
+        }
+        return text;
+    }
     default:
         return QString();
     }
@@ -560,25 +596,30 @@ bool TiffReader::readDirectory(Directory &outDirectory)
         return false;
 
     Directory dir;
+    // Without the entry a file has 1 bit per sample, which this reader does not read.
+    bool hasBitsPerSample = false;
     for (int i = 0; i < n; ++i) {
         TiffTag e;
         if (!readEntry(raw.constData() + 12 * qsizetype(i), 0, false, e))
             return false;
         quint32 v = 0;
         switch (e.tag) {
+        // A side the image cannot hold is refused, never cut to its low bits: a wrapped size
+        // would read other bytes as the picture.
         case 256:
-            if (!entryNumber(e, v))
+            if (!entryNumber(e, v) || v > kMaxSide)
                 return false;
-            dir.width = int(v & 0xFFFF);
+            dir.width = int(v);
             break;
         case 257:
-            if (!entryNumber(e, v))
+            if (!entryNumber(e, v) || v > kMaxSide)
                 return false;
-            dir.height = int(v & 0xFFFF);
+            dir.height = int(v);
             break;
         case 258:
             if (!entryNumber(e, v) || v != 16)
                 return false;
+            hasBitsPerSample = true;
             break;
         case 259:
         case 277:
@@ -604,7 +645,7 @@ bool TiffReader::readDirectory(Directory &outDirectory)
             dir.hasPixelOffset = true;
             break;
         case 278:
-            if (!entryNumber(e, v) || int(v & 0xFFFF) != dir.height)
+            if (!entryNumber(e, v) || qint64(v) != dir.height)
                 return false;
             break;
         case 279:
@@ -635,13 +676,65 @@ bool TiffReader::readDirectory(Directory &outDirectory)
 
     // The pixels must be in the file: a hostile size can never allocate more than the file holds.
     // Without a strip offset (a tiled file, say) there are no pixels to find.
-    if (dir.width == 0 || dir.height == 0 || !dir.hasPixelOffset)
+    if (dir.width == 0 || dir.height == 0 || !dir.hasPixelOffset || !hasBitsPerSample)
         return false;
     const qint64 pixelBytes = qint64(dir.width) * dir.height * 2;
     if (qint64(dir.pixelOffset) > fileSize || pixelBytes > fileSize - dir.pixelOffset)
         return false;
     outDirectory = dir;
     return true;
+}
+
+// Exactly inLength bytes at inOffset of an open file, without moving its position (so that
+// several threads may read one file at once).
+bool readAt(int inHandle, qint64 inOffset, char *outBytes, qint64 inLength)
+{
+    while (inLength > 0) {
+        const ssize_t n = ::pread(inHandle, outBytes, size_t(inLength), off_t(inOffset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        outBytes += n;
+        inOffset += n;
+        inLength -= n;
+    }
+    return true;
+}
+
+// Reads inCount pixels at inOffset into outPixels in pieces, several at once: the kernel's copies
+// and the first touches of a new buffer spread over the pool's threads.
+bool readPixels(int inHandle, qint64 inOffset, quint16 *outPixels, qsizetype inCount)
+{
+    struct Piece
+    {
+        qsizetype first;
+        qsizetype count;
+    };
+    // Pieces of about four megabytes, at most one per thread of the pool.
+    constexpr qsizetype kPixelsPerPiece = qsizetype(1) << 21;
+    const int pieceCount = int(std::clamp<qsizetype>(inCount / kPixelsPerPiece, 1,
+                                                     std::clamp(QThread::idealThreadCount(), 1, 8)));
+    QVector<Piece> pieces(pieceCount);
+    for (int i = 0; i < pieceCount; ++i) {
+        const qsizetype begin = inCount * i / pieceCount;
+        pieces[i] = Piece{begin, inCount * (i + 1) / pieceCount - begin};
+    }
+    std::atomic<bool> failed{false};
+    const auto read = [&](const Piece &inPiece) {
+        quint16 *first = outPixels + inPiece.first;
+        if (!readAt(inHandle, inOffset + 2 * inPiece.first, reinterpret_cast<char *>(first), 2 * inPiece.count)) {
+            failed = true;
+            return;
+        }
+        if constexpr (!kLittleEndianHost)
+            qFromLittleEndian<quint16>(first, inPiece.count, first);
+    };
+    if (pieceCount == 1)
+        read(pieces[0]);
+    else
+        KyConcurrent::blockingMap(pieces, read);
+    return !failed;
 }
 
 bool openForReading(QFile &ioFile)
@@ -653,11 +746,11 @@ bool openForReading(QFile &ioFile)
 
 bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
 {
-    // The reader takes width and height as 16-bit numbers and every offset as a 32-bit one:
+    // The reader takes sides of at most 65535 pixels and every offset as a 32-bit number:
     // nothing it could not read back is written.
     const int width = inImage.Width();
     const int height = inImage.Height();
-    if (inImage.IsNull() || width > 65535 || height > 65535)
+    if (inImage.IsNull() || quint32(width) > kMaxSide || quint32(height) > kMaxSide)
         return false;
     const qint64 pixelCount = qint64(width) * height;
     const qint64 dirOffset = 8 + pixelCount * 2;
@@ -722,19 +815,15 @@ bool readTiffFile(const QString &inPath, ImageFile &ioImage)
     if (!reader.readDirectory(dir))
         return false;
 
-    // The pixels go straight into the image. Should the file change under the reader, the image
-    // gets its old state back (the copy shares its buffers, so it costs no pixel copy).
-    const ImageFile before(ioImage);
-    ioImage.Resize(0, 0);
-    ioImage.Resize(dir.width, dir.height);
-    const qint64 pixelCount = qint64(dir.width) * dir.height;
-    quint16 *pixels = ioImage.Data();
-    if (!reader.readExact(dir.pixelOffset, reinterpret_cast<char *>(pixels), pixelCount * 2)) {
-        ioImage = before;
+    // The pixels go into a buffer of their own that becomes the image's only once they are all
+    // read: a file that changes under the reader leaves the image as it was.
+    const qsizetype pixelCount = qsizetype(dir.width) * dir.height;
+    QByteArray pixels = PixelBufferPool::Take(pixelCount * 2);
+    if (!readPixels(file.handle(), dir.pixelOffset, reinterpret_cast<quint16 *>(pixels.data()), pixelCount)) {
+        PixelBufferPool::Give(pixels);
         return false;
     }
-    if constexpr (!kLittleEndianHost)
-        qFromLittleEndian<quint16>(pixels, pixelCount, pixels);
+    ioImage.SetPixelBuffer(dir.width, dir.height, pixels);
     ioImage.SetTags(dir.items);
     ioImage.SetTag(QStringLiteral("File path"), inPath);
     return true;

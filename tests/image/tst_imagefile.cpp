@@ -4,6 +4,7 @@
 
 #include "pythonreference.h"
 #include "testmain.h"
+#include "tifftestfiles.h"
 
 #include "instrument/kestova.h"
 #include "core/lsettings.h"
@@ -16,8 +17,11 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -212,6 +216,111 @@ private slots:
         empty.UpdateHistogram();
         QCOMPARE(empty.MinValue(), quint16(65535));
         QCOMPARE(empty.MaxValue(), quint16(0));
+    }
+
+    // An image read from a file has the histogram of its pixels as read, whatever changes them
+    // before the histogram is first asked for, in the image and in its copies alike; a read that
+    // fails leaves the histogram of the pixels it leaves.
+    void histogramOfReadImage()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const ImageFile source = imageOfRows({{5, 9, 9}, {9, 40000, 7}});
+        QVERIFY(ImageFile::Save(dir.filePath(QStringLiteral("h")), source));
+        const QString file = dir.filePath(QStringLiteral("h.tif"));
+        const auto asRead = [&](const ImageFile &image) {
+            return image.Histogram() == source.Histogram() && image.MaxValue() == 40000 && image.MinValue() == 5;
+        };
+
+        const QList<std::function<void(ImageFile &)>> changes = {
+            [](ImageFile &image) { image.SetPixel(0, 0, 65535); },
+            [](ImageFile &image) { image.Fill(1); },
+            [](ImageFile &image) { image.Data()[4] = 0; },
+            [](ImageFile &image) { image.Resize(1, 1); },
+            [](ImageFile &image) { image.Rotate90(); },
+        };
+        for (const auto &change : changes) {
+            ImageFile image;
+            QVERIFY(ImageFile::Read(file, image));
+            const ImageFile copy(image);
+            ImageFile assigned;
+            assigned = image;
+            change(image);
+            QVERIFY(asRead(image));
+            QVERIFY(asRead(copy));
+            QVERIFY(asRead(assigned));
+        }
+
+        ImageFile image;
+        QVERIFY(ImageFile::Read(file, image));
+        QVERIFY(tifftest::writeBytes(dir.filePath(QStringLiteral("bad.tif")), "not a TIFF file"));
+        QVERIFY(!ImageFile::Read(dir.filePath(QStringLiteral("bad.tif")), image));
+        QVERIFY(asRead(image));
+    }
+
+    // Threads that ask a read image for its histogram at once all get the same, whole count.
+    void histogramOfReadImageFromThreads()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        ImageFile source;
+        tifftest::fillPattern(source, 1500, 1400);
+        source.UpdateHistogram();
+        QVERIFY(ImageFile::Save(dir.filePath(QStringLiteral("t")), source));
+        for (int round = 0; round < 5; ++round) {
+            ImageFile image;
+            QVERIFY(ImageFile::Read(dir.filePath(QStringLiteral("t.tif")), image));
+            std::vector<QVector<double>> seen(6);
+            std::vector<quint16> extremes(6);
+            std::vector<std::thread> threads;
+            for (size_t i = 0; i < seen.size(); ++i) {
+                threads.emplace_back([&, i] {
+                    seen[i] = image.Histogram();
+                    extremes[i] = quint16(image.MaxValue() ^ image.MinValue());
+                });
+            }
+            for (std::thread &t : threads)
+                t.join();
+            for (size_t i = 0; i < seen.size(); ++i) {
+                QVERIFY(seen[i] == source.Histogram());
+                QCOMPARE(extremes[i], quint16(source.MaxValue() ^ source.MinValue()));
+            }
+        }
+    }
+
+    // Pixel buffers of images that were let go serve later reads, never while an image holds them.
+    void readBuffersNeverShared()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        ImageFile a;
+        ImageFile b;
+        tifftest::fillPattern(a, 1024, 1024);
+        tifftest::fillPattern(b, 1024, 1024);
+        b.Fill(4321);
+        QVERIFY(ImageFile::Save(dir.filePath(QStringLiteral("a")), a));
+        QVERIFY(ImageFile::Save(dir.filePath(QStringLiteral("b")), b));
+        const QString fileA = dir.filePath(QStringLiteral("a.tif"));
+        const QString fileB = dir.filePath(QStringLiteral("b.tif"));
+
+        ImageFile readA;
+        QVERIFY(ImageFile::Read(fileA, readA));
+        const ImageFile kept(readA);
+        {
+            ImageFile gone;
+            QVERIFY(ImageFile::Read(fileB, gone));
+        }
+        readA = ImageFile();
+        ImageFile readB;
+        QVERIFY(ImageFile::Read(fileB, readB));
+        ImageFile again;
+        QVERIFY(ImageFile::Read(fileA, again));
+        QVERIFY(!ImageFile::Read(dir.filePath(QStringLiteral("missing.tif")), again));
+        QCOMPARE(tifftest::pixelBytes(kept), tifftest::pixelBytes(a));
+        QCOMPARE(tifftest::pixelBytes(readB), tifftest::pixelBytes(b));
+        QCOMPARE(tifftest::pixelBytes(again), tifftest::pixelBytes(a));
+        QVERIFY(kept.ConstData() != readB.ConstData() && kept.ConstData() != again.ConstData()
+                && readB.ConstData() != again.ConstData());
     }
 
     // Histogram, extremes, automatic-range levels and upper levels of a random image against numpy.

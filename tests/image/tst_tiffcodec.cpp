@@ -372,6 +372,11 @@ private slots:
         QTest::newRow("long texts") << "2,13,7,9,'long text',14,2,6,'abc,d\\0'";
         QTest::newRow("mixed") << "4,5,3,1,'7',6,7,12,'twelve bytes',7,4,1,'2147483647',8,5,1,'1/3'";
         QTest::newRow("count zero") << "2,1,3,0,'',2,7,0,''";
+        // Every value of a list, whether the entry holds it or it lies beyond the entries.
+        QTest::newRow("lists of numbers")
+            << "5,100,3,3,'11 22 33',101,3,2,'7 65535',102,4,3,'1 -1 -2147483648',103,5,2,'1/3 404/100000',"
+               "104,4,1,'-7'";
+        QTest::newRow("list of zeros") << "1,100,5,3,'0/0 0/0 0/0'";
         QTest::newRow("types without size") << "2,1,1,3,'',2,6,5,''";
         QTest::newRow("no entries") << "0";
     }
@@ -411,7 +416,9 @@ private slots:
         QTest::newRow("type above 7 left out") << "2,13,9,3,'abc',14,7,2,'xy'" << "1,14,7,2,'xy'";
         QTest::newRow("number not a number") << "1,13,3,1,'x'" << "1,13,3,1,'0'";
         QTest::newRow("rational without slash") << "1,13,5,1,'12'" << "1,13,5,1,'12/0'";
-        QTest::newRow("several shorts") << "1,13,3,3,'9'" << "1,13,3,3,'9'";
+        QTest::newRow("fewer values than the count") << "1,13,3,3,'9'" << "1,13,3,3,'9 0 0'";
+        QTest::newRow("more values than the count") << "1,13,4,2,'1 2 3'" << "1,13,4,2,'1 2'";
+        QTest::newRow("blanks around values") << "1,13,5,2,'  1/2   3 '" << "1,13,5,2,'1/2 3/0'";
         QTest::newRow("empty fields") << ",,,,," << "0";
     }
 
@@ -504,10 +511,22 @@ private slots:
         row("pixels cut short", patched(cut, fieldPosition(cut, 273), u32(quint32(cut.size() - 6))));
         row("hostile width and height",
             tiffFile(with(with(without(without(base, 278), 279), longEntry(256, 65535)), longEntry(257, 65535)), pixels));
-        row("width 65536 reads as 0", tiffFile(with(without(base, 279), longEntry(256, 65536)), pixels));
+        row("width 65536", tiffFile(with(without(base, 279), longEntry(256, 65536)), pixels));
+        // Sizes past 16 bits whose low bits would make a size the file holds (8 x 6, 2 x 6).
+        const QByteArray pixels96(96, '\x11');
+        const QList<Entry> sixRows = with(with(without(base, 279), longEntry(257, 6)), longEntry(278, 6));
+        row("width 65544 without byte count", tiffFile(with(sixRows, longEntry(256, 65544)), pixels96));
+        row("height 65542 without byte count",
+            tiffFile(with(with(sixRows, longEntry(257, 65542)), longEntry(278, 65542)), pixels96));
+        row("height 65542 with rows of 6",
+            tiffFile(with(with(without(base, 279), longEntry(257, 65542)), longEntry(278, 6)), pixels96));
+        row("rows per strip 65539 for 3 rows", tiffFile(with(base, longEntry(278, 65539)), pixels));
+        row("width 4294967295", tiffFile(with(without(base, 279), longEntry(256, 0xFFFFFFFF)), pixels96));
 
         // Checks.
         row("8 bits", tiffFile(with(base, shortEntry(258, 8)), pixels));
+        // Without the entry a sample has 1 bit.
+        row("bits per sample missing", tiffFile(without(base, 258), pixels));
         row("three samples of 16 bits", tiffFile(with(with(base, Entry{258, 3, 3, u16(16) + u16(16) + u16(16)}),
                                                        shortEntry(277, 3)), pixels));
         row("LZW", tiffFile(with(base, shortEntry(259, 5)), pixels));
@@ -667,6 +686,22 @@ private slots:
         ImageFile image;
         QVERIFY(readTiffFile(path("shorts.tif"), image));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(image.ConstData()), 12), minimalPixels());
+    }
+
+    // The largest side the image holds, given as a LONG, is read whole.
+    void largestSideAccepted()
+    {
+        QList<Entry> entries = with(with(with(minimalEntries(), longEntry(256, 65535)), longEntry(257, 1)),
+                                    longEntry(278, 1));
+        entries = with(entries, longEntry(279, 65535 * 2));
+        ImageFile source;
+        fillPattern(source, 65535, 1);
+        QVERIFY(writeBytes(path("wide.tif"), tiffFile(entries, pixelBytes(source))));
+        ImageFile image;
+        QVERIFY(readTiffFile(path("wide.tif"), image));
+        QCOMPARE(image.Width(), 65535);
+        QCOMPARE(image.Height(), 1);
+        QVERIFY(samePixels(image, source));
     }
 
     // Nothing the reader could not read back is written, and the target stays as it was.
