@@ -644,8 +644,10 @@ bool TiffReader::readDirectory(Directory &outDirectory)
             dir.pixelOffset = v;
             dir.hasPixelOffset = true;
             break;
+        // One strip holds the whole picture: rows per strip of at least the height (TIFF's own
+        // default is 2^32 - 1) say just that; fewer would mean strips this reader does not follow.
         case 278:
-            if (!entryNumber(e, v) || qint64(v) != dir.height)
+            if (!entryNumber(e, v) || qint64(v) < dir.height)
                 return false;
             break;
         case 279:

@@ -520,7 +520,7 @@ private slots:
             tiffFile(with(with(sixRows, longEntry(257, 65542)), longEntry(278, 65542)), pixels96));
         row("height 65542 with rows of 6",
             tiffFile(with(with(without(base, 279), longEntry(257, 65542)), longEntry(278, 6)), pixels96));
-        row("rows per strip 65539 for 3 rows", tiffFile(with(base, longEntry(278, 65539)), pixels));
+        row("rows per strip below the height", tiffFile(with(base, longEntry(278, 2)), pixels));
         row("width 4294967295", tiffFile(with(without(base, 279), longEntry(256, 0xFFFFFFFF)), pixels96));
 
         // Checks.
@@ -685,6 +685,27 @@ private slots:
         QVERIFY(writeBytes(path("shorts.tif"), tiffFile(entries, minimalPixels())));
         ImageFile image;
         QVERIFY(readTiffFile(path("shorts.tif"), image));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(image.ConstData()), 12), minimalPixels());
+    }
+
+    // One strip may declare more rows than the picture has (TIFF's default is 2^32 - 1); a value
+    // whose low 16 bits equal the height is no different from any other such value.
+    void rowsPerStripBeyondTheHeight_data()
+    {
+        QTest::addColumn<quint32>("rowsPerStrip");
+        QTest::newRow("the height") << quint32(3);
+        QTest::newRow("65539, 3 in its low bits") << quint32(65539);
+        QTest::newRow("TIFF default") << quint32(0xFFFFFFFF);
+    }
+
+    void rowsPerStripBeyondTheHeight()
+    {
+        QFETCH(quint32, rowsPerStrip);
+        QList<Entry> entries = with(with(with(minimalEntries(), longEntry(256, 2)), longEntry(257, 3)),
+                                    longEntry(278, rowsPerStrip));
+        QVERIFY(writeBytes(path("strip.tif"), tiffFile(entries, minimalPixels())));
+        ImageFile image;
+        QVERIFY(readTiffFile(path("strip.tif"), image));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(image.ConstData()), 12), minimalPixels());
     }
 
