@@ -36,11 +36,7 @@ public:
 private:
     KyParameterTable();
 
-    QString mFolder;
-    QString mFileName;
-    QString mHeader;
-    QList<Entry> mEntries;
+    // One entry per usage counter, as created (nothing here fills them), and the further entries.
     QVector<Entry> mCounters;
-    QStringList mLines;
-    int mFlag = 0;
+    QList<Entry> mEntries;
 };

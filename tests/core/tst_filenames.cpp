@@ -3,9 +3,9 @@
 #include "testmain.h"
 
 #include "core/filenamevalidator.h"
-#include "core/lsettings.h"
 #include "core/startupmode.h"
 #include "core/systemsettings.h"
+#include "systemsetting.h"
 
 #include <QRegularExpressionValidator>
 #include <QTemporaryDir>
@@ -14,19 +14,7 @@
 
 Q_DECLARE_METATYPE(QValidator::State)
 
-namespace {
-
-void setSystemSetting(const QString &inKey, const QVariant &inValue)
-{
-    LSettings *store = SystemSettings::instance()->settingsStore();
-    QMutexLocker lock(&store->mutex());
-    if (inValue.isValid())
-        store->setValue(inKey, inValue);
-    else
-        store->remove(inKey);
-}
-
-} // namespace
+using kytest::setSystemSetting;
 
 class TestFileNames : public QObject
 {

@@ -2,10 +2,10 @@
 // their time limits, how exit codes and time-outs answer, and the requests it refuses. No test here
 // shuts the machine down, reconfigures it or sets its clock.
 
+#include "syncedpaths.h"
 #include "testmain.h"
 
 #include "core/osutility.h"
-#include "platform/filesync.h"
 #include "platform/processrunner.h"
 #include "platform/systemclock.h"
 
@@ -52,12 +52,6 @@ bool fakeClock(qint64 inMsecs, int *outError)
     if (!clockAnswer && outError)
         *outError = 1;
     return clockAnswer;
-}
-
-QStringList syncedPaths;
-void recordSync(const QString &inPath)
-{
-    syncedPaths << inPath;
 }
 
 } // namespace
@@ -292,12 +286,10 @@ private slots:
 
     void commitsFlushTheSystemRoot()
     {
-        syncedPaths.clear();
-        platform::setSyncObserver(recordSync);
+        const kytest::SyncedPaths synced;
         OSUtility::CommitSystemSettings();
         OSUtility::CommitSecuritySettings();
-        platform::setSyncObserver(nullptr);
-        QCOMPARE(syncedPaths, (QStringList{QStringLiteral("/"), QStringLiteral("/")}));
+        QCOMPARE(synced.list(), (QStringList{QStringLiteral("/"), QStringLiteral("/")}));
         QVERIFY(fake.requests.isEmpty());
     }
 

@@ -3,10 +3,9 @@
 
 #include "testmain.h"
 
-#include "core/lsettings.h"
-#include "core/systemsettings.h"
 #include "core/usbstorage.h"
 #include "platform/usbsysfs.h"
+#include "systemsetting.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,12 +70,7 @@ private:
 
 void setPorts(const QVariant &inPorts)
 {
-    LSettings *store = SystemSettings::instance()->settingsStore();
-    QMutexLocker lock(&store->mutex());
-    if (inPorts.isValid())
-        store->setValue(QStringLiteral("USBPortList"), inPorts);
-    else
-        store->remove(QStringLiteral("USBPortList"));
+    kytest::setSystemSetting(QStringLiteral("USBPortList"), inPorts);
 }
 
 QString usb(const char *inPorts)
