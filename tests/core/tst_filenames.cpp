@@ -8,6 +8,7 @@
 #include "systemsetting.h"
 
 #include <QRegularExpressionValidator>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -114,6 +115,15 @@ private slots:
         setSystemSetting(QStringLiteral("BootModeFilePath"), dir.filePath(QStringLiteral("plain/mode.txt")));
         QVERIFY(!writeStartupMode(2));
         QCOMPARE(kytest::readFile(dir.filePath(QStringLiteral("plain"))), QByteArray("x"));
+    }
+
+    // The file opens but the write does not reach it: a full device.
+    void startupModeWriteFails()
+    {
+        if (!QFileInfo(QStringLiteral("/dev/full")).isWritable())
+            QSKIP("no /dev/full here");
+        setSystemSetting(QStringLiteral("BootModeFilePath"), QStringLiteral("/dev/full"));
+        QVERIFY(!writeStartupMode(2));
     }
 };
 
