@@ -18,16 +18,22 @@ KyBorderImage::KyBorderImage(QWidget *parent, const QPixmap &pixmap, int left, i
 
 void KyBorderImage::setBorderImage(const QPixmap &pixmap, int left, int right, int top, int bottom)
 {
-    mPixmap = pixmap;
+    setMPixmap(pixmap);
     mBorderLeft = left;
     mBorderRight = right;
     mBorderTop = top;
     mBorderBottom = bottom;
 }
 
+void KyBorderImage::setMPixmap(const QPixmap &pixmap)
+{
+    mPixmap = pixmap;
+    mImage = pixmap.toImage();
+}
+
 void KyBorderImage::drawBorderImage(QPainter *painter, const QRect &rect)
 {
-    drawNinePartImage(painter, rect, mPixmap.toImage(), mBorderLeft, mBorderRight, mBorderTop,
+    drawNinePartImage(painter, rect, mImage, mBorderLeft, mBorderRight, mBorderTop,
                       mBorderBottom);
 }
 

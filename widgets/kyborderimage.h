@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -24,7 +25,7 @@ public:
     void setBorderImage(const QPixmap &pixmap, int left, int right, int top, int bottom);
 
     const QPixmap &pixmap() const { return mPixmap; }
-    void setMPixmap(const QPixmap &pixmap) { mPixmap = pixmap; }
+    void setMPixmap(const QPixmap &pixmap);
     bool isClickable() const { return mClickable; }
     void setClickable(bool on) { mClickable = on; }
 
@@ -39,6 +40,9 @@ protected:
 
 private:
     QPixmap mPixmap;
+    // The pixmap as the nine-part drawing reads it, converted once per picture: behind the busy
+    // view the picture is a snapshot of the whole window, painted at every spinner frame.
+    QImage mImage;
     int mBorderLeft = 0;
     int mBorderTop = 0;
     int mBorderRight = 0;
