@@ -159,6 +159,17 @@ void KyBarChartCtrl::setChart(QChart *inChart)
     SelectChanged();
 }
 
+template<typename Axis>
+Axis *KyBarChartCtrl::replaceAxis(Axis *inOld, Axis *inNew, Qt::Alignment inAlignment)
+{
+    if (inOld && mChart->axes().contains(inOld))
+        mChart->removeAxis(inOld);
+    delete inOld;
+    mChart->addAxis(inNew, inAlignment);
+    mSeries->attachAxis(inNew);
+    return inNew;
+}
+
 void KyBarChartCtrl::rebuildSeries()
 {
     if (!mChart)
@@ -169,19 +180,8 @@ void KyBarChartCtrl::rebuildSeries()
     mChart->addSeries(mSeries);
     mMapper->setSeries(mSeries);
 
-    if (mChart->axes().contains(mXAxis))
-        mChart->removeAxis(mXAxis);
-    delete mXAxis;
-    mXAxis = new QBarCategoryAxis;
-    mChart->addAxis(mXAxis, Qt::AlignBottom);
-    mSeries->attachAxis(mXAxis);
-
-    if (mChart->axes().contains(mYAxis))
-        mChart->removeAxis(mYAxis);
-    delete mYAxis;
-    mYAxis = new QValueAxis;
-    mChart->addAxis(mYAxis, Qt::AlignLeft);
-    mSeries->attachAxis(mYAxis);
+    mXAxis = replaceAxis(mXAxis.data(), new QBarCategoryAxis, Qt::AlignBottom);
+    mYAxis = replaceAxis(mYAxis.data(), new QValueAxis, Qt::AlignLeft);
     // The new axes look like the first ones.
     styleAxes();
 }

@@ -50,6 +50,9 @@ private:
     void init();
     void styleAxes();
     void rebuildSeries();
+    // Takes inOld off the chart and deletes it; puts inNew on the chart and the series.
+    template<typename Axis>
+    Axis *replaceAxis(Axis *inOld, Axis *inNew, Qt::Alignment inAlignment);
     void connectModel();
     void disconnectModel();
     void applyColumns();

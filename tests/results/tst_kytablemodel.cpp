@@ -78,6 +78,17 @@ private slots:
     void clickPickedRowAfterRefresh();
 
 private:
+    // The summary table as the summary step wires it, shown.
+    void showTable(KyTableView &ioView)
+    {
+        ioView.setItemDelegate(new KyTableViewItemDelegate(&ioView));
+        ioView.setModel(model.get());
+        connect(&ioView, &KyTableView::Selected, model.get(), &KyTableModel::RowSelected);
+        connect(&ioView, &KyTableView::Deselected, model.get(), &KyTableModel::RowDeselected);
+        ioView.resize(600, 400);
+        ioView.show();
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<ProbeMultiDocument> fluor;
     std::unique_ptr<KyTableModel> model;
@@ -496,14 +507,8 @@ void TestKyTableModel::deselectAllAfterSort()
 {
     model->setContents(fluor.get());
     KyTableView view;
-    view.setItemDelegate(new KyTableViewItemDelegate(&view));
-    view.setModel(model.get());
-    connect(&view, &KyTableView::Selected, model.get(), &KyTableModel::RowSelected);
-    connect(&view, &KyTableView::Deselected, model.get(), &KyTableModel::RowDeselected);
-    view.resize(600, 400);
-    view.show();
+    showTable(view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-
     auto click = [&view](int inRow) {
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(inRow, 1)).center());
     };
@@ -524,11 +529,7 @@ void TestKyTableModel::clickPickedRowAfterRefresh()
 {
     model->setContents(fluor.get());
     KyTableView view;
-    view.setModel(model.get());
-    connect(&view, &KyTableView::Selected, model.get(), &KyTableModel::RowSelected);
-    connect(&view, &KyTableView::Deselected, model.get(), &KyTableModel::RowDeselected);
-    view.resize(600, 400);
-    view.show();
+    showTable(view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     auto click = [&view](int inRow) {
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(inRow, 1)).center());
