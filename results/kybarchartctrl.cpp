@@ -28,13 +28,7 @@ KyBarChartCtrl::KyBarChartCtrl(KySelectedModel *inModel, QChart *inChart, int in
 {
     init();
     connectModel();
-    if (mChart) {
-        mChart->addSeries(mSeries);
-        mChart->addAxis(mXAxis, Qt::AlignBottom);
-        mChart->addAxis(mYAxis, Qt::AlignLeft);
-        mSeries->attachAxis(mXAxis);
-        mSeries->attachAxis(mYAxis);
-    }
+    attachToChart();
 }
 
 KyBarChartCtrl::KyBarChartCtrl(QObject *parent)
@@ -137,6 +131,17 @@ void KyBarChartCtrl::setBarSetColumns(int inFirst, int inLast)
     SelectChanged();
 }
 
+void KyBarChartCtrl::attachToChart()
+{
+    if (!mChart)
+        return;
+    mChart->addSeries(mSeries);
+    mChart->addAxis(mXAxis, Qt::AlignBottom);
+    mChart->addAxis(mYAxis, Qt::AlignLeft);
+    mSeries->attachAxis(mXAxis);
+    mSeries->attachAxis(mYAxis);
+}
+
 void KyBarChartCtrl::setChart(QChart *inChart)
 {
     if (inChart == mChart)
@@ -149,13 +154,7 @@ void KyBarChartCtrl::setChart(QChart *inChart)
             mChart->removeAxis(mYAxis);
     }
     mChart = inChart;
-    if (mChart) {
-        mChart->addSeries(mSeries);
-        mChart->addAxis(mXAxis, Qt::AlignBottom);
-        mChart->addAxis(mYAxis, Qt::AlignLeft);
-        mSeries->attachAxis(mXAxis);
-        mSeries->attachAxis(mYAxis);
-    }
+    attachToChart();
     SelectChanged();
 }
 

@@ -49,6 +49,7 @@ private slots:
 private:
     void init();
     void styleAxes();
+    void attachToChart();
     void rebuildSeries();
     // Takes inOld off the chart and deletes it; puts inNew on the chart and the series.
     template<typename Axis>

@@ -89,6 +89,11 @@ private:
         ioView.show();
     }
 
+    static void clickRow(KyTableView &ioView, int inRow)
+    {
+        QTest::mouseClick(ioView.viewport(), Qt::LeftButton, {}, ioView.visualRect(ioView.model()->index(inRow, 1)).center());
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<ProbeMultiDocument> fluor;
     std::unique_ptr<KyTableModel> model;
@@ -509,9 +514,7 @@ void TestKyTableModel::deselectAllAfterSort()
     KyTableView view;
     showTable(view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto click = [&view](int inRow) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(inRow, 1)).center());
-    };
+    auto click = [&view](int inRow) { clickRow(view, inRow); };
     click(0);
     click(2);
     QCOMPARE(model->selection().size(), 2);
@@ -531,9 +534,7 @@ void TestKyTableModel::clickPickedRowAfterRefresh()
     KyTableView view;
     showTable(view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto click = [&view](int inRow) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(inRow, 1)).center());
-    };
+    auto click = [&view](int inRow) { clickRow(view, inRow); };
     click(1);
     QCOMPARE(model->selection().size(), 1);
     model->refresh(0x83);
