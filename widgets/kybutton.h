@@ -30,14 +30,15 @@ class KyButton : public QAbstractButton
     Q_PROPERTY(bool isLongPress READ isLongPress WRITE setIsLongPress)
 
 public:
-    enum EType {
+    // A fixed underlying type: forms and properties may store values outside the list.
+    enum EType : int {
         kType_Gray = 0,
         kType_Blue = 1,
         kType_White = 2,
     };
     Q_ENUM(EType)
 
-    enum EIconLayout {
+    enum EIconLayout : int {
         kIcon_Horizontal = 0,
         kIcon_Vertical = 1,
         kIcon_HorizontalRight = 2,

@@ -13,8 +13,9 @@ class KyLabel : public QLabel
     Q_PROPERTY(bool isTopHeader READ isTopHeader WRITE setIsTopHeader)
 
 public:
-    // The values are not in size order; each maps to a size index of the font table.
-    enum ESize {
+    // The values are not in size order; each maps to a size index of the font table. Both enums
+    // have a fixed underlying type: forms and properties may store values outside the list.
+    enum ESize : int {
         kSize_Small = 0,
         kSize_Middle = 1,
         kSize_LargeSmall = 2,
@@ -24,7 +25,7 @@ public:
     };
     Q_ENUM(ESize)
 
-    enum EColor {
+    enum EColor : int {
         kColor_Black = 0,
         kColor_White = 1,
         kColor_Gray = 2,

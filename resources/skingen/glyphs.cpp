@@ -29,6 +29,23 @@ void dot(QPainter &p, qreal x, qreal y, qreal r, const QColor &colour)
     p.restore();
 }
 
+// A profile through the points, level at each of them like the peaks and valleys of a lane profile.
+QPainterPath smoothCurve(std::initializer_list<QPointF> points)
+{
+    QPainterPath curve;
+    const QPointF *previous = nullptr;
+    for (const QPointF &point : points) {
+        if (!previous) {
+            curve.moveTo(point);
+        } else {
+            const qreal midX = (previous->x() + point.x()) / 2;
+            curve.cubicTo(QPointF(midX, previous->y()), QPointF(midX, point.y()), point);
+        }
+        previous = &point;
+    }
+    return curve;
+}
+
 // An arrow pointing up; the other directions rotate it about the grid's centre.
 void arrowUp(QPainter &p)
 {
@@ -247,29 +264,16 @@ void drawGlyph(QPainter &p, Glyph glyph, const QRectF &box, const QColor &colour
         polyline(p, {{4, 17.5}, {9.5, 11.5}, {13.5, 15.5}, {16, 13}, {20, 17}});
         dot(p, 16, 9, 1.6, colour);
         break;
-    case Glyph::Profile: {
+    case Glyph::Profile:
         polyline(p, {{3.5, 3.5}, {3.5, 20.5}, {20.5, 20.5}});
-        QPainterPath curve;
-        curve.moveTo(6, 17);
-        curve.cubicTo(8, 17, 8.5, 6, 10.5, 6);
-        curve.cubicTo(12.5, 6, 12.5, 15, 14.5, 15);
-        curve.cubicTo(16, 15, 16.5, 10, 18, 10);
-        curve.cubicTo(19.5, 10, 19.5, 16, 21, 16);
-        p.drawPath(curve);
+        p.drawPath(smoothCurve({{6, 17}, {10.5, 6}, {14.5, 15}, {18, 10}, {21, 16}}));
         break;
-    }
     case Glyph::Lanes:
         for (const qreal x : {3.5, 10.0, 16.5})
             p.drawRoundedRect(QRectF(x, 4, 4, 16), 1.2, 1.2);
         break;
     case Glyph::Background: {
-        QPainterPath curve;
-        curve.moveTo(3, 15);
-        curve.cubicTo(6, 15, 6.5, 5, 9, 5);
-        curve.cubicTo(11.5, 5, 11, 13, 13.5, 13);
-        curve.cubicTo(16, 13, 16, 8, 18, 8);
-        curve.cubicTo(20, 8, 20, 12.5, 21, 12.5);
-        p.drawPath(curve);
+        p.drawPath(smoothCurve({{3, 15}, {9, 5}, {13.5, 13}, {18, 8}, {21, 12.5}}));
         QPen dashed = p.pen();
         dashed.setDashPattern({1.0, 1.6});
         dashed.setCapStyle(Qt::FlatCap);

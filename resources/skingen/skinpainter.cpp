@@ -190,12 +190,15 @@ void selectionSegment(QImage &image, const QString &position, State state)
     fillPath(p, path, look.fill, look.border, width);
 }
 
-// The see-through buttons that float over the image: frosted white, blue when pressed or on.
-void floatingButton(QImage &image, bool on, qreal radius)
+// The see-through buttons that float over the image: frosted white at rest, a deeper shade when
+// pressed.
+void floatingButton(QImage &image, bool pressed, bool blue, qreal radius)
 {
     QPainter p(&image);
-    if (on)
+    if (pressed && blue)
         panel(p, image.rect(), radius, kBlue, kBlueBorder);
+    else if (pressed)
+        panel(p, image.rect(), radius, QColor(0x9a, 0xa5, 0xb4, 225), QColor(0x6b, 0x76, 0x85, 230));
     else
         panel(p, image.rect(), radius, QColor(255, 255, 255, 215), QColor(0x9a, 0xa5, 0xb4, 200));
 }
@@ -326,6 +329,29 @@ void framedPanel(QImage &image, qreal radius, int headerHeight, const QColor &fi
                                         false, false);
     p.fillPath(header, QColor(0xf3, 0xf6, 0xfb));
     p.fillRect(QRectF(1, headerHeight, image.width() - 2, 1), kLineLight);
+}
+
+struct Panel
+{
+    qreal radius;
+    // Height of the title band; it ends inside the frame's top border width.
+    int header;
+    QColor fill = kPanel;
+};
+
+const QHash<QString, Panel> &panels()
+{
+    static const QHash<QString, Panel> table = {
+        {QStringLiteral("message_box"), {10, 56}},    // top border 60
+        {QStringLiteral("overlay_window"), {10, 45}}, // top border 49
+        {QStringLiteral("back_busy"), {9, 0}},        // borders 10
+        {QStringLiteral("frame2"), {10, 0}},
+        {QStringLiteral("frame_image"), {10, 74}},    // top border 80
+        {QStringLiteral("frame_image2"), {8, 46}},    // top border 50
+        {QStringLiteral("back_imageTool"), {10, 74}}, // top border 80
+        {QStringLiteral("back_analyzeMode"), {8, 0, QColor(0xf7, 0xf8, 0xfa)}},
+    };
+    return table;
 }
 
 void opening(QImage &image)
@@ -538,8 +564,14 @@ QImage SkinPainter::paint(const QString &path, const QSize &size, QString *error
         drawGlyph(p, Glyph::Close, centredSquare(image.rect(), 26), state == State::Pressed ? kWhite : kInk);
     } else if (stem.startsWith(QLatin1String("btn_selection_"))) {
         selectionSegment(image, stem.mid(14), state);
+    } else if (stem == QLatin1String("btn_trp") && program) {
+        // The image view's tool buttons: "btn_trp" at rest, "btn_trp_on" pressed or checked, with
+        // white icons on it.
+        floatingButton(image, state == State::On, true, 8);
     } else if (stem == QLatin1String("btn_trp")) {
-        floatingButton(image, state == State::On, program ? 8 : 10);
+        // The canvas's arrow buttons take "_on" as their normal image and "_off" as the pressed
+        // one; their blue arrows must show on both.
+        floatingButton(image, state == State::Off, false, 10);
     } else if (stem == QLatin1String("btn_toggle_white")) {
         QPainter p(&image);
         const Look look = buttonLook(ButtonType::White, state == State::On ? State::Pressed : State::Normal);
@@ -590,22 +622,9 @@ QImage SkinPainter::paint(const QString &path, const QSize &size, QString *error
     } else if (name == QLatin1String("progressbar_bar")) {
         QPainter p(&image);
         panel(p, image.rect(), 8, kBlue, kBlueBorder);
-    } else if (name == QLatin1String("message_box")) {
-        framedPanel(image, 10, 56);
-    } else if (name == QLatin1String("overlay_window")) {
-        framedPanel(image, 10, 45);
-    } else if (name == QLatin1String("back_busy")) {
-        framedPanel(image, 9, 0);
-    } else if (name == QLatin1String("frame2")) {
-        framedPanel(image, 10, 0);
-    } else if (name == QLatin1String("frame_image")) {
-        framedPanel(image, 10, 74);
-    } else if (name == QLatin1String("frame_image2")) {
-        framedPanel(image, 8, 46);
-    } else if (name == QLatin1String("back_imageTool")) {
-        framedPanel(image, 10, 74);
-    } else if (name == QLatin1String("back_analyzeMode")) {
-        framedPanel(image, 8, 0, QColor(0xf7, 0xf8, 0xfa));
+    } else if (panels().contains(name)) {
+        const Panel &frame = panels()[name];
+        framedPanel(image, frame.radius, frame.header, frame.fill);
     } else if (name.startsWith(QLatin1String("icon_busy_"))) {
         bool ok = false;
         const int frame = name.mid(10).toInt(&ok);

@@ -86,7 +86,7 @@ bool hasVisiblePixel(const QImage &image)
     return false;
 }
 
-const char *const kYParts = ":/KYParts/Resources/";
+const char *const kWidgetSkins = ":/KYParts/Resources/";
 
 } // namespace
 
@@ -154,7 +154,7 @@ private slots:
         QTest::addColumn<QString>("normal");
         QTest::addColumn<QString>("pressed");
         QTest::addColumn<QString>("disabled");
-        const QString parts = QString::fromLatin1(kYParts);
+        const QString parts = QString::fromLatin1(kWidgetSkins);
         for (const char *type : {"btn_gray", "btn_blue", "btn_white"})
             QTest::newRow(type) << parts + type + ".png" << parts + type + "_pressed.png"
                                 << parts + type + "_disabled.png";
@@ -163,6 +163,7 @@ private slots:
                                        << parts + "value_picker_vertical_btn_plus_disable.png";
         QTest::newRow("drop-down") << parts + "dropdown.png" << parts + "dropdown_pressed.png"
                                    << parts + "dropdown_disabled.png";
+        QTest::newRow("canvas arrow button") << parts + "btn_trp_on.png" << parts + "btn_trp_off.png" << QString();
         QTest::newRow("zoom icon") << ":/Kestova/Images/icon_trp_zoom_plus_L.png"
                                    << QString() << ":/Kestova/Images/icon_trp_zoom_plus_L_disable.png";
     }
@@ -179,6 +180,8 @@ private slots:
                                     .arg(pressedTone.lightness)
                                     .arg(normalTone.lightness)));
         }
+        if (disabled.isEmpty())
+            return;
         const Tone disabledTone = toneOf(load(disabled));
         const bool paler = disabledTone.lightness > normalTone.lightness + 12;
         const bool greyer = disabledTone.saturation < normalTone.saturation - 40;
@@ -290,7 +293,7 @@ private slots:
     // The veil over the screen behind an overlay is white at alpha 199 of 255 everywhere.
     void overlayCoverIsTranslucentWhite()
     {
-        const QImage cover = load(QString::fromLatin1(kYParts) + "overlay_window_bg_cover.png");
+        const QImage cover = load(QString::fromLatin1(kWidgetSkins) + "overlay_window_bg_cover.png");
         QCOMPARE(cover.size(), QSize(20, 20));
         for (int y = 0; y < cover.height(); ++y) {
             const QRgb *row = reinterpret_cast<const QRgb *>(cover.constScanLine(y));

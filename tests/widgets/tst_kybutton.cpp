@@ -296,6 +296,8 @@ private slots:
         button.setIconLayout(layout);
         QCOMPARE(button.textAlignment(), withIcon);
 
+        // The layout was rebuilt.
+        inner = innerLayoutOf(button);
         button.setIcon(QPixmap());
         QVERIFY(iconLabelOf(button)->isHidden());
         QCOMPARE(inner->stretch(1), 0);

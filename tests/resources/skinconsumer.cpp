@@ -1,0 +1,8 @@
+#include "skinconsumer.h"
+
+#include <QImage>
+
+bool skinConsumerCanLoad(const QString &path)
+{
+    return !QImage(path).isNull();
+}
