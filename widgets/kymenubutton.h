@@ -19,7 +19,8 @@ class KyMenuButton : public KyButton
     Q_PROPERTY(int maxShowItemCount READ maxShowItemCount WRITE setMaxShowItemCount)
 
 public:
-    enum EDirection {
+    // Any value other than up opens downwards (forms may store others).
+    enum EDirection : int {
         kDirection_Down = 0,
         kDirection_Up = 1,
     };

@@ -18,7 +18,8 @@ class KyTab : public QWidget
     Q_PROPERTY(int mCurrentIndex READ currentIndex WRITE setCurrentIndex NOTIFY changed)
 
 public:
-    enum EType {
+    // Forms may store other values: those give tabs without skins.
+    enum EType : int {
         kType_Top = 0,
         kType_Bottom = 1,
         kType_Top_Small = 2,

@@ -36,7 +36,8 @@ class KyValuePicker : public QWidget
     Q_PROPERTY(bool isLongPress READ isLongPress WRITE setIsLongPress)
 
 public:
-    enum EType {
+    // Any value other than vertical lays the picker out side by side (forms may store others).
+    enum EType : int {
         kType_Vertical = 0,
         kType_Horizontal = 1,
     };
