@@ -30,6 +30,8 @@ KyImageToolDialog::KyImageToolDialog(QWidget *parent)
         {ui->displayButton, "Display", "icon_pos_neg.png"},
     };
     for (const auto &tool : tools) {
+        // Icon above the text: beside a 48-pixel icon the names do not fit the 111-pixel buttons.
+        tool.button->setIconLayout(KyButton::kIcon_Vertical);
         tool.button->setText(QLatin1String(tool.text));
         tool.button->setIcon(QPixmap(resources + QLatin1String(tool.icon)));
         connect(tool.button, &KyButton::clicked, this, &KyImageToolDialog::onButtonClicked);

@@ -1,7 +1,9 @@
 // Shows the value pickers, a menu button with its menu open, tab bars and the ten-key pads in one
-// window and writes a picture of it: pickersdemo [output.png]. Run it under a real display (Xvfb).
+// window and writes a picture of it; with a second path also a picture of the image tool dialog
+// over that window: pickersdemo [output.png [tools.png]]. Run it under a real display (Xvfb).
 
 #include "widgets/kyfonts.h"
+#include "widgets/kyimagetooldialog.h"
 #include "widgets/kylabel.h"
 #include "widgets/kymenubutton.h"
 #include "widgets/kytab.h"
@@ -107,6 +109,21 @@ int main(int argc, char *argv[])
     QTest::qWait(300);
     if (!window.grab().save(output)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
+        return 1;
+    }
+    if (argc < 3)
+        return 0;
+
+    KyImageToolDialog tools(&window);
+    tools.show();
+    if (!QTest::qWaitForWindowExposed(&tools)) {
+        std::fprintf(stderr, "the dialog was not shown\n");
+        return 1;
+    }
+    QTest::qWait(200);
+    const QString toolsOutput = QString::fromLocal8Bit(argv[2]);
+    if (!tools.grab().save(toolsOutput)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(toolsOutput));
         return 1;
     }
     return 0;

@@ -112,6 +112,7 @@ private slots:
         for (const auto &tool : tools) {
             auto *button = part<KyButton>(dialog, tool.name);
             QCOMPARE(button->text(), QLatin1String(tool.text));
+            QCOMPARE(button->iconLayout(), KyButton::kIcon_Vertical);
             QCOMPARE(button->icon().toImage().convertToFormat(QImage::Format_ARGB32), resource(QLatin1String(tool.icon)));
         }
     }
