@@ -11,14 +11,11 @@
 #include <QApplication>
 #include <QTimer>
 
+using kywidgettest::argb;
+using kywidgettest::skinImage;
 using kywidgettest::windowMouse;
 
 namespace {
-
-QImage resource(const QString &name)
-{
-    return QImage(QStringLiteral(":/KYParts/Resources/") + name).convertToFormat(QImage::Format_ARGB32);
-}
 
 template<typename T>
 T *part(const QWidget &dialog, const char *name)
@@ -84,19 +81,19 @@ private slots:
         QCOMPARE(title->frameShape(), QFrame::NoFrame);
 
         auto *palette = part<KyBorderImage>(dialog, "toolPalette");
-        QCOMPARE(palette->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), resource("overlay_window.png"));
+        QCOMPARE(argb(palette->pixmap()), skinImage(QStringLiteral("overlay_window.png")));
         QCOMPARE(palette->property("mBorderLeft").toInt(), 19);
         QCOMPARE(palette->property("mBorderRight").toInt(), 19);
         QCOMPARE(palette->property("mBorderTop").toInt(), 49);
         QCOMPARE(palette->property("mBorderBottom").toInt(), 19);
         auto *badge = part<KyBorderImage>(dialog, "dummyButton");
-        QCOMPARE(badge->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), resource("btn_grey_pressed.png"));
+        QCOMPARE(argb(badge->pixmap()), skinImage(QStringLiteral("btn_grey_pressed.png")));
         QCOMPARE(badge->property("mBorderTop").toInt(), 20);
-        QCOMPARE(part<QLabel>(dialog, "label_2")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
-                 resource("icon_tools.png"));
+        QCOMPARE(argb(part<QLabel>(dialog, "label_2")->pixmap()),
+                 skinImage(QStringLiteral("icon_tools.png")));
         QVERIFY(part<QLabel>(dialog, "label")->hasScaledContents());
-        QCOMPARE(part<QLabel>(dialog, "label")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
-                 resource("overlay_window_bg_cover.png"));
+        QCOMPARE(argb(part<QLabel>(dialog, "label")->pixmap()),
+                 skinImage(QStringLiteral("overlay_window_bg_cover.png")));
 
         const struct
         {
@@ -113,7 +110,7 @@ private slots:
             auto *button = part<KyButton>(dialog, tool.name);
             QCOMPARE(button->text(), QLatin1String(tool.text));
             QCOMPARE(button->iconLayout(), KyButton::kIcon_Vertical);
-            QCOMPARE(button->icon().toImage().convertToFormat(QImage::Format_ARGB32), resource(QLatin1String(tool.icon)));
+            QCOMPARE(argb(button->icon()), skinImage(QLatin1String(tool.icon)));
         }
     }
 

@@ -5,14 +5,14 @@
 #include "widgets/kyfonts.h"
 #include "widgets/kymenu.h"
 #include "widgets/kymenubutton.h"
-#include "widgets/ninepartimage.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QWheelEvent>
 
+using kywidgettest::argb;
 using kywidgettest::grabShown;
+using kywidgettest::skinOnWindow;
 using kywidgettest::windowMouse;
 
 namespace {
@@ -111,15 +111,6 @@ struct Form
         QTRY_VERIFY(!button->isDown());
     }
 };
-
-QImage expectedSkin(const QWidget &widget, const QString &name)
-{
-    QImage out = kywidgettest::windowCanvas(widget.size(), widget.palette().color(QPalette::Window));
-    QPainter painter(&out);
-    drawNinePartImage(&painter, out.rect(), QImage(QStringLiteral(":/KYParts/Resources/") + name), 10, 50, 5, 5);
-    painter.end();
-    return out.convertToFormat(QImage::Format_ARGB32);
-}
 
 } // namespace
 
@@ -420,14 +411,14 @@ private slots:
         button.setFixedSize(70, 42);
         button.setMenus(numbered(items));
         grabShown(&button);
-        auto shot = [&] { return button.grab().toImage().convertToFormat(QImage::Format_ARGB32); };
+        auto shot = [&] { return argb(button.grab()); };
         button.setEnabled(true);
-        QCOMPARE(shot(), expectedSkin(button, normal));
+        QCOMPARE(shot(), skinOnWindow(button, normal, 10, 50, 5, 5));
         button.setDown(true);
-        QCOMPARE(shot(), expectedSkin(button, pressed));
+        QCOMPARE(shot(), skinOnWindow(button, pressed, 10, 50, 5, 5));
         button.setDown(false);
         button.setEnabled(false);
-        QCOMPARE(shot(), expectedSkin(button, disabled));
+        QCOMPARE(shot(), skinOnWindow(button, disabled, 10, 50, 5, 5));
     }
 
     void oneItemOpensNothing()

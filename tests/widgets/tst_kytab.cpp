@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QSignalSpy>
 
+using kywidgettest::argb;
 using kywidgettest::grabShown;
+using kywidgettest::skinOnWindow;
 using kywidgettest::windowMouse;
 
 namespace {
@@ -33,30 +35,13 @@ QList<bool> checkedStates(const KyTab &bar)
     return states;
 }
 
-QImage shotOf(QWidget *widget)
-{
-    return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-// A tab without a title: the skin stretched with borders of 20 over the window background.
-QImage expectedTab(const QWidget &tab, const QString &skin)
-{
-    QImage out = kywidgettest::windowCanvas(tab.size(), tab.palette().color(QPalette::Window));
-    if (!skin.isEmpty()) {
-        QPainter painter(&out);
-        drawNinePartImage(&painter, out.rect(), QImage(QStringLiteral(":/KYParts/Resources/") + skin), 20, 20,
-                          20, 20);
-    }
-    return out.convertToFormat(QImage::Format_ARGB32);
-}
-
 // Where a tab's skin is opaque at the tab's size: there it hides what lies below.
 QImage opaqueMask(const QString &skin)
 {
     QImage out(56, 56, QImage::Format_ARGB32);
     out.fill(Qt::transparent);
     QPainter painter(&out);
-    drawNinePartImage(&painter, out.rect(), QImage(QStringLiteral(":/KYParts/Resources/") + skin), 20, 20, 20, 20);
+    drawNinePartImage(&painter, out.rect(), kywidgettest::skinImage(skin), 20, 20, 20, 20);
     return out;
 }
 
@@ -113,13 +98,13 @@ private slots:
         for (KyButton *tab : bar.tabs())
             QCOMPARE(tab->geometry().size(), QSize(56, 56));
         const QList<KyButton *> tabs = bar.tabs();
-        QCOMPARE(shotOf(tabs.at(0)), expectedTab(*tabs.at(0), off));
-        QCOMPARE(shotOf(tabs.at(1)), expectedTab(*tabs.at(1), on));
+        QCOMPARE(argb(tabs.at(0)->grab()), skinOnWindow(*tabs.at(0), off, 20, 20, 20, 20));
+        QCOMPARE(argb(tabs.at(1)->grab()), skinOnWindow(*tabs.at(1), on, 20, 20, 20, 20));
 
         // The checked tab lies above both neighbours where they overlap.
         if (!on.isEmpty()) {
-            const QImage whole = shotOf(&bar);
-            const QImage middle = shotOf(tabs.at(1));
+            const QImage whole = argb(bar.grab());
+            const QImage middle = argb(tabs.at(1)->grab());
             const QImage opaque = opaqueMask(on);
             const int overlap = lefts.at(0) + 56 - lefts.at(1);
             int covered = 0;

@@ -4,14 +4,14 @@
 #include "widgets/kybutton.h"
 #include "widgets/kyfonts.h"
 #include "widgets/kyvaluepicker.h"
-#include "widgets/ninepartimage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPainter>
 #include <QSignalSpy>
 
+using kywidgettest::argb;
 using kywidgettest::grabShown;
+using kywidgettest::skinOnWindow;
 using kywidgettest::windowMouse;
 
 namespace {
@@ -29,17 +29,6 @@ KyButton *minusOf(KyValuePicker &picker)
 KyLabel *displayOf(KyValuePicker &picker)
 {
     return picker.findChild<KyLabel *>(QStringLiteral("display"));
-}
-
-// What an arrow of exactly the skin's size paints: the skin over the window background.
-QImage expectedArrow(const QWidget &arrow, const QString &skin)
-{
-    QImage out = kywidgettest::windowCanvas(arrow.size(), arrow.palette().color(QPalette::Window));
-    QPainter painter(&out);
-    drawNinePartImage(&painter, out.rect(), QImage(QStringLiteral(":/KYParts/Resources/") + skin), 10, 10,
-                      10, 10);
-    painter.end();
-    return out.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -313,13 +302,13 @@ private slots:
         KyButton *minus = minusOf(picker);
         QCOMPARE(plus->size(), QSize(72, 52));
         const QString base = QStringLiteral("value_picker_") + arrangement + QStringLiteral("_btn_");
-        QCOMPARE(plus->grab().toImage().convertToFormat(QImage::Format_ARGB32),
-                 expectedArrow(*plus, base + QStringLiteral("plus_disable.png")));
-        QCOMPARE(minus->grab().toImage().convertToFormat(QImage::Format_ARGB32),
-                 expectedArrow(*minus, base + QStringLiteral("minus_normal.png")));
+        QCOMPARE(argb(plus->grab()),
+                 skinOnWindow(*plus, base + QStringLiteral("plus_disable.png"), 10, 10, 10, 10));
+        QCOMPARE(argb(minus->grab()),
+                 skinOnWindow(*minus, base + QStringLiteral("minus_normal.png"), 10, 10, 10, 10));
         minus->setDown(true);
-        QCOMPARE(minus->grab().toImage().convertToFormat(QImage::Format_ARGB32),
-                 expectedArrow(*minus, base + QStringLiteral("minus_pressed.png")));
+        QCOMPARE(argb(minus->grab()),
+                 skinOnWindow(*minus, base + QStringLiteral("minus_pressed.png"), 10, 10, 10, 10));
         minus->setDown(false);
 
         // The value sits between the arrows and takes the width they leave.
