@@ -562,7 +562,7 @@ private slots:
     {
         QFETCH(double, pixelSize);
         QFETCH(bool, nullImage);
-        const QString pdf = path(QStringLiteral("refused.pdf"));
+        const QString pdf = path(QStringLiteral("refused-%1.pdf").arg(QTest::currentDataTag()));
         KyPrinter printer;
         printer.printer()->setOutputFileName(pdf);
         QVERIFY(!printer.PrintImageToScale(nullImage ? QImage() : solidImage(10, 10, qRgb(0, 0, 0)), pixelSize));
