@@ -89,13 +89,28 @@ void reportMissingPrinter(http_t *http, const char *caller, const QByteArray &na
         qDebug("%s: no printer \"%s\" among %d", caller, name.constData(), count);
 }
 
-Dest findPrinter(http_t *http, const char *caller, const QByteArray &name)
+// A connection to the print service and the named printer on it.
+struct Printer
 {
+    Http http;
+    Dest dest;
+    QByteArray name;
+};
+
+bool openPrinter(const char *caller, const QString &printerName, Printer *printer)
+{
+    printer->http = connectToService(caller);
+    if (!printer->http)
+        return false;
+    printer->name = printerName.toUtf8();
     // An empty name would ask for the default destination: the caller names the printer it means.
-    Dest dest(name.isEmpty() ? nullptr : cupsGetNamedDest(http, name.constData(), nullptr));
-    if (!dest)
-        reportMissingPrinter(http, caller, name);
-    return dest;
+    if (!printer->name.isEmpty())
+        printer->dest.reset(cupsGetNamedDest(printer->http.get(), printer->name.constData(), nullptr));
+    if (!printer->dest) {
+        reportMissingPrinter(printer->http.get(), caller, printer->name);
+        return false;
+    }
+    return true;
 }
 
 QByteArray printerUri(const cups_dest_t *dest)
@@ -184,19 +199,16 @@ bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<q
 bool readPrinterSnapshot(const QString &printerName, PrinterSnapshot *snapshot)
 {
     static const char caller[] = "printer status";
-    const Http http = connectToService(caller);
-    if (!http)
+    Printer printer;
+    if (!openPrinter(caller, printerName, &printer))
         return false;
-    const QByteArray name = printerName.toUtf8();
-    const Dest dest = findPrinter(http.get(), caller, name);
-    if (!dest)
-        return false;
+    const cups_dest_t *dest = printer.dest.get();
 
     PrinterSnapshot read;
     const char *accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
-    read.status = printerStatusFromIpp(printerState(dest.get()), optionList(dest.get(), "printer-state-reasons"),
+    read.status = printerStatusFromIpp(printerState(dest), optionList(dest, "printer-state-reasons"),
                                        !accepting || qstrcmp(accepting, "false") != 0);
-    if (!readJobs(http.get(), caller, printerUri(dest.get()), &read.jobs))
+    if (!readJobs(printer.http.get(), caller, printerUri(dest), &read.jobs))
         return false;
     *snapshot = read;
     return true;
@@ -217,25 +229,21 @@ bool printerReady(const QString &printerName, int *printerStatus, int *jobStatus
 bool setPrinterWorkOffline(const QString &printerName, bool offline)
 {
     static const char caller[] = "printer work offline";
-    const Http http = connectToService(caller);
-    if (!http)
+    Printer printer;
+    if (!openPrinter(caller, printerName, &printer))
         return false;
-    const QByteArray name = printerName.toUtf8();
-    const Dest dest = findPrinter(http.get(), caller, name);
-    if (!dest)
-        return false;
-    const bool paused = printerState(dest.get()) == ippstate::kPrinterStopped;
+    const bool paused = printerState(printer.dest.get()) == ippstate::kPrinterStopped;
     if (paused == offline)
         return true;
 
     const NoPrompt noPrompt;
     ipp_t *request = ippNewRequest(offline ? IPP_OP_PAUSE_PRINTER : IPP_OP_RESUME_PRINTER);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 printerUri(dest.get()).constData());
+                 printerUri(printer.dest.get()).constData());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    const Ipp response(cupsDoRequest(http.get(), request, "/admin/"));
+    const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
     if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", name.constData(),
+        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
                cupsLastErrorString());
         return false;
     }

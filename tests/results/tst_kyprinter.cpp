@@ -200,6 +200,18 @@ private:
 
     QString path(const QString &name) const { return mDir.filePath(name); }
 
+    // Page 1 of a titled report of a small table below the pictures; null when it was not written.
+    QImage reportFirstPage(const QString &name, const QImage &image, const QImage &image2, const QString &caption)
+    {
+        const QString pdf = path(name);
+        std::unique_ptr<KyTableView> table(makeTable(3, 8));
+        KyPrinter printer;
+        printer.SetTitle(QStringLiteral("Title"));
+        if (!printer.PrintToPdf(pdf, image, image2, table.get(), caption))
+            return {};
+        return pdfPage(pdf, 1);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -257,14 +269,10 @@ private slots:
     // One picture without a caption: centred, the table 50 pixels below it.
     void reportOnePictureCentred()
     {
-        const QString pdf = path(QStringLiteral("one-picture.pdf"));
-        std::unique_ptr<KyTableView> table(makeTable(3, 8));
-        KyPrinter printer;
-        printer.SetTitle(QStringLiteral("Title"));
         // The second picture is printed only with a caption.
-        QVERIFY(printer.PrintToPdf(pdf, solidImage(200, 100, qRgb(0, 0, 255)), solidImage(50, 50, qRgb(0, 255, 0)),
-                                   table.get(), QString()));
-        const QImage page = pdfPage(pdf, 1);
+        const QImage page = reportFirstPage(QStringLiteral("one-picture.pdf"), solidImage(200, 100, qRgb(0, 0, 255)),
+                                            solidImage(50, 50, qRgb(0, 255, 0)), QString());
+        QVERIFY(!page.isNull());
         const QRect picture = colourBox(page, qRgb(0, 0, 255));
         // The page raster may widen a picture's edge by a pixel.
         QVERIFY(std::abs(picture.width() - 200) <= 1 && std::abs(picture.height() - 100) <= 1);
@@ -282,14 +290,11 @@ private slots:
     // Two pictures side by side with the caption over the second.
     void reportTwoPicturesWithCaption()
     {
+        // The first picture is wider than half the page: scaled down to it, keeping its aspect ratio.
+        const QImage page = reportFirstPage(QStringLiteral("two-pictures.pdf"), solidImage(1000, 500, qRgb(0, 0, 255)),
+                                            solidImage(300, 200, qRgb(0, 255, 0)), QStringLiteral("Normalized value"));
+        QVERIFY(!page.isNull());
         const QString pdf = path(QStringLiteral("two-pictures.pdf"));
-        std::unique_ptr<KyTableView> table(makeTable(3, 7));
-        KyPrinter printer;
-        printer.SetTitle(QStringLiteral("Title"));
-        // Wider than half the page: scaled down to it, keeping the aspect ratio.
-        QVERIFY(printer.PrintToPdf(pdf, solidImage(1000, 500, qRgb(0, 0, 255)), solidImage(300, 200, qRgb(0, 255, 0)),
-                                   table.get(), QStringLiteral("Normalized value")));
-        const QImage page = pdfPage(pdf, 1);
         const int pageWidth = page.width() - 2 * kMargin;
         const int half = int(pageWidth / 2.0 - 10.0);
         const QRect left = colourBox(page, qRgb(0, 0, 255));
