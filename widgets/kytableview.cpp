@@ -82,8 +82,10 @@ void KyTableView::setColumnWidthFractions(const QVector<double> &inFractions)
 int KyTableView::viewportWidth() const
 {
     int width = this->width() - 2 * frameWidth();
+    // The bar's laid-out width is its size hint; a bar that was never laid out (switched off, or a
+    // view that is only rendered for printing) still has a new widget's default width.
     if (const QScrollBar *bar = verticalScrollBar())
-        width -= bar->width();
+        width -= bar->sizeHint().width();
     return width;
 }
 

@@ -175,6 +175,25 @@ private slots:
             << QVector<double>{0.6, 0.3, 0.2} << QList<int>{256, 30, 30} << 401 << QList<int>{345, 172, 30};
     }
 
+    // A view with its bar switched off, or one never shown (rendered for printing), shares the same
+    // width as one whose bar is laid out: the bar's own width, not a new widget's default of 100.
+    void sharedWidthWithoutLaidOutBar()
+    {
+        KyTableView shown;
+        shown.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        shown.resize(500, 300);
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        const int laidOut = shown.verticalScrollBar()->width();
+        QVERIFY(laidOut > 0 && laidOut < 100);
+        QCOMPARE(shown.viewportWidth(), 500 - 2 * shown.frameWidth() - laidOut);
+
+        KyTableView off;
+        off.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        off.resize(500, 300);
+        QCOMPARE(off.viewportWidth(), 500 - 2 * off.frameWidth() - laidOut);
+    }
+
     void columnWidths()
     {
         QFETCH(QVector<double>, fractions);

@@ -1,0 +1,253 @@
+#include "platform/printerqueue.h"
+
+#include <QByteArray>
+#include <QDebug>
+
+#include <cups/cups.h>
+
+#include <memory>
+
+namespace platform {
+
+namespace {
+
+// Bounded waits: a print service that is gone must not hold the caller (the GUI thread).
+constexpr int kConnectMilliseconds = 1500;
+constexpr double kReplySeconds = 2.0;
+
+struct HttpClose
+{
+    void operator()(http_t *http) const { httpClose(http); }
+};
+using Http = std::unique_ptr<http_t, HttpClose>;
+
+struct IppDelete
+{
+    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppDelete>;
+
+struct DestFree
+{
+    void operator()(cups_dest_t *dest) const { cupsFreeDests(1, dest); }
+};
+using Dest = std::unique_ptr<cups_dest_t, DestFree>;
+
+// Called when a reply is late: give up instead of waiting on.
+int stopWaiting(http_t *, void *)
+{
+    return 0;
+}
+
+// Never ask for a password on a terminal: the program has none, and a prompt would block.
+const char *noPassword(const char *, http_t *, const char *, const char *, void *)
+{
+    return nullptr;
+}
+
+// The library's callbacks are per thread: ours stand only for the duration of one call.
+class NoPrompt
+{
+public:
+    NoPrompt() { cupsSetPasswordCB2(noPassword, nullptr); }
+    ~NoPrompt() { cupsSetPasswordCB2(nullptr, nullptr); }
+    NoPrompt(const NoPrompt &) = delete;
+    NoPrompt &operator=(const NoPrompt &) = delete;
+};
+
+Http connectToService(const char *caller)
+{
+    const char *server = cupsServer();
+    Http http(httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                           kConnectMilliseconds, nullptr));
+    if (!http) {
+        qDebug("%s: no print service at %s", caller, server);
+        return nullptr;
+    }
+    httpSetTimeout(http.get(), kReplySeconds, stopWaiting, nullptr);
+    return http;
+}
+
+// Says why a named printer was not found: no print service, no printers at all, or not this one.
+void reportMissingPrinter(http_t *http, const char *caller, const QByteArray &name)
+{
+    const ipp_status_t lookup = cupsLastError();
+    if (lookup == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
+        qDebug("%s: no print service (%s)", caller, cupsLastErrorString());
+        return;
+    }
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(http, &dests);
+    cupsFreeDests(count, dests);
+    if (count == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+        qDebug("%s: no print service (%s)", caller, cupsLastErrorString());
+    else if (count == 0)
+        qDebug("%s: the print service has no printers", caller);
+    else if (name.isEmpty())
+        qDebug("%s: no printer named", caller);
+    else
+        qDebug("%s: no printer \"%s\" among %d", caller, name.constData(), count);
+}
+
+// A connection to the print service and the named printer on it.
+struct Printer
+{
+    Http http;
+    Dest dest;
+    QByteArray name;
+};
+
+bool openPrinter(const char *caller, const QString &printerName, Printer *printer)
+{
+    printer->http = connectToService(caller);
+    if (!printer->http)
+        return false;
+    printer->name = printerName.toUtf8();
+    // An empty name would ask for the default destination: the caller names the printer it means.
+    if (!printer->name.isEmpty())
+        printer->dest.reset(cupsGetNamedDest(printer->http.get(), printer->name.constData(), nullptr));
+    if (!printer->dest) {
+        reportMissingPrinter(printer->http.get(), caller, printer->name);
+        return false;
+    }
+    return true;
+}
+
+QByteArray printerUri(const cups_dest_t *dest)
+{
+    if (const char *uri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options))
+        return QByteArray(uri);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", dest->name);
+    return QByteArray(uri);
+}
+
+int printerState(const cups_dest_t *dest)
+{
+    const char *state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    return state ? QByteArray(state).toInt() : ippstate::kPrinterIdle;
+}
+
+QStringList optionList(const cups_dest_t *dest, const char *name)
+{
+    const char *value = cupsGetOption(name, dest->num_options, dest->options);
+    if (!value)
+        return {};
+    return QString::fromUtf8(value).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+QStringList attributeStrings(ipp_attribute_t *attribute)
+{
+    QStringList values;
+    const int count = ippGetCount(attribute);
+    for (int i = 0; i < count; ++i)
+        values << QString::fromUtf8(ippGetString(attribute, i, nullptr));
+    return values;
+}
+
+// The not-completed jobs' status words, in the order the queue lists them.
+bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<quint32> *jobs)
+{
+    ipp_t *request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "not-completed");
+    static const char *const wanted[] = {"job-id", "job-state", "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  int(sizeof wanted / sizeof wanted[0]), nullptr, wanted);
+    const Ipp response(cupsDoRequest(http, request, "/")); // takes the request
+    const ipp_status_t status = cupsLastError();
+    if (status == IPP_STATUS_ERROR_NOT_FOUND) {
+        // A destination the service only discovered has no queue, so no jobs, until it prints.
+        jobs->clear();
+        return true;
+    }
+    if (!response || status > IPP_STATUS_OK_CONFLICTING) {
+        qDebug("%s: the jobs of %s could not be read (%s)", caller, uri.constData(), cupsLastErrorString());
+        return false;
+    }
+
+    jobs->clear();
+    int state = -1;
+    QStringList reasons;
+    const auto flush = [&] {
+        if (state >= 0)
+            jobs->append(jobStatusFromIpp(state, reasons));
+        state = -1;
+        reasons.clear();
+    };
+    for (ipp_attribute_t *attribute = ippFirstAttribute(response.get()); attribute;
+         attribute = ippNextAttribute(response.get())) {
+        // Jobs are groups of attributes, separated by an unnamed attribute.
+        const char *name = ippGetName(attribute);
+        if (!name || ippGetGroupTag(attribute) != IPP_TAG_JOB) {
+            flush();
+            continue;
+        }
+        if (qstrcmp(name, "job-state") == 0)
+            state = ippGetInteger(attribute, 0);
+        else if (qstrcmp(name, "job-state-reasons") == 0)
+            reasons = attributeStrings(attribute);
+    }
+    flush();
+    return true;
+}
+
+} // namespace
+
+bool readPrinterSnapshot(const QString &printerName, PrinterSnapshot *snapshot)
+{
+    static const char caller[] = "printer status";
+    Printer printer;
+    if (!openPrinter(caller, printerName, &printer))
+        return false;
+    const cups_dest_t *dest = printer.dest.get();
+
+    PrinterSnapshot read;
+    const char *accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    read.status = printerStatusFromIpp(printerState(dest), optionList(dest, "printer-state-reasons"),
+                                       !accepting || qstrcmp(accepting, "false") != 0);
+    if (!readJobs(printer.http.get(), caller, printerUri(dest), &read.jobs))
+        return false;
+    *snapshot = read;
+    return true;
+}
+
+bool printerReady(const QString &printerName, int *printerStatus, int *jobStatus)
+{
+    if (printerStatus)
+        *printerStatus = 0;
+    if (jobStatus)
+        *jobStatus = 0;
+    PrinterSnapshot snapshot;
+    if (!readPrinterSnapshot(printerName, &snapshot))
+        return false;
+    return evaluatePrinterReadiness(snapshot, printerStatus, jobStatus);
+}
+
+bool setPrinterWorkOffline(const QString &printerName, bool offline)
+{
+    static const char caller[] = "printer work offline";
+    Printer printer;
+    if (!openPrinter(caller, printerName, &printer))
+        return false;
+    const bool paused = printerState(printer.dest.get()) == ippstate::kPrinterStopped;
+    if (paused == offline)
+        return true;
+
+    const NoPrompt noPrompt;
+    ipp_t *request = ippNewRequest(offline ? IPP_OP_PAUSE_PRINTER : IPP_OP_RESUME_PRINTER);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 printerUri(printer.dest.get()).constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
+               cupsLastErrorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform
