@@ -3,10 +3,10 @@
 // three exposures, rotation, and saves that succeed or fail part-way.
 
 #include "savedfiles.h"
+#include "systemsetting.h"
 #include "testmain.h"
 
 #include "core/analysissettings.h"
-#include "core/lsettings.h"
 #include "core/systemsettings.h"
 #include "document/kycolorimetricdocument.h"
 #include "document/kyitemnames.h"
@@ -86,16 +86,6 @@ QStringList strayFiles(const QString &inFolder)
             stray << path;
     }
     return stray;
-}
-
-void setSystemSetting(const QString &inKey, const QVariant &inValue)
-{
-    LSettings *store = SystemSettings::instance()->settingsStore();
-    QMutexLocker lock(&store->mutex());
-    if (inValue.isValid())
-        store->setValue(inKey, inValue);
-    else
-        store->remove(inKey);
 }
 
 // One white-light exposure with pixels from inSeed, the extremes 0 and 65535 included.
