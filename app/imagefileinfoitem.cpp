@@ -5,8 +5,11 @@
 ImageFileInfoItem::ImageFileInfoItem(const QString &inPath, bool inSelected)
     : mSelected(inSelected)
 {
-    if (!inPath.isEmpty() && QFileInfo::exists(inPath))
+    if (!inPath.isEmpty() && QFileInfo::exists(inPath)) {
         mPath = inPath;
+        mSeenModified = Modified();
+        mSeenCreated = Created();
+    }
 }
 
 QString ImageFileInfoItem::Name() const
@@ -44,6 +47,6 @@ QDateTime ImageFileInfoItem::Created() const
 
 bool ImageFileInfoItem::operator==(const ImageFileInfoItem &inOther) const
 {
-    return mPath == inOther.mPath && Created() == inOther.Created()
-           && Modified() == inOther.Modified();
+    return mPath == inOther.mPath && mSeenCreated == inOther.mSeenCreated
+           && mSeenModified == inOther.mSeenModified;
 }

@@ -32,10 +32,14 @@ public:
     bool IsSelected() const { return mSelected; }
     void SetSelected(bool inSelected) { mSelected = inSelected; }
 
-    // Same path and same times; the selection plays no part.
+    // Same path and the same times when each item was made; the selection plays no part. The
+    // times are those seen at construction: read again, an old item would always agree with a
+    // new one of the same path, and a capture changed since the last scan would stay selected.
     bool operator==(const ImageFileInfoItem &inOther) const;
 
 private:
     QString mPath;
     bool mSelected = false;
+    QDateTime mSeenModified;
+    QDateTime mSeenCreated;
 };

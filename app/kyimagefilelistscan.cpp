@@ -119,7 +119,8 @@ void KyImageFileListModel::InstallItems(const QList<ImageFileInfoItem> &items)
         mItems = items;
         endInsertRows();
     } else if (after < before) {
-        beginRemoveRows(QModelIndex(), 0, before - after - 1);
+        // The rows past the new end go; the rows that stay are announced as changed after.
+        beginRemoveRows(QModelIndex(), after, before - 1);
         mItems = items;
         endRemoveRows();
     } else {
