@@ -11,8 +11,9 @@ enum ESortType {
     kSortType_Created = 3,
 };
 
-// One capture of the image-file browser: its path and whether it is selected. Everything else is
-// read from the file system on every call, so a capture that changed on disk sorts by what it is now.
+// One capture of the image-file browser: its path and whether it is selected. Names, method and
+// times are read from the path on every call, so a capture that changed on disk sorts by what it
+// is now.
 class ImageFileInfoItem
 {
 public:

@@ -119,8 +119,9 @@ int KyImageFileListModel::MoveSelected(const QString &destination)
 
 int KyImageFileListModel::RenameSelected(const QString &newName)
 {
-    const auto found = std::find_if(mItems.cbegin(), mItems.cend(),
-                                    [](const ImageFileInfoItem &item) { return item.IsSelected(); });
+    const auto found =
+        std::find_if(mItems.cbegin(), mItems.cend(),
+                     [](const ImageFileInfoItem &item) { return item.IsSelected(); });
     if (found == mItems.cend() || !IsUsablePath(found->Path()))
         return kFileResult_NotFound;
     const QString path = found->Path();
@@ -144,7 +145,8 @@ int KyImageFileListModel::RenameSelected(const QString &newName)
     const bool isFolder = QFileInfo(path).isDir();
     if (isFolder) {
         const LDir capture(path);
-        const QStringList files = capture.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+        const QStringList files =
+            capture.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
         QStringList taken;
         for (const QString &file : files) {
             if (!file.contains(name, Qt::CaseInsensitive))
@@ -174,7 +176,8 @@ int KyImageFileListModel::RenameSelected(const QString &newName)
         }
         return kFileResult_RenameFailed;
     }
-    FileUtility::FlushFileAfter(parent.absoluteFilePath(newName), "KyImageFileListModel::RenameSelected");
+    FileUtility::FlushFileAfter(parent.absoluteFilePath(newName),
+                                "KyImageFileListModel::RenameSelected");
     return kFileResult_Ok;
 }
 

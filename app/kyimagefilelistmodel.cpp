@@ -227,40 +227,43 @@ void KyImageFileListModel::ApplySelection(Choose inChoose)
     mSelectedModel->EndReset();
 }
 
-void KyImageFileListModel::SelectAll()
+void KyImageFileListModel::SetAllSelected(bool inSelected)
 {
-    ApplySelection([](int) { return std::optional<bool>(true); });
+    ApplySelection([inSelected](int) { return std::optional<bool>(inSelected); });
     AnnouncePage();
     emit selectedCountChanged(mSelectedModel->TotalCount());
+}
+
+void KyImageFileListModel::SetPageSelected(bool inSelected)
+{
+    const int first = PageIndex() * PageSize();
+    const int end = first + rowCount();
+    ApplySelection([&](int i) {
+        return i >= first && i < end ? std::optional<bool>(inSelected) : std::nullopt;
+    });
+    AnnouncePage();
+    // The rows on the selected model's own page, as the page-by-page selection has always told.
+    emit selectedCountChanged(mSelectedModel->rowCount());
+}
+
+void KyImageFileListModel::SelectAll()
+{
+    SetAllSelected(true);
 }
 
 void KyImageFileListModel::DeselectAll()
 {
-    ApplySelection([](int) { return std::optional<bool>(false); });
-    AnnouncePage();
-    emit selectedCountChanged(mSelectedModel->TotalCount());
+    SetAllSelected(false);
 }
 
 void KyImageFileListModel::SelectAllPageByPage()
 {
-    const int first = PageIndex() * PageSize();
-    const int end = first + rowCount();
-    ApplySelection([&](int i) {
-        return i >= first && i < end ? std::optional<bool>(true) : std::nullopt;
-    });
-    AnnouncePage();
-    emit selectedCountChanged(mSelectedModel->rowCount());
+    SetPageSelected(true);
 }
 
 void KyImageFileListModel::DeselectAllPageByPage()
 {
-    const int first = PageIndex() * PageSize();
-    const int end = first + rowCount();
-    ApplySelection([&](int i) {
-        return i >= first && i < end ? std::optional<bool>(false) : std::nullopt;
-    });
-    AnnouncePage();
-    emit selectedCountChanged(mSelectedModel->rowCount());
+    SetPageSelected(false);
 }
 
 void KyImageFileListModel::SelectByNames(const QStringList &names)

@@ -144,10 +144,13 @@ private slots:
 
 private:
     void AnnouncePage();
-    // Sets every flag by inSelect(position), announcing the change to both models.
+    // Sets the flag of each position for which inChoose(position) has an answer; the selected
+    // model is reset around the change.
     template <typename Choose>
     void ApplySelection(Choose inChoose);
     int SelectedCount() const;
+    void SetAllSelected(bool inSelected);
+    void SetPageSelected(bool inSelected);
     // Puts a new list in place, moving the page first when the old one would lie past the end.
     void InstallItems(const QList<ImageFileInfoItem> &items);
 

@@ -45,10 +45,9 @@ QList<ImageFileInfoItem> KyImageFileListModel::ScanFolder(const ScanInput &input
             continue;
         }
         const LDir capture(item.Path());
-        const QStringList tiffs =
-            capture.entryList({QStringLiteral("*.tif")},
-                              QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot | QDir::Readable,
-                              QDir::NoSort);
+        const QStringList tiffs = capture.entryList(
+            {QStringLiteral("*.tif")},
+            QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot | QDir::Readable, QDir::NoSort);
         const bool matches = std::any_of(tiffs.cbegin(), tiffs.cend(), [&](const QString &tiff) {
             return tiff.contains(input.filter, Qt::CaseInsensitive)
                    || MatchImageDescription(capture.absoluteFilePath(tiff), input.filter);
