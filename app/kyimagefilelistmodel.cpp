@@ -109,10 +109,11 @@ void KyImageFileListModel::KySelectedImageFileListModel::BeginReset()
 
 void KyImageFileListModel::KySelectedImageFileListModel::EndReset()
 {
+    endResetModel();
     // A shrunken selection may leave the page past its end: show the last page that has rows.
+    // Moved only after the reset, so that views hear of the move as a move.
     if (PageIndex() > MaxPageIndex())
         SetPageIndex(MaxPageIndex());
-    endResetModel();
 }
 
 void KyImageFileListModel::KySelectedImageFileListModel::AnnouncePage()

@@ -164,6 +164,11 @@ private slots:
         QSignalSpy count(model.get(), &KyImageFileListModel::selectedCountChanged);
         model->SelectAll();
         QCOMPARE(count.last().at(0).toInt(), 23);
+        // The selected model shows its last page; the selection shrinks below it.
+        QVERIFY(model->SelectedModel()->SetPageIndex(2));
+        model->SelectByNames({QStringLiteral("cap04"), QStringLiteral("cap05")});
+        QCOMPARE(model->SelectedModel()->PageIndex(), 0);
+        QCOMPARE(model->SelectedModel()->rowCount(), 2);
         model->DeselectAll();
         QCOMPARE(count.last().at(0).toInt(), 0);
 
