@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QDateTime>
 #include <QFile>
+#include <QThread>
 
 #include <sys/time.h>
 
@@ -178,6 +179,12 @@ private slots:
             QVERIFY(QDir(folder + QStringLiteral("/cap%1").arg(i, 2, 10, QLatin1Char('0'))).removeRecursively());
         makeNumbered(folder, before, after);
 
+        // Every announcement comes from the GUI thread, never from the pool scan.
+        int offThread = 0;
+        const auto onGuiThread = [&] { offThread += QThread::currentThread() != thread(); };
+        connect(&model, &QAbstractItemModel::dataChanged, this, onGuiThread, Qt::DirectConnection);
+        connect(&model, &QAbstractItemModel::rowsAboutToBeInserted, this, onGuiThread, Qt::DirectConnection);
+        connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this, onGuiThread, Qt::DirectConnection);
         QSignalSpy insertions(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
         QVERIFY(scan(model));
@@ -193,6 +200,8 @@ private slots:
             QCOMPARE(removals.at(0).at(2).toInt() - removals.at(0).at(1).toInt() + 1, removed);
         for (int row = 0; row < model.rowCount(); ++row)
             QVERIFY(model.index(row, 0).data().isValid());
+        QCOMPARE(offThread, 0);
+        disconnect(&model, nullptr, this, nullptr);
     }
 
     void folderChangePerViewMode()
