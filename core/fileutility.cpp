@@ -250,6 +250,13 @@ bool RemoveDirectory(const QString &inFolder)
     return dir.rmdir(name);
 }
 
+bool LiesWithin(const QString &inPath, const QString &inFolder)
+{
+    if (inPath.isEmpty() || inFolder.isEmpty())
+        return false;
+    return isSameOrInside(resolvedPath(Slashed(inPath)), resolvedPath(Slashed(inFolder)));
+}
+
 bool IsWritableFolder(const QString &inFolder)
 {
     QString name = Slashed(inFolder);

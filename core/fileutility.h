@@ -24,6 +24,10 @@ qint64 DirectorySize(const QString &inFolder);
 bool CopyDirectory(const QString &inSource, const QString &inDestination, bool inRecursive);
 bool RemoveDirectory(const QString &inFolder);
 bool IsWritableFolder(const QString &inFolder);
+// Whether inPath is inFolder or lies somewhere below it once every link and ".." on the way has
+// been followed (a part that does not exist yet counts where the system would create it). Copies
+// and moves ask this before they touch anything: a tree copied into itself never ends.
+bool LiesWithin(const QString &inPath, const QString &inFolder);
 QChar DriveLetterFromMask(quint32 inMask);
 
 // Result codes of ExtractCabinet.

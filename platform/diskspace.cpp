@@ -7,8 +7,21 @@
 
 namespace platform {
 
+namespace {
+FreeBytesSource freeBytesSource = nullptr;
+}
+
+FreeBytesSource setFreeBytesSource(FreeBytesSource source)
+{
+    const FreeBytesSource previous = freeBytesSource;
+    freeBytesSource = source;
+    return previous;
+}
+
 bool freeBytes(const QString &path, quint64 *bytes, int *error)
 {
+    if (freeBytesSource)
+        return freeBytesSource(path, bytes, error);
     struct statvfs st;
     if (path.isEmpty() || ::statvfs(QFile::encodeName(path).constData(), &st) != 0) {
         if (error)

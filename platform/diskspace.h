@@ -9,4 +9,9 @@ namespace platform {
 // false and sets *error (when given) to errno.
 bool freeBytes(const QString &path, quint64 *bytes, int *error = nullptr);
 
+// Tests of space checks cannot fill a real disk: a stand-in answers freeBytes while it is set.
+// Returns the source it replaces; nullptr restores the system's answer.
+using FreeBytesSource = bool (*)(const QString &path, quint64 *bytes, int *error);
+FreeBytesSource setFreeBytesSource(FreeBytesSource source);
+
 } // namespace platform

@@ -39,6 +39,37 @@ class TestFileUtility : public QObject
     Q_OBJECT
 
 private slots:
+    void liesWithin_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("within");
+        QTest::newRow("itself") << "a" << "a" << true;
+        QTest::newRow("below") << "a/sub" << "a" << true;
+        QTest::newRow("below, not yet made") << "a/sub/new/deeper" << "a" << true;
+        QTest::newRow("through dot dot") << "b/../a/sub" << "a" << true;
+        QTest::newRow("through a link") << "link/sub" << "a" << true;
+        QTest::newRow("name prefix only") << "ab" << "a" << false;
+        QTest::newRow("parent") << "." << "a" << false;
+        QTest::newRow("empty path") << "" << "a" << false;
+        QTest::newRow("empty folder") << "a" << "" << false;
+    }
+    void liesWithin()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        QFETCH(bool, within);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("a/sub")));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("ab")));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("b")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("link"))));
+        const auto inDir = [&](const QString &name) {
+            return name.isEmpty() ? name : dir.path() + QLatin1Char('/') + name;
+        };
+        QCOMPARE(FileUtility::LiesWithin(inDir(path), inDir(folder)), within);
+    }
+
     void flushFile()
     {
         QTemporaryDir dir;

@@ -2,11 +2,14 @@
 
 #include "platform/diskspace.h"
 #include "platform/filesync.h"
+#include "platform/safefileops.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <sys/stat.h>
 
 class TestPlatform : public QObject
 {
@@ -90,6 +93,56 @@ private slots:
         QVERIFY(!platform::freeBytes(QStringLiteral("/no/such/folder/anywhere"), &bytes, &error));
         QCOMPARE(error, ENOENT);
         QCOMPARE(bytes, quint64(123));
+    }
+
+    void freeBytesStandIn()
+    {
+        const platform::FreeBytesSource standIn = [](const QString &, quint64 *bytes, int *) {
+            *bytes = 42;
+            return true;
+        };
+        QVERIFY(platform::setFreeBytesSource(standIn) == nullptr);
+        quint64 bytes = 0;
+        QVERIFY(platform::freeBytes(QStringLiteral("/no/such/folder"), &bytes));
+        QCOMPARE(bytes, quint64(42));
+        QVERIFY(platform::setFreeBytesSource(nullptr) == standIn);
+        QVERIFY(!platform::freeBytes(QStringLiteral("/no/such/folder"), &bytes));
+    }
+
+    void renameNeverReplaces()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("a"));
+        const QString b = dir.filePath(QStringLiteral("b"));
+        kytest::writeFile(a, "a");
+        kytest::writeFile(b, "b");
+        int error = 0;
+        QVERIFY(!platform::renameNoReplace(a, b, &error));
+        QCOMPARE(error, EEXIST);
+        QCOMPARE(kytest::readFile(a), QByteArray("a"));
+        QCOMPARE(kytest::readFile(b), QByteArray("b"));
+        QVERIFY(platform::renameNoReplace(a, dir.filePath(QStringLiteral("c"))));
+        QCOMPARE(kytest::readFile(dir.filePath(QStringLiteral("c"))), QByteArray("a"));
+        QVERIFY(!platform::renameNoReplace(QString(), b));
+    }
+
+    void makeRemovableTouchesOwnerBitsOnly()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("f"));
+        const QString folder = dir.filePath(QStringLiteral("d"));
+        kytest::writeFile(file, "f");
+        QVERIFY(QDir().mkdir(folder));
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0500), 0);
+        QVERIFY(platform::makeRemovable(file));
+        QVERIFY(platform::makeRemovable(folder));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0644);
+        QCOMPARE(::stat(QFile::encodeName(folder).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0700);
+        QVERIFY(!platform::makeRemovable(dir.filePath(QStringLiteral("missing"))));
     }
 };
 
