@@ -1,6 +1,10 @@
 #pragma once
 
+#include "widgets/ninepartimage.h"
+
 #include <QImage>
+#include <QPainter>
+#include <QPixmap>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -50,6 +54,29 @@ inline QSet<QRgb> colours(const QImage &image, const QRect &area = QRect())
             result.insert(row[x]);
     }
     return result;
+}
+
+// A skin of the widget library by its file name, in the format grabs are compared in.
+inline QImage skinImage(const QString &name)
+{
+    return QImage(QStringLiteral(":/KYParts/Resources/") + name).convertToFormat(QImage::Format_ARGB32);
+}
+
+// A picture in the format grabs are compared in.
+inline QImage argb(const QPixmap &pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// What a skinned widget shows where nothing else draws: the skin stretched over the widget as a
+// nine-part image with the border widths (left, right, top, bottom), on the window background.
+inline QImage skinOnWindow(const QWidget &widget, const QString &name, int left, int right, int top, int bottom)
+{
+    QImage out = windowCanvas(widget.size(), widget.palette().color(QPalette::Window));
+    QPainter painter(&out);
+    drawNinePartImage(&painter, out.rect(), skinImage(name), left, right, top, bottom);
+    painter.end();
+    return out.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace kywidgettest
