@@ -1,6 +1,7 @@
 #include "widgets/kytableview.h"
 
 #include "widgets/copymenu.h"
+#include "widgets/kyitemroles.h"
 #include "widgets/kytableviewstyle.h"
 
 #include <QContextMenuEvent>
@@ -37,6 +38,40 @@ KyTableView::KyTableView(QWidget *parent)
 }
 
 KyTableView::~KyTableView() = default;
+
+void KyTableView::setModel(QAbstractItemModel *model)
+{
+    if (QAbstractItemModel *old = this->model())
+        disconnect(old, nullptr, this, SLOT(syncSelectionFromModel()));
+    QTableView::setModel(model);
+    if (!model)
+        return;
+    // Connected after the view's own handlers, so the selection model has been reset or restored.
+    connect(model, &QAbstractItemModel::modelReset, this, &KyTableView::syncSelectionFromModel);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &KyTableView::syncSelectionFromModel);
+    syncSelectionFromModel();
+}
+
+void KyTableView::syncSelectionFromModel()
+{
+    QAbstractItemModel *source = model();
+    QItemSelectionModel *selection = selectionModel();
+    if (!source || !selection)
+        return;
+    const int rows = source->rowCount();
+    const int columns = source->columnCount();
+    // Models without picks of their own keep the view's selection.
+    if (rows == 0 || columns == 0 || !source->data(source->index(0, 0), KyItemRole::kRole_RowSelected).isValid())
+        return;
+    QItemSelection picked;
+    for (int row = 0; row < rows; ++row) {
+        if (source->data(source->index(row, 0), KyItemRole::kRole_RowSelected).toBool())
+            picked.select(source->index(row, 0), source->index(row, columns - 1));
+    }
+    mSyncing = true;
+    selection->select(picked, QItemSelectionModel::ClearAndSelect);
+    mSyncing = false;
+}
 
 void KyTableView::setColumnWidthFractions(const QVector<double> &inFractions)
 {
@@ -192,6 +227,10 @@ void KyTableView::contextMenuEvent(QContextMenuEvent *event)
 
 void KyTableView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
+    if (mSyncing) {
+        QTableView::selectionChanged(selected, deselected);
+        return;
+    }
     const QModelIndexList added = selected.indexes();
     for (const QModelIndex &index : added)
         emit Selected(index);

@@ -26,6 +26,8 @@ public:
     // A column is never laid out narrower than its contents and its header title want.
     int minimumColumnWidth(int inColumn) const;
 
+    void setModel(QAbstractItemModel *model) override;
+
 signals:
     void ChangeSelect(QModelIndex index);
     void Selected(QModelIndex index);
@@ -35,6 +37,10 @@ signals:
 
 public slots:
     void updateColumnWidthFractions();
+    // Selects exactly the rows the model reports picked (KyItemRole::kRole_RowSelected), without
+    // telling the model again. Runs after a reset or a layout change of a model that answers the
+    // role, so that a click on a picked row unpicks it and "Deselect all" reaches every pick.
+    void syncSelectionFromModel();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -49,4 +55,5 @@ private slots:
 private:
     QVector<double> mFractions;
     bool mResizing = false;
+    bool mSyncing = false;
 };
