@@ -910,6 +910,29 @@ private slots:
         QVERIFY2(texts.contains(shown), qPrintable(texts.join(QLatin1Char('|'))));
     }
 
+    void designSizeHoldsTheControls()
+    {
+        // At 800 x 600 every page fits its minimum, the profile row keeps the whole "Show background"
+        // caption, and the channel buttons stand side by side without covering each other.
+        AnalysisViewStub view;
+        Ui_KyAnalysisView form;
+        form.setupUi(&view);
+        form.viewStackedWidget->setCurrentIndex(1);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.size(), QSize(800, 600));
+        const QSize needed = view.layout()->minimumSize();
+        QVERIFY2(needed.width() <= 800 && needed.height() <= 600,
+                 qPrintable(QStringLiteral("%1x%2").arg(needed.width()).arg(needed.height())));
+        QVERIFY(form.showBGCheckBox->width() >= form.showBGCheckBox->sizeHint().width());
+        QVERIFY(form.showBGCheckBox->geometry().right() < form.zoomOut2Button->geometry().left());
+        QVERIFY(form.kyLabel_7->geometry().right() < form.profileMenuButton->geometry().left());
+        QVERIFY(form.ch1Button->geometry().right() < form.ch2Button->geometry().left());
+        QVERIFY(form.ch2Button->geometry().right() < form.ch3Button->geometry().left());
+        form.topArea->setCurrentIndex(1);
+        QVERIFY(form.kyBorderImage_7->geometry().bottom() < form.widget_8->geometry().top());
+    }
+
     void retranslateRestoresTexts()
     {
         ui.modeLabel->setText(QStringLiteral("Summary"));
