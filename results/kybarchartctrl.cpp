@@ -28,13 +28,7 @@ KyBarChartCtrl::KyBarChartCtrl(KySelectedModel *inModel, QChart *inChart, int in
 {
     init();
     connectModel();
-    if (mChart) {
-        mChart->addSeries(mSeries);
-        mChart->addAxis(mXAxis, Qt::AlignBottom);
-        mChart->addAxis(mYAxis, Qt::AlignLeft);
-        mSeries->attachAxis(mXAxis);
-        mSeries->attachAxis(mYAxis);
-    }
+    attachToChart();
 }
 
 KyBarChartCtrl::KyBarChartCtrl(QObject *parent)
@@ -137,6 +131,17 @@ void KyBarChartCtrl::setBarSetColumns(int inFirst, int inLast)
     SelectChanged();
 }
 
+void KyBarChartCtrl::attachToChart()
+{
+    if (!mChart)
+        return;
+    mChart->addSeries(mSeries);
+    mChart->addAxis(mXAxis, Qt::AlignBottom);
+    mChart->addAxis(mYAxis, Qt::AlignLeft);
+    mSeries->attachAxis(mXAxis);
+    mSeries->attachAxis(mYAxis);
+}
+
 void KyBarChartCtrl::setChart(QChart *inChart)
 {
     if (inChart == mChart)
@@ -149,14 +154,19 @@ void KyBarChartCtrl::setChart(QChart *inChart)
             mChart->removeAxis(mYAxis);
     }
     mChart = inChart;
-    if (mChart) {
-        mChart->addSeries(mSeries);
-        mChart->addAxis(mXAxis, Qt::AlignBottom);
-        mChart->addAxis(mYAxis, Qt::AlignLeft);
-        mSeries->attachAxis(mXAxis);
-        mSeries->attachAxis(mYAxis);
-    }
+    attachToChart();
     SelectChanged();
+}
+
+template<typename Axis>
+Axis *KyBarChartCtrl::replaceAxis(Axis *inOld, Axis *inNew, Qt::Alignment inAlignment)
+{
+    if (inOld && mChart->axes().contains(inOld))
+        mChart->removeAxis(inOld);
+    delete inOld;
+    mChart->addAxis(inNew, inAlignment);
+    mSeries->attachAxis(inNew);
+    return inNew;
 }
 
 void KyBarChartCtrl::rebuildSeries()
@@ -169,19 +179,8 @@ void KyBarChartCtrl::rebuildSeries()
     mChart->addSeries(mSeries);
     mMapper->setSeries(mSeries);
 
-    if (mChart->axes().contains(mXAxis))
-        mChart->removeAxis(mXAxis);
-    delete mXAxis;
-    mXAxis = new QBarCategoryAxis;
-    mChart->addAxis(mXAxis, Qt::AlignBottom);
-    mSeries->attachAxis(mXAxis);
-
-    if (mChart->axes().contains(mYAxis))
-        mChart->removeAxis(mYAxis);
-    delete mYAxis;
-    mYAxis = new QValueAxis;
-    mChart->addAxis(mYAxis, Qt::AlignLeft);
-    mSeries->attachAxis(mYAxis);
+    mXAxis = replaceAxis(mXAxis.data(), new QBarCategoryAxis, Qt::AlignBottom);
+    mYAxis = replaceAxis(mYAxis.data(), new QValueAxis, Qt::AlignLeft);
     // The new axes look like the first ones.
     styleAxes();
 }

@@ -49,7 +49,11 @@ private slots:
 private:
     void init();
     void styleAxes();
+    void attachToChart();
     void rebuildSeries();
+    // Takes inOld off the chart and deletes it; puts inNew on the chart and the series.
+    template<typename Axis>
+    Axis *replaceAxis(Axis *inOld, Axis *inNew, Qt::Alignment inAlignment);
     void connectModel();
     void disconnectModel();
     void applyColumns();

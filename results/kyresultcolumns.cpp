@@ -21,6 +21,14 @@ const QStringList &titles()
     return list;
 }
 
+QVariant headerTitle(int inSection, bool inChannelHidden)
+{
+    const int column = inSection + (inChannelHidden ? 1 : 0);
+    if (column < 0 || column >= titles().size())
+        return QVariant();
+    return titles().at(column);
+}
+
 bool hidesChannelColumn(const KyDocument *inDocument)
 {
     return !inDocument || inDocument->ImageCount() == 1;

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QStringList>
+#include <QVariant>
 
 class KyDocument;
 
@@ -12,6 +13,9 @@ namespace KyResultColumns {
 // "Channel", "Lane", "Band", "Volume", "Lane %", "Normalized value", "MW", "Rf" (translated in the
 // models' context).
 const QStringList &titles();
+
+// The display title of a view column, "Channel" hidden or not; invalid past the titles.
+QVariant headerTitle(int inSection, bool inChannelHidden);
 
 // True without a document and for a document of exactly one image; view column c is then model
 // column c + 1.

@@ -45,10 +45,7 @@ QVariant KySelectedModel::headerData(int section, Qt::Orientation, int role) con
 {
     if (role != Qt::DisplayRole)
         return QVariant();
-    const int column = section + (HidesChannelColumn() ? 1 : 0);
-    if (column < 0 || column >= KySelectedRow::kCellCount)
-        return QVariant();
-    return KyResultColumns::titles().at(column);
+    return KyResultColumns::headerTitle(section, HidesChannelColumn());
 }
 
 Qt::ItemFlags KySelectedModel::flags(const QModelIndex &index) const

@@ -120,10 +120,7 @@ QVariant KyTableModel::headerData(int section, Qt::Orientation, int role) const
 {
     if (role != Qt::DisplayRole)
         return QVariant();
-    const int column = section + (hidesChannelColumn() ? 1 : 0);
-    if (column < 0 || column >= KySelectedRow::kCellCount)
-        return QVariant();
-    return KyResultColumns::titles().at(column);
+    return KyResultColumns::headerTitle(section, hidesChannelColumn());
 }
 
 Qt::ItemFlags KyTableModel::flags(const QModelIndex &index) const

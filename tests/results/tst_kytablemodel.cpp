@@ -78,6 +78,22 @@ private slots:
     void clickPickedRowAfterRefresh();
 
 private:
+    // The summary table as the summary step wires it, shown.
+    void showTable(KyTableView &ioView)
+    {
+        ioView.setItemDelegate(new KyTableViewItemDelegate(&ioView));
+        ioView.setModel(model.get());
+        connect(&ioView, &KyTableView::Selected, model.get(), &KyTableModel::RowSelected);
+        connect(&ioView, &KyTableView::Deselected, model.get(), &KyTableModel::RowDeselected);
+        ioView.resize(600, 400);
+        ioView.show();
+    }
+
+    static void clickRow(KyTableView &ioView, int inRow)
+    {
+        QTest::mouseClick(ioView.viewport(), Qt::LeftButton, {}, ioView.visualRect(ioView.model()->index(inRow, 1)).center());
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<ProbeMultiDocument> fluor;
     std::unique_ptr<KyTableModel> model;
@@ -496,17 +512,9 @@ void TestKyTableModel::deselectAllAfterSort()
 {
     model->setContents(fluor.get());
     KyTableView view;
-    view.setItemDelegate(new KyTableViewItemDelegate(&view));
-    view.setModel(model.get());
-    connect(&view, &KyTableView::Selected, model.get(), &KyTableModel::RowSelected);
-    connect(&view, &KyTableView::Deselected, model.get(), &KyTableModel::RowDeselected);
-    view.resize(600, 400);
-    view.show();
+    showTable(view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-    auto click = [&view](int inRow) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(inRow, 1)).center());
-    };
+    auto click = [&view](int inRow) { clickRow(view, inRow); };
     click(0);
     click(2);
     QCOMPARE(model->selection().size(), 2);
@@ -524,15 +532,9 @@ void TestKyTableModel::clickPickedRowAfterRefresh()
 {
     model->setContents(fluor.get());
     KyTableView view;
-    view.setModel(model.get());
-    connect(&view, &KyTableView::Selected, model.get(), &KyTableModel::RowSelected);
-    connect(&view, &KyTableView::Deselected, model.get(), &KyTableModel::RowDeselected);
-    view.resize(600, 400);
-    view.show();
+    showTable(view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto click = [&view](int inRow) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(inRow, 1)).center());
-    };
+    auto click = [&view](int inRow) { clickRow(view, inRow); };
     click(1);
     QCOMPARE(model->selection().size(), 1);
     model->refresh(0x83);
