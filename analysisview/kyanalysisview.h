@@ -1,0 +1,375 @@
+#pragma once
+
+#include "analysisview/kyanalysisform.h"
+#include "analysis/kymwstandard.h"
+
+#include <QFutureWatcher>
+#include <QModelIndexList>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+class QAbstractButton;
+class QBarSeries;
+class QChart;
+class QStandardItemModel;
+class QVBarModelMapper;
+class QResizeEvent;
+class KyBarChartCtrl;
+class KyBrightnessView;
+class KyDocument;
+class KyPrintData;
+class KyPrinter;
+class KyTableModel;
+class KyTableView;
+class IntensityView;
+class LaneView;
+
+// The analysis page of the main window: six steps from lanes to summary over the current
+// document, with the image tools and the summary output. The screen never owns the document;
+// it reaches it through the application and re-attaches whenever one is opened or closed.
+//
+// The implementation is split by concern: kyanalysisview.cpp (construction and attaching),
+// ...steps.cpp (navigation), ...lanes.cpp (lanes, background and bands), ...mw.cpp (MW
+// standards and calibration), ...summary.cpp, ...tools.cpp (display, zoom, contrast, rotation),
+// ...intensity.cpp, ...print.cpp and ...info.cpp.
+class KyAnalysisView : public QWidget, public Ui_KyAnalysisView
+{
+    Q_OBJECT
+
+public:
+    enum EMode {
+        kMode_Lanes = 0,
+        kMode_Background = 1,
+        kMode_Bands = 2,
+        kMode_MW = 3,
+        kMode_Normalization = 4,
+        kMode_Summary = 5,
+        kMode_other = 6,
+    };
+    enum EDocumentKind {
+        kDocument_Single = 0,
+        kDocument_Marker = 1,
+        kDocument_Multi = 2,
+        kDocument_Color = 3,
+    };
+    enum EDisplayKind {
+        kDisplay_Channel = 0,
+        kDisplay_Composite = 1,
+        kDisplay_Marker = 2,
+        kDisplay_Color = 3,
+    };
+    // Busy reasons the screen's pool jobs hold on the view mode while they run.
+    static constexpr int kBusy_BandDetection = 11;
+    static constexpr int kBusy_Background = 12;
+
+    explicit KyAnalysisView(QWidget *parent = nullptr);
+    ~KyAnalysisView() override;
+
+    void resetForDocument(bool resetSteps);
+
+    // Read access for the main window and for tests.
+    int mode() const { return mMode; }
+    int documentKind() const { return mDocumentKind; }
+    int displayKind() const { return mDisplayKind; }
+    int channelSelection() const { return mChannel; }
+    const std::vector<int> &buttonChannels() const { return mButtonChannels; }
+    LaneView *laneView() const { return mLaneView; }
+    LaneView *summaryLaneView() const { return mLaneView2; }
+    IntensityView *intensityView() const { return mIntensityView; }
+    KyTableModel *tableModel() const { return mTableModel; }
+    QChart *chart() const { return mChart; }
+    QFutureWatcher<void> &backgroundWatcher() { return mBackgroundWatcher; }
+    QFutureWatcher<void> &autoBandWatcher() { return mAutoBandWatcher; }
+    QFutureWatcher<void> &rotateWatcher() { return mRotateWatcher; }
+
+    // ---- step navigation
+    void setMode(int mode);
+
+    // ---- summary
+    void updateSummaryTable();
+
+    // ---- image tools
+    bool isImageShown() const;
+
+    // ---- print, copy and summary PDF
+    void copy();
+    void print();
+    bool printImagePage(KyPrinter *printer);
+    bool getSummaryPDFItems(KyPrintData *data);
+    bool saveSummaryPdfTo(const QString &fileName);
+    QImage renderLaneImage(const QSize &size);
+    QImage renderWidgetImage(const QSize &size);
+    QImage renderWidgetImageWithPainter(const QSize &size);
+
+    // ---- analysis information text
+    QString analysisInfoText(int displayKind, int documentKind, bool wholeDocument);
+
+public slots:
+    void selectBandOnSummryView(int ch, int laneNo, int bandNo);
+    void updateImage();
+
+signals:
+    void showHelp(QString title, QString name);
+    void moveCorner(QPoint);
+    void bandModify(int len);
+    void bandMove(int len);
+    void bandDelete();
+    void bandClear();
+    void summaryTableChanged(QModelIndexList selectList);
+    void closeImage();
+    void toImageView();
+    void toProfileView();
+    void printImage();
+    void rotated();
+    void contrastChanged();
+    void tableSelectionChanged();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private slots:
+    // ---- core
+    void onAnalysisChanged();
+
+    // ---- step navigation
+    void on_previousModeButton_clicked();
+    void on_nextModeButton_clicked();
+    void on_lanesModeButton_clicked();
+    void on_bgModeButton_clicked();
+    void on_bandsModeButton_clicked();
+    void on_mwModeButton_clicked();
+    void on_normModeButton_clicked();
+    void on_summaryModeButton_clicked();
+    void on_helpButton_clicked();
+    void on_help2Button_clicked();
+
+    // ---- lanes, background and bands
+    void on_laneCountValuePicker_changed(int value);
+    void on_laneWidthValuePicker_changed(int value);
+    void on_laneUpButton_clicked();
+    void on_laneDownButton_clicked();
+    void on_laneRightButton_clicked();
+    void on_laneLeftButton_clicked();
+    void onLaneChanged();
+    void onLaneCornerSelectionChanged(bool selected);
+    void on_backTypeButtonGroup_buttonClicked(QAbstractButton *button);
+    void on_bgRadiusValuePicker_finished(int value);
+    void on_showBGCheckBox_toggled(bool checked);
+    void onUpdateBGFinished();
+    void on_bandAutoDetectButton_clicked();
+    void autoBandDetectFinished();
+    void on_bandLeftButton_clicked();
+    void on_bandRightButton_clicked();
+    void on_bandReduceButton_clicked();
+    void on_bandSpreadButton_clicked();
+    void on_bandAddButton_clicked();
+    void on_bandDeleteButton_clicked();
+    void on_bandClearButton_clicked();
+    // end of lanes, background and bands slots
+
+    // ---- MW step and calibration editor
+    void on_mwStandardMenuButton_selectionChanged(QString inLaneStr);
+    void on_mwStandardListView_clicked(QModelIndex index);
+    void on_mwCurveTypeButtonGroup_buttonClicked(QAbstractButton *button);
+    void on_mwViewPlotButton_clicked();
+    void on_mwAddButton_clicked();
+    void on_mwEditButton_clicked();
+    void on_mwcalibNameTextArea_clicked();
+    void on_mwCalibTenKey_input(QString key);
+    void on_mwcalibSetButton_clicked();
+    void on_mwStandardTableView_clicked(QModelIndex index);
+    void on_mwcalibSaveButton_clicked();
+    void on_mwcalibCancelButton_clicked();
+    void on_mwcalibDeleteButton_clicked();
+    void onMWStandardLaneChanged();
+    // end of MW slots
+
+    // ---- summary
+    void on_summaryTableView_selectionChanged();
+    void on_barGraphTab_changed(int inIndex);
+    void onSummaryTableSorted(int inColumn, Qt::SortOrder inOrder);
+    void on_printSummaryButton_clicked();
+    // end of summary slots
+
+    // ---- image tools
+    void on_zoomOutButton_clicked();
+    void on_zoomUpButton_clicked();
+    void on_zoomOut3Button_clicked();
+    void on_zoomUp3Button_clicked();
+    void on_zoomOut2Button_clicked();
+    void on_zoomUp2Button_clicked();
+    void on_zoomOut4Button_clicked();
+    void on_zoomUp4Button_clicked();
+    void on_zoomValuePicker_changed(int value);
+    void on_zoomResetButton_clicked();
+    void on_imageView_resized();
+    void on_imageView_scrolled();
+    void on_image2View_scrolled();
+    void on_profileGraphView_scrolled();
+    void on_profileGraphView2_scrolled();
+    void on_contrastButton_clicked();
+    void on_contrast3Button_clicked();
+    void on_contrastLowDownButton_clicked();
+    void on_contrastLowUpButton_clicked();
+    void on_contrastHighDownButton_clicked();
+    void on_contrastHighUpButton_clicked();
+    void on_autoContrastButton_clicked();
+    void on_highlightCheckBox_toggled(bool checked);
+    void on_ch1Button_clicked();
+    void on_ch2Button_clicked();
+    void on_ch3Button_clicked();
+    void on_ch1Button_longClicked();
+    void on_ch2Button_longClicked();
+    void on_ch3Button_longClicked();
+    void on_ch1Button_doubleClicked();
+    void on_ch2Button_doubleClicked();
+    void on_ch3Button_doubleClicked();
+    void on_ch1Button2_clicked();
+    void on_ch2Button2_clicked();
+    void on_ch3Button2_clicked();
+    void on_ch1Button2_longClicked();
+    void on_ch2Button2_longClicked();
+    void on_ch3Button2_longClicked();
+    void on_ch1Button2_doubleClicked();
+    void on_ch2Button2_doubleClicked();
+    void on_ch3Button2_doubleClicked();
+    void on_singleTab_changed(int index);
+    void on_singleTab2_changed(int index);
+    void on_imageButton_clicked();
+    void on_profileButton_clicked();
+    void on_image4Button_clicked();
+    void on_profile4Button_clicked();
+    void on_profileMenuButton_selectionChanged(QString text);
+    void on_profile2MenuButton_selectionChanged(QString text);
+    void on_displayButton_clicked();
+    void on_zoomButton_clicked();
+    void on_contrastToolButton_clicked();
+    void on_intensityButton_clicked();
+    void on_invertCheckBox_toggled(bool checked);
+    void on_rotateLButton_clicked();
+    void on_rotateRButton_clicked();
+    void onRotateFinished();
+    // end of image tool slots
+
+    // ---- intensity tool
+    void on_intensityDownButton_clicked();
+    void on_intensityUpButton_clicked();
+    void on_intensityLeftButton_clicked();
+    void on_intensityRightButton_clicked();
+    void onSetIntensityPoint(QPoint inImagePt);
+    // end of intensity slots
+
+private:
+    // ---- core
+    KyDocument *document() const;
+
+    // ---- lanes, background and bands
+public:
+    // The inputs of the background job, read on the GUI thread by the starting slot.
+    struct BackgroundInputs {
+        int method = 0;
+        int radius = 0;
+    };
+    // The inputs of the band detection job, read on the GUI thread by the starting slot.
+    struct AutoBandInputs {
+        int channel = 0;
+        int sensitivity = 0;
+    };
+private:
+    void startUpdateBackground(bool force);
+    void updateBackground(bool force, BackgroundInputs inputs);
+    void autoBandDetect(AutoBandInputs inputs);
+    void initBandSensitivityPicker();
+    void updateLaneControls();
+    void updateProfileMenu();
+    void updateProfileGraph();
+    void updateBandEditPanel();
+    // end of lanes, background and bands operations
+
+    // ---- MW step and calibration editor
+    void setupMWStandardViews();
+    void updateMWStandardMenu();
+    void updateMWStandardTable();
+    void fillMWStandardModel();
+    // end of MW operations
+
+    // ---- summary
+    void applySummarySort(KyTableView *view, bool sortByLane);
+    void syncSummaryChannelTab();
+    // end of summary operations
+
+    // ---- image tools
+    void zoomIn();
+    void zoomOut();
+    void updateProfileZoomButtons();
+    void stepContrast(int lowDirection, int highDirection);
+    void updateHistogram(int channel, QLabel *label);
+    void applyChannelSelection(QAbstractButton *button, bool exclusive);
+    void updateChannelButtons();
+    int selectedChannel();
+    void updateSingleChannelControls();
+    void updateOperationPanel();
+    void updateImageToolButtons();
+    void updateInvertAndContrastControls();
+    void updateToolButtonVisibility();
+    void rotateImage(int direction);
+    // end of image tool operations
+
+    // ---- intensity tool
+    void moveIntensityPoint(int dx, int dy);
+    void updateIntensityInfo();
+    // end of intensity operations
+
+    // ---- analysis information text
+    QString singleInfoText();
+    QString multiInfoText();
+    QString channelInfoText(int channelMask);
+    QString colorimetricInfoText();
+    QString markerInfoText(bool wholeDocument);
+    // end of information text operations
+
+    int mMode = kMode_other;
+    int mDisplayKind = kDisplay_Channel;
+    int mDocumentKind = kDocument_Single;
+    int mChannel = 0;
+    std::vector<int> mButtonChannels{0, 0, 0};
+    int mZoomIndex = 0;
+    QStandardItemModel *mMWStandardModel = nullptr;
+    int mMWEditMode = 0;
+    KyMwStandard mEditedMWStandard;
+    KyBrightnessView *mBrightnessView = nullptr;
+    KyBrightnessView *mBrightnessView2 = nullptr;
+    IntensityView *mIntensityView = nullptr;
+    bool mUpdatingControls = false;
+    QFutureWatcher<void> mRotateWatcher;
+    LaneView *mLaneView = nullptr;
+    LaneView *mLaneView2 = nullptr;
+    KyTableModel *mTableModel = nullptr;
+    QVBarModelMapper *mBarMapper = nullptr;
+    QBarSeries *mBarSeries = nullptr;
+    QChart *mChart = nullptr;
+    KyBarChartCtrl *mBarChartCtrl = nullptr;
+    QFutureWatcher<void> mBackgroundWatcher;
+    QFutureWatcher<void> mAutoBandWatcher;
+    bool mAnalysisChanged = true;
+    int mPendingMode = kMode_other;
+
+    // ---- further state of the lanes, background and bands steps
+    // end of lanes state
+
+    // ---- further state of the MW step
+    // end of MW state
+
+    // ---- further state of the summary
+    // end of summary state
+
+    // ---- further state of the image tools
+    // end of image tool state
+
+    // ---- further state of print and copy
+    // end of print state
+};
