@@ -13,6 +13,8 @@ KySplashDialog::KySplashDialog(QWidget *inParent, Qt::WindowFlags inFlags, bool 
 {
     mCloseTimer.setSingleShot(true);
     mCloseTimer.setInterval(kAutoCloseMSec);
+    // A coarse timer may fire up to 5 % early.
+    mCloseTimer.setTimerType(Qt::PreciseTimer);
     connect(&mCloseTimer, &QTimer::timeout, this, &KySplashDialog::onCloseTimerExpired);
     ui->setupUi(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
