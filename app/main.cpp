@@ -1,12 +1,13 @@
+#include "app/teskwindow.h"
 #include "core/analysissettings.h"
-#include "instrument/kestova.h"
 #include "core/kyviewmode.h"
 #include "core/systemsettings.h"
+#include "document/kycurrentdocument.h"
 #include "instrument/instrumentnames.h"
+#include "instrument/kestova.h"
 #include "widgets/kyfonts.h"
 
 #include <QApplication>
-#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
@@ -18,11 +19,11 @@ int main(int argc, char *argv[])
     AnalysisSettings::instance();
     SystemSettings::instance();
     KyViewMode::instance();
+    KyCurrentDocument::instance();
     InstrumentNames::instance();
     Kestova::instance();
 
-    QTextStream(stderr) << "The analysis window is not built yet: this build holds the settings, "
-                           "files, instrument images, lane analysis and documents, which the tests "
-                           "exercise; it opens no capture folder.\n";
-    return 0;
+    TeskWindow window;
+    window.show();
+    return app.exec();
 }
