@@ -2,8 +2,9 @@
 #include "app/teskwindow.h"
 
 #include "analysisview/kyanalysisview.h"
+#include "app/kycopyview.h"
+#include "app/teskapp.h"
 #include "core/analysissettings.h"
-#include "document/kycurrentdocument.h"
 #include "document/kydocument.h"
 #include "widgets/kybusyview.h"
 
@@ -15,11 +16,6 @@
 #include <QRegularExpressionValidator>
 
 namespace {
-
-KyDocument *currentDocument()
-{
-    return KyCurrentDocument::document();
-}
 
 QIcon actionIcon(const QString &inName)
 {
@@ -68,6 +64,7 @@ TeskWindow::TeskWindow(QWidget *parent)
 
 TeskWindow::~TeskWindow()
 {
+    delete mCopyView;
     // A save still running reaches the document: let it end before the window goes.
     mSaveWatcher.waitForFinished();
     mSaveAsWatcher.waitForFinished();
@@ -124,13 +121,13 @@ bool TeskWindow::connectSignals()
     }
 
     // The application object's open requests and the end of its open task.
-    QObject *app = QCoreApplication::instance();
+    TeskApp *app = TeskApp::instance();
     if (connected)
-        attempt(connect(app, SIGNAL(open(QString)), this, SLOT(open(QString))));
+        attempt(connect(app, &TeskApp::open, this, &TeskWindow::open));
     if (connected)
-        attempt(connect(app, SIGNAL(imageOpened()), this, SLOT(onImageOpened())));
+        attempt(connect(app, &TeskApp::imageOpened, this, &TeskWindow::onImageOpened));
     if (connected)
-        attempt(connect(app, SIGNAL(imageClosed()), this, SLOT(onImageClosed())));
+        attempt(connect(app, &TeskApp::imageClosed, this, &TeskWindow::onImageClosed));
 
     if (connected)
         attempt(connect(ui.openButton, &QAbstractButton::clicked, this, &TeskWindow::on_actionOpen_triggered));
@@ -170,7 +167,7 @@ void TeskWindow::onViewModeChanged(KyViewMode::EViewMode inMode)
         return;
     }
     ui.stackedWidget->setCurrentIndex(kPage_Analysis);
-    ui.actionPrint->setEnabled(currentDocument() != nullptr);
+    ui.actionPrint->setEnabled(TeskApp::currentDocument() != nullptr);
     if (inMode == KyViewMode::kView_AnalysisSummary)
         ui.actionPrint->setEnabled(true);
     else if (mAnalysisView)
@@ -207,7 +204,7 @@ void TeskWindow::resetBusyView()
 void TeskWindow::onImageOpened()
 {
     updateWindowTitle();
-    KyDocument *document = currentDocument();
+    KyDocument *document = TeskApp::currentDocument();
     if (document) {
         // A save-as passes through here again with the same document: one connection is enough.
         connect(document, &KyDocument::DirtyStateChanged, this, &TeskWindow::onDocumentDirtyStateChanged,
@@ -257,7 +254,7 @@ void TeskWindow::onDocumentDirtyStateChanged(bool inIsDirty)
 
 void TeskWindow::updateWindowTitle()
 {
-    const KyDocument *document = currentDocument();
+    const KyDocument *document = TeskApp::currentDocument();
     if (!document) {
         setWindowTitle(productTitle());
         return;

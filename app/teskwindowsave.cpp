@@ -2,7 +2,7 @@
 // summary PDF and the saving pop-up.
 #include "app/teskwindow.h"
 
-#include "document/kycurrentdocument.h"
+#include "app/teskapp.h"
 
 void TeskWindow::on_actionSave_triggered()
 {
@@ -28,7 +28,7 @@ void TeskWindow::on_saveSaveAsButton_clicked()
 
 void TeskWindow::startSave(int inAfterSaveAction)
 {
-    if (!KyCurrentDocument::document())
+    if (!TeskApp::currentDocument())
         return;
     mAfterSaveAction = inAfterSaveAction;
 }
