@@ -1,28 +1,17 @@
-#include "core/analysissettings.h"
-#include "instrument/kestova.h"
-#include "core/kyviewmode.h"
-#include "core/systemsettings.h"
-#include "instrument/instrumentnames.h"
-#include "widgets/kyfonts.h"
+#include "app/startup.h"
+#include "app/teskwindow.h"
 
-#include <QApplication>
-#include <QTextStream>
+namespace {
+
+// The program's main window: the one place that names its class.
+std::unique_ptr<QWidget> createMainWindow()
+{
+    return std::make_unique<TeskWindow>();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    registerFontSubstitutions();
-
-    // Process-wide objects are made here, on the GUI thread: a QObject first touched by a pool
-    // thread would belong to a thread without an event loop.
-    AnalysisSettings::instance();
-    SystemSettings::instance();
-    KyViewMode::instance();
-    InstrumentNames::instance();
-    Kestova::instance();
-
-    QTextStream(stderr) << "The analysis window is not built yet: this build holds the settings, "
-                           "files, instrument images, lane analysis and documents, which the tests "
-                           "exercise; it opens no capture folder.\n";
-    return 0;
+    return startApplication(argc, argv, createMainWindow);
 }

@@ -1,0 +1,186 @@
+#include "app/teskapp.h"
+
+#include "core/kyviewmode.h"
+#include "document/kycurrentdocument.h"
+#include "document/kydocument.h"
+#include "instrument/versiontext.h"
+#include "widgets/kymessagebox.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+TeskApp::TeskApp(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The holder is a QObject that pool threads read through currentDocument(): it has to be made
+    // here, on the GUI thread.
+    KyCurrentDocument::instance();
+    QApplication::setQuitOnLastWindowClosed(true);
+    connect(&mOpenWatcher, &QFutureWatcher<KyDocument *>::finished, this, &TeskApp::onOpenFinished);
+}
+
+TeskApp::~TeskApp()
+{
+    if (mOpening) {
+        // The task's document would otherwise be left to nobody.
+        mOpenWatcher.disconnect(this);
+        mOpenWatcher.waitForFinished();
+        delete mOpenWatcher.result();
+        mOpening = false;
+    }
+    closeDocument();
+}
+
+TeskApp *TeskApp::instance()
+{
+    return qobject_cast<TeskApp *>(QCoreApplication::instance());
+}
+
+KyDocument *TeskApp::currentDocument()
+{
+    return instance() ? KyCurrentDocument::document() : nullptr;
+}
+
+QWidget *TeskApp::mainWindow()
+{
+    if (TeskApp *app = instance(); app && app->mMainWindow)
+        return app->mMainWindow;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return windows.isEmpty() ? nullptr : windows.first();
+}
+
+void TeskApp::setMainWindow(QWidget *window)
+{
+    mMainWindow = window;
+}
+
+int TeskApp::run()
+{
+    if (QCoreApplication::arguments().size() >= 1)
+        QTimer::singleShot(100, this, &TeskApp::openArgImage);
+    return QApplication::exec();
+}
+
+void TeskApp::openArgImage()
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() <= 1)
+        return;
+    qDebug() << arguments.at(1);
+    emit open(arguments.at(1));
+}
+
+bool TeskApp::openImage(const QString &path)
+{
+    // One task and one document slot: a second open would close the document the first is about
+    // to deliver and race it for the slot.
+    if (mOpening) {
+        qDebug() << "TeskApp::openImage(): an open is running; ignored" << path;
+        return false;
+    }
+    KyViewMode::instance()->setBusy(KyViewMode::kBusy_Opening);
+    if (!closeDocument())
+        return false;
+    if (QWidget *window = mainWindow())
+        window->setDisabled(true);
+    mOpening = true;
+    QThread *guiThread = thread();
+    mOpenWatcher.setFuture(QtConcurrent::run([path, guiThread] {
+        KyDocument *document = openInThread(path);
+        // Made on this pool thread, the document would deliver its queued signals and timers to a
+        // thread without an event loop: it goes to the GUI thread before anyone sees it.
+        if (document)
+            document->moveToThread(guiThread);
+        return document;
+    }));
+    return true;
+}
+
+KyDocument *TeskApp::openInThread(QString path)
+{
+    const QFileInfo info(path);
+    if (info.isFile())
+        path = info.dir().absolutePath();
+    return KyDocument::Create(path, nullptr);
+}
+
+void TeskApp::onOpenFinished()
+{
+    mOpening = false;
+    KyDocument *document = mOpenWatcher.result();
+    if (document) {
+        setDocument(document);
+        CaptureShot shot;
+        shot.mode = LightMode(1, QString(), QString(), int(LightMode::kNoExtra));
+        logCaptureInfo({shot}, false);
+        // Busy reason 9 stays: the main window clears it once it has taken the document up.
+        emit imageOpened();
+        return;
+    }
+    KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);
+    KyMessageBox::question(mainWindow(), QString(), tr("Failed to open file."), QStringLiteral("OK"),
+                           QString(), 0);
+    emit imageClosed();
+}
+
+void TeskApp::setDocument(KyDocument *document)
+{
+    mDocument = document;
+    KyCurrentDocument::setDocument(document);
+}
+
+bool TeskApp::closeDocument()
+{
+    KyDocument *document = mDocument;
+    setDocument(nullptr);
+    delete document;
+    emit imageClosed();
+    return true;
+}
+
+bool TeskApp::saveDocument()
+{
+    if (!mDocument)
+        return true;
+    const int result = mDocument->SaveAs(saveBasePath(mDocument->FilePathOfFirstImage()));
+    if (result != 0)
+        qDebug() << "Failed to save";
+    return result == 0;
+}
+
+bool TeskApp::saveDocumentAs(const QString &path)
+{
+    if (!mDocument)
+        return true;
+    return mDocument->SaveAs(path) == 0;
+}
+
+QString TeskApp::versionString()
+{
+    return QStringLiteral("V%1").arg(applicationVersionText());
+}
+
+QString TeskApp::saveBasePath(const QString &firstImagePath)
+{
+    const qsizetype dot = firstImagePath.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < firstImagePath.lastIndexOf(QLatin1Char('/')))
+        return QString();
+    return firstImagePath.left(dot);
+}
+
+void TeskApp::logCaptureInfo(const QList<CaptureShot> &shots, bool withMarker)
+{
+    mCaptureShots = shots;
+    mWithMarker = withMarker;
+    int number = 1;
+    for (const CaptureShot &shot : std::as_const(mCaptureShots)) {
+        qDebug().noquote().nospace() << "shot " << number++ << ":method = " << shot.mode.methodName()
+                                     << ", exp.time = " << shot.exposureTime
+                                     << "binning type = " << shot.binningType
+                                     << ", wait time = " << shot.waitTime;
+    }
+    qDebug().nospace() << "with marker: " << mWithMarker;
+}

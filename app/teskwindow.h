@@ -1,0 +1,147 @@
+#pragma once
+
+#include "ui_teskwindow.h"
+#include "core/kyviewmode.h"
+
+#include <QFutureWatcher>
+#include <QMainWindow>
+#include <QString>
+
+class KyAnalysisView;
+class KyBusyView;
+class KyCopyView;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QRegularExpressionValidator;
+
+// The program's one main window: a stack of four pages (opening page, analysis screen, save page,
+// busy page) under the File, Edit and Help menus. The application object owns the document; the
+// window follows its open and close signals and the view mode's page and busy signals.
+//
+// The implementation is split by concern: teskwindow.cpp (construction, pages, busy page, title,
+// action states), teskwindowopen.cpp (open, drop, new window), teskwindowsave.cpp (save, save as,
+// save page, saving pop-up), teskwindowclose.cpp (close and exit) and teskwindowdialogs.cpp
+// (help, image information, About).
+class TeskWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Pages of the stacked widget, by index.
+    enum EPage {
+        kPage_Menu = 0,
+        kPage_Analysis = 1,
+        kPage_Save = 2,
+        kPage_Busy = 3,
+    };
+    // What follows a successful save (and its summary PDF).
+    enum EAfterSaveAction {
+        kAfterSave_Nothing = 0,
+        kAfterSave_CloseImage = 1,
+        kAfterSave_OpenPending = 2,
+        kAfterSave_CloseWindow = 3,
+    };
+    // Answers of the unsaved-changes question.
+    enum ESaveAnswer {
+        kAnswer_Cancel = 0,
+        kAnswer_Save = 1,
+        kAnswer_DontSave = 2,
+    };
+
+    explicit TeskWindow(QWidget *parent = nullptr);
+    ~TeskWindow() override;
+
+    // The product title, translated; the window title ends with it.
+    static QString productTitle();
+    // What the save page's comment field accepts: letters, digits and underscores of any script,
+    // white space and the printable ASCII punctuation.
+    static QString commentPattern();
+
+    // Read access for the flows and for tests.
+    const Ui_TeskWindow &form() const { return ui; }
+    KyAnalysisView *analysisView() const { return mAnalysisView; }
+    KyBusyView *busyView() const { return mBusyView; }
+    int currentPage() const;
+    int pageBeforeBusy() const { return mPageBeforeBusy; }
+    int afterSaveAction() const { return mAfterSaveAction; }
+    QString pendingOpenPath() const { return mPendingOpenPath; }
+    const QRegularExpressionValidator *commentValidator() const { return mCommentValidator; }
+
+    // ---- open flow
+    // Opens the pending open path, asking for a folder when there is none.
+    void doOpen();
+    // The unsaved-changes question: one of ESaveAnswer.
+    int askSaveChanges();
+
+    // ---- save flow
+    // Saves the current document in place; the after-save action runs when the save succeeded.
+    void startSave(int inAfterSaveAction);
+
+    // ---- close flow
+    // Closes the current document without asking.
+    void closeCurrentImage();
+
+signals:
+    void openSavingView(int inCount);
+    void progressSaving();
+    void closeSavingView();
+    void saveSummaryToPDF(QString inPath);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private slots:
+    void on_actionOpen_triggered();
+    void on_actionOpenInNewWindow_triggered();
+    void on_actionClose_triggered();
+    void on_actionFileInfo_triggered();
+    void on_actionSave_triggered();
+    void on_actionSaveAs_triggered();
+    void on_actionPrint_triggered();
+    void on_actionExit_triggered();
+    void on_actionCopy_triggered();
+    void on_actionAbout_triggered();
+    void on_saveCancelButton_clicked();
+    void on_saveSaveButton_clicked();
+    void on_saveSaveAsButton_clicked();
+    void onImageOpened();
+    void onImageClosed();
+    void onDocumentDirtyStateChanged(bool inIsDirty);
+    void onViewModeChanged(KyViewMode::EViewMode inMode);
+    void toBusyView();
+    void resetBusyView();
+    void onShowHelp(QString inTitle, QString inName);
+    void open(const QString &inDirPath = QString());
+    void toImageView();
+    void toProfileView();
+    void onOpenSavingView(int inTotalCount);
+    void onSaveProgress();
+    void onCloseSavingView();
+    void onSaveSummaryToPDF(QString inPath);
+    void onSaveFinished();
+    void onSaveAsFinished();
+    void onZiredOotated();
+    void onContrastChanged();
+    void onTableSelectionChanged();
+
+private:
+    void setActionIcons();
+    void applySavedGeometry();
+    bool connectSignals();
+    void updateWindowTitle();
+
+    Ui_TeskWindow ui;
+    KyAnalysisView *mAnalysisView = nullptr;
+    KyBusyView *mBusyView = nullptr;
+    int mPageBeforeBusy = kPage_Menu;
+    KyCopyView *mCopyView = nullptr;
+    int mAfterSaveAction = kAfterSave_Nothing;
+    QString mPendingOpenPath;
+    QFutureWatcher<bool> mSaveWatcher;
+    QFutureWatcher<bool> mSaveAsWatcher;
+    // Owned by the window; the comment field only uses it.
+    QRegularExpressionValidator *mCommentValidator = nullptr;
+};
