@@ -1,16 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the program.
-#   ./run.sh [capture-folder]
-# The main window opens; a capture folder given on the command line is opened in it.
+#   ./run.sh                  opens the gel sample capture (written into build/samples once)
+#   ./run.sh CAPTURE-FOLDER   opens that folder
+#   ./run.sh --empty          starts without a capture
 set -euo pipefail
 KY_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$KY_ROOT/scripts/common.sh"
 
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: no display found (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
+  echo "The program is a desktop window: start it from a desktop session, or under a virtual" >&2
+  echo "display with: xvfb-run -a ./run.sh" >&2
+  exit 1
+fi
+
 ky_install_missing
 ky_build "$KY_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found: starting without one."
-  export QT_QPA_PLATFORM=offscreen
+args=()
+if [ $# -eq 0 ]; then
+  samples="$KY_ROOT/build/samples"
+  sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' 2>/dev/null | sort | head -n 1)
+  if [ -z "$sample" ]; then
+    "$KY_ROOT/build/bin/samplecapture" "$samples" --kinds gel >/dev/null
+    sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' | sort | head -n 1)
+  fi
+  echo "Opening the sample capture $sample"
+  args=("$sample")
+elif [ "$1" = "--empty" ]; then
+  args=()
+else
+  args=("$@")
 fi
-exec "$KY_ROOT/build/bin/bi410analysis" "$@"
+exec "$KY_ROOT/build/bin/bi410analysis" "${args[@]+"${args[@]}"}"
