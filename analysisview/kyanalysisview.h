@@ -267,6 +267,9 @@ private slots:
 private:
     // ---- core
     KyDocument *document() const;
+    // Channel buttons, tabs and exposure labels for the document's light modes; sets the document
+    // and display kinds, the buttons' channels and the channel selection.
+    void attachChannelArea(KyDocument *doc);
 
     // ---- lanes, background and bands
 public:
