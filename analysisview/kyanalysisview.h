@@ -2,6 +2,7 @@
 
 #include "analysisview/kyanalysisform.h"
 #include "analysis/kymwstandard.h"
+#include "analysis/kybanddetectparameter.h"
 
 #include <QFutureWatcher>
 #include <QModelIndexList>
@@ -276,15 +277,21 @@ private:
 
     // ---- lanes, background and bands
 public:
-    // The inputs of the background job, read on the GUI thread by the starting slot.
+    // The inputs of the background job, read on the GUI thread by the starting slot. The job
+    // touches nothing but the document it is given (null: no document, no work).
     struct BackgroundInputs {
         int method = 0;
         int radius = 0;
+        KyDocument *document = nullptr;
     };
-    // The inputs of the band detection job, read on the GUI thread by the starting slot.
+    // The inputs of the band detection job, read on the GUI thread by the starting slot: the
+    // parameter sets are copied out of the auto-band table there, so the job never reloads it.
     struct AutoBandInputs {
         int channel = 0;
         int sensitivity = 0;
+        KyDocument *document = nullptr;
+        KyBandDetectParameter defaultSet;
+        KyBandDetectParameter markerSet;
     };
 private:
     void startUpdateBackground(bool force);
@@ -295,6 +302,13 @@ private:
     void updateProfileMenu();
     void updateProfileGraph();
     void updateBandEditPanel();
+    // The radius picker's range for the attached document: 5 up to half the image height in
+    // millimetres (rounded up to the step), 200 when the capture has no pixel size. Called by
+    // resetForDocument before it sets the document's radius.
+    void updateRadiusPickerRange();
+    // Waits for a running background, detection or rotation job: two jobs must never work on the
+    // document at once.
+    void waitForDocumentJobs();
     // end of lanes, background and bands operations
 
     // ---- MW step and calibration editor
