@@ -2,6 +2,7 @@
 
 #include "analysisview/kyanalysisform.h"
 #include "analysis/kymwstandard.h"
+#include "analysis/kybanddetectparameter.h"
 
 #include <QFutureWatcher>
 #include <QModelIndexList>
@@ -91,6 +92,10 @@ public:
 
     // ---- summary
     void updateSummaryTable();
+    // Whether the document's analysis changed since the summary table was last rebuilt: its rows
+    // and picks may then name bands that have moved, gone or been renumbered, and nothing taken
+    // from it (picked-band keys) may be applied to the document.
+    bool isSummaryTableStale() const;
 
     // ---- image tools
     bool isImageShown() const;
@@ -272,15 +277,21 @@ private:
 
     // ---- lanes, background and bands
 public:
-    // The inputs of the background job, read on the GUI thread by the starting slot.
+    // The inputs of the background job, read on the GUI thread by the starting slot. The job
+    // touches nothing but the document it is given (null: no document, no work).
     struct BackgroundInputs {
         int method = 0;
         int radius = 0;
+        KyDocument *document = nullptr;
     };
-    // The inputs of the band detection job, read on the GUI thread by the starting slot.
+    // The inputs of the band detection job, read on the GUI thread by the starting slot: the
+    // parameter sets are copied out of the auto-band table there, so the job never reloads it.
     struct AutoBandInputs {
         int channel = 0;
         int sensitivity = 0;
+        KyDocument *document = nullptr;
+        KyBandDetectParameter defaultSet;
+        KyBandDetectParameter markerSet;
     };
 private:
     void startUpdateBackground(bool force);
@@ -291,6 +302,13 @@ private:
     void updateProfileMenu();
     void updateProfileGraph();
     void updateBandEditPanel();
+    // The radius picker's range for the attached document: 5 up to half the image height in
+    // millimetres (rounded up to the step), 200 when the capture has no pixel size. Called by
+    // resetForDocument before it sets the document's radius.
+    void updateRadiusPickerRange();
+    // Waits for a running background, detection or rotation job: two jobs must never work on the
+    // document at once.
+    void waitForDocumentJobs();
     // end of lanes, background and bands operations
 
     // ---- MW step and calibration editor
@@ -298,6 +316,17 @@ private:
     void updateMWStandardMenu();
     void updateMWStandardTable();
     void fillMWStandardModel();
+    void fillMWStandardModel(const QList<int> &values, const QVector<bool> &checks);
+    // The value field of the editor takes whole numbers only; the set button waits for one of 1 or
+    // more and for room in the table.
+    void setupMWValueField();
+    void updateMWSetButton();
+    // The calibration plot's content (chart and R² line); null without MW points.
+    QWidget *buildMWCurvePlot();
+    // The fitted curve (one value per pixel position) and the standard's points, as chart series
+    // over millimetres; the caller takes them.
+    QList<class QAbstractSeries *> buildMWCurveSeries(const QVector<double> &curve,
+                                                      const QMap<double, double> &points);
     // end of MW operations
 
     // ---- summary
@@ -365,6 +394,7 @@ private:
     // end of lanes state
 
     // ---- further state of the MW step
+    bool mMWValueFieldReady = false;
     // end of MW state
 
     // ---- further state of the summary

@@ -27,7 +27,10 @@ signals:
     void rangeChanged();
 
 public slots:
+    // Taken when the channel is 0..2 and there is a document; the drag starts from the range then.
     bool onMousePress(const QPoint &imagePoint) override;
+    // Both are taken only within a drag this overlay's press started, so that they never steal the
+    // input of a drag another overlay or the view itself took. The release emits rangeChanged().
     bool onMouseMove(const QPoint &imagePoint) override;
     bool onMouseRelease(const QPoint &imagePoint) override;
 
@@ -43,6 +46,8 @@ private:
     void stretch(qint64 inDelta);
     void apply(quint16 inLow, quint16 inHigh);
 
+    // A press of this overlay's own started the drag that moves and the release belong to.
+    bool dragging = false;
     QPoint startPoint;
     QPoint currentPoint;
     quint16 low;

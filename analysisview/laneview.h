@@ -8,7 +8,9 @@
 #include <QPolygon>
 #include <QRect>
 
+class KyBandInfo;
 class KyDocument;
+class KyLaneFrame;
 class KyImageView;
 class KyTableModel;
 class QAbstractItemModel;
@@ -37,10 +39,10 @@ public:
 
     // Drops the lane and band selection and repaints when the step differs.
     void setMode(int inMode);
-    int getMode() const { return mode; }
+    int currentMode() const { return mode; }
     // 0..2 one channel; 3 or more a bit mask (bits 0..2), as 0x80 | bits from the screen.
     void setChannelSelection(int inSelection) { channelSelection = inSelection; }
-    int getChannelSelection() const { return channelSelection; }
+    int currentChannelSelection() const { return channelSelection; }
     void setDeleteMode(bool inOn) { deleteMode = inOn; }
     bool isDeleteMode() const { return deleteMode; }
     // Not owned; its picked bands are highlighted in the summary step.
@@ -49,10 +51,10 @@ public:
     void clearSelection();
     void clearCornerSelection();
     bool hasCornerSelection() const { return selectedCorner != 0; }
-    int getSelectedLane() const { return selectedLane; }
-    int getSelectedBand() const { return selectedBand; }
-    int getSelectedCorner() const { return selectedCorner; }
-    int getPressedCorner() const { return pressedCorner; }
+    int selectedLaneIndex() const { return selectedLane; }
+    int selectedBandIndex() const { return selectedBand; }
+    int selectedCornerIndex() const { return selectedCorner; }
+    int pressedCornerIndex() const { return pressedCorner; }
 
     void deleteSelectedBand();
     // The four corner handles in widget points (30 x 30 each); null rectangles without a view, a
@@ -61,11 +63,12 @@ public:
 
     static bool isChannelSelected(int inSelection, int inChannel);
 
-    // The row of a summary table whose shown cells name the band the overlay reported through
-    // selectBandOnSummryView (0-based lane and band, compared with the table's 1-based numbers; with
-    // a channel column its text must be inChannelName). -1 when no row does.
-    static int summaryRowOf(const QAbstractItemModel *inModel, bool inHasChannelColumn, const QString &inChannelName,
-                            int inLaneNo, int inBandNo);
+    // The row of a summary table model (the summary table's columns for the document) that shows the
+    // band this overlay reports through selectBandOnSummryView: lane and band are 0-based here and
+    // 1-based in the table, and with a "Channel" column its text is the document's name of ch. -1
+    // when no row does, or without a model or a document.
+    static int summaryRowOf(const QAbstractItemModel *inModel, const KyDocument *inDocument, int ch, int laneNo,
+                            int bandNo);
 
 signals:
     void laneChanged();
@@ -81,12 +84,17 @@ public slots:
 
 private:
     void repaint();
-    // 1..4 for the handle under a canvas point, 0 for none.
+    // 1..4 for the handle whose hit area holds a canvas point, 0 for none.
     int cornerAt(const QPoint &inCanvasPoint) const;
     int laneAt(const QPoint &inCanvasPoint) const;
+    // The first band of channel inChannel's lists whose outline holds a canvas point.
     bool bandAt(const QPoint &inCanvasPoint, int inChannel, int &outLane, int &outBand) const;
-    // Distance along the lane from its top edge of the image point, -1 when it has none.
+    // Distance from the lane's top edge of an image point, along the lane; -1 when it has none.
     int positionOnLane(int inLane, const QPoint &inImagePoint) const;
+    // A band's outline (closed) and peak point in canvas points; false when the lane has no length or
+    // the band lies wholly off it.
+    bool bandGeometry(const KyLaneFrame &inFrame, int inLane, const KyBandInfo &inBand, QPolygon &outOutline,
+                      QPoint &outPeak) const;
     void paintBands(QPainter *painter, KyDocument *inDocument, int inLane);
 
     int pressedCorner;
