@@ -2,7 +2,7 @@
 #include "analysisview/kyanalysisview.h"
 
 #include "analysis/kyautobandparametertable.h"
-#include "analysisview/intensityview.h"
+#include "analysisview/kybrightnessview.h"
 #include "analysisview/kyzoomratiolist.h"
 #include "analysisview/laneview.h"
 #include "core/kyviewmode.h"
@@ -23,6 +23,12 @@
 #include <QVBarModelMapper>
 
 #include <algorithm>
+
+// The intensity overlay comes with the image tools; until they are in, the screen runs without it.
+#if __has_include("analysisview/intensityview.h")
+#include "analysisview/intensityview.h"
+#define KY_HAS_INTENSITY_VIEW 1
+#endif
 
 namespace {
 
@@ -231,6 +237,7 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     }
     if (chained)
         link(connect(mTableModel, &KyTableModel::sorted, this, &KyAnalysisView::onSummaryTableSorted));
+#ifdef KY_HAS_INTENSITY_VIEW
     if (chained) {
         mIntensityView = new IntensityView(imageView);
         link(connect(mIntensityView, &IntensityView::setIntensityPoint, this, &KyAnalysisView::onSetIntensityPoint));
@@ -241,6 +248,7 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
             mIntensityView->setEnabled(false);
         }
     }
+#endif
 
     // ---- Tools and step panels
     contrastButton->setChecked(false);
@@ -287,8 +295,10 @@ KyAnalysisView::~KyAnalysisView()
     mRotateWatcher.waitForFinished();
 
     // The overlays unregister from their canvases, which are still alive here.
+#ifdef KY_HAS_INTENSITY_VIEW
     delete mIntensityView;
     mIntensityView = nullptr;
+#endif
     delete mLaneView2;
     mLaneView2 = nullptr;
     delete mLaneView;
