@@ -2,6 +2,7 @@
 #include "analysisview/kyanalysisview.h"
 
 #include "analysis/kyautobandparametertable.h"
+#include "analysisview/intensityview.h"
 #include "analysisview/kybrightnessview.h"
 #include "analysisview/kyzoomratiolist.h"
 #include "analysisview/laneview.h"
@@ -23,12 +24,6 @@
 #include <QVBarModelMapper>
 
 #include <algorithm>
-
-// The intensity overlay comes with the image tools; until they are in, the screen runs without it.
-#if __has_include("analysisview/intensityview.h")
-#include "analysisview/intensityview.h"
-#define KY_HAS_INTENSITY_VIEW 1
-#endif
 
 namespace {
 
@@ -237,7 +232,6 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     }
     if (chained)
         link(connect(mTableModel, &KyTableModel::sorted, this, &KyAnalysisView::onSummaryTableSorted));
-#ifdef KY_HAS_INTENSITY_VIEW
     if (chained) {
         mIntensityView = new IntensityView(imageView);
         link(connect(mIntensityView, &IntensityView::setIntensityPoint, this, &KyAnalysisView::onSetIntensityPoint));
@@ -248,7 +242,6 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
             mIntensityView->setEnabled(false);
         }
     }
-#endif
 
     // ---- Tools and step panels
     contrastButton->setChecked(false);
@@ -295,10 +288,8 @@ KyAnalysisView::~KyAnalysisView()
     mRotateWatcher.waitForFinished();
 
     // The overlays unregister from their canvases, which are still alive here.
-#ifdef KY_HAS_INTENSITY_VIEW
     delete mIntensityView;
     mIntensityView = nullptr;
-#endif
     delete mLaneView2;
     mLaneView2 = nullptr;
     delete mLaneView;
@@ -375,14 +366,7 @@ void KyAnalysisView::resetForDocument(bool resetSteps)
                                                 bgRollingBallRadioButton};
         if (method >= 0 && method < 4)
             methodButtons[method]->setChecked(true);
-        // The radius reaches at most half the image height, in whole picker steps.
-        const int halfHeight = doc->ImageHeight() / 2;
-        const int reach = int(doc->PixelsToMillimetres(halfHeight) + 0.5);
-        const int step = bgRadiusValuePicker->step();
-        int maximum = step > 0 ? (reach + step - 1) / step * step : reach;
-        // A capture without a pixel size would otherwise pull the picker's minimum down with it.
-        maximum = std::max(maximum, bgRadiusValuePicker->minimum());
-        bgRadiusValuePicker->setMaximum(maximum);
+        updateRadiusPickerRange();
         bgRadiusValuePicker->setValue(radius);
         radiusWidget->setCurrentIndex(bgRollingBallRadioButton->isChecked() ? 0 : 1);
 

@@ -283,8 +283,8 @@ private slots:
         QTest::newRow("rounded up") << 300.0 << 25;
         // 80 px at 500 um: exactly 40 mm.
         QTest::newRow("whole steps") << 500.0 << 40;
-        // No pixel size: the picker keeps its own minimum instead of falling to 0.
-        QTest::newRow("no pixel size") << 0.0 << 5;
+        // No pixel size, no scale: the picker's full range, and its minimum stays.
+        QTest::newRow("no pixel size") << 0.0 << 200;
     }
 
     void attachLimitsTheRadius()
