@@ -92,6 +92,10 @@ public:
 
     // ---- summary
     void updateSummaryTable();
+    // Whether the document's analysis changed since the summary table was last rebuilt: its rows
+    // and picks may then name bands that have moved, gone or been renumbered, and nothing taken
+    // from it (picked-band keys) may be applied to the document.
+    bool isSummaryTableStale() const;
 
     // ---- image tools
     bool isImageShown() const;
@@ -312,6 +316,17 @@ private:
     void updateMWStandardMenu();
     void updateMWStandardTable();
     void fillMWStandardModel();
+    void fillMWStandardModel(const QList<int> &values, const QVector<bool> &checks);
+    // The value field of the editor takes whole numbers only; the set button waits for one of 1 or
+    // more and for room in the table.
+    void setupMWValueField();
+    void updateMWSetButton();
+    // The calibration plot's content (chart and R² line); null without MW points.
+    QWidget *buildMWCurvePlot();
+    // The fitted curve (one value per pixel position) and the standard's points, as chart series
+    // over millimetres; the caller takes them.
+    QList<class QAbstractSeries *> buildMWCurveSeries(const QVector<double> &curve,
+                                                      const QMap<double, double> &points);
     // end of MW operations
 
     // ---- summary
@@ -379,6 +394,7 @@ private:
     // end of lanes state
 
     // ---- further state of the MW step
+    bool mMWValueFieldReady = false;
     // end of MW state
 
     // ---- further state of the summary
