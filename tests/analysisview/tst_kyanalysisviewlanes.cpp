@@ -243,7 +243,6 @@ private slots:
         QCOMPARE(doc->FormatMWStandardLane(), mwLane);
         for (int lane = 0; lane < lanes; ++lane)
             QCOMPARE(doc->NormalizationValue(lane), normalization.at(lane));
-        QVERIFY(!doc->IsDirty());
         QCOMPARE(settings()->intValue(kLaneCountKey), 3);
         QCOMPARE(settings()->intValue(kLaneWidthKey), 40);
     }
