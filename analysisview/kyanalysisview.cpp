@@ -3,6 +3,7 @@
 
 #include "analysis/kyautobandparametertable.h"
 #include "analysisview/intensityview.h"
+#include "analysisview/kybrightnessview.h"
 #include "analysisview/kyzoomratiolist.h"
 #include "analysisview/laneview.h"
 #include "core/kyviewmode.h"
@@ -365,14 +366,7 @@ void KyAnalysisView::resetForDocument(bool resetSteps)
                                                 bgRollingBallRadioButton};
         if (method >= 0 && method < 4)
             methodButtons[method]->setChecked(true);
-        // The radius reaches at most half the image height, in whole picker steps.
-        const int halfHeight = doc->ImageHeight() / 2;
-        const int reach = int(doc->PixelsToMillimetres(halfHeight) + 0.5);
-        const int step = bgRadiusValuePicker->step();
-        int maximum = step > 0 ? (reach + step - 1) / step * step : reach;
-        // A capture without a pixel size would otherwise pull the picker's minimum down with it.
-        maximum = std::max(maximum, bgRadiusValuePicker->minimum());
-        bgRadiusValuePicker->setMaximum(maximum);
+        updateRadiusPickerRange();
         bgRadiusValuePicker->setValue(radius);
         radiusWidget->setCurrentIndex(bgRollingBallRadioButton->isChecked() ? 0 : 1);
 
