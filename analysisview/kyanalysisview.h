@@ -349,6 +349,25 @@ private:
     void updateInvertAndContrastControls();
     void updateToolButtonVisibility();
     void rotateImage(int direction);
+    // The job body: turns the document it is given; the starting slot passes the document it read
+    // on the GUI thread, so the pool thread reads no widget and no current-document holder.
+    void rotateDocument(KyDocument *doc, int direction);
+    // Asks first when bands would be lost, then runs the rotation on the pool.
+    void startRotation(int direction);
+    // One of displayButton, zoomButton, contrastToolButton, intensityButton (page 0..3).
+    void showToolPage(int page);
+    // Sample (0) or Color (1) on the single-channel tab of either page.
+    void applyTabIndex(int index);
+    // direction -1 out, +1 in; source is the graph whose zoom the step starts from.
+    void stepProfileZoom(KyProfileGraphView *source, int direction);
+    // The summary page's channel buttons act on the page-1 button of the same place: action 0
+    // click (toggle), 1 long click (toggle, then that channel alone), 2 double click (check, then
+    // that channel alone).
+    void summaryChannelAction(QAbstractButton *pageButton, int action);
+    // After any channel slot: the summary buttons mirror page 1, the single-channel controls follow.
+    void finishChannelSlot();
+    // Re-centres the intensity rectangle on the document's selection after the scale changed.
+    void replaceIntensityRect();
     // end of image tool operations
 
     // ---- intensity tool
