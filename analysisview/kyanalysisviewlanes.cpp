@@ -26,6 +26,10 @@ const QString kSensitivityKey = QStringLiteral("Band_Sensitivity");
 // One click of a lane arrow moves the selected corner this many image pixels.
 constexpr int kCornerStep = 10;
 
+// Lane width ratios are stored with a few decimals; a product off by less than this from a half
+// percent is that half percent.
+constexpr double kRatioTolerance = 1e-9;
+
 // The radius picker's lower end, and its upper end when the capture gives no scale to derive one.
 constexpr int kMinimumRadius = 5;
 constexpr int kUnscaledMaximumRadius = 200;
@@ -128,7 +132,9 @@ void KyAnalysisView::updateLaneControls()
             // stored, also when its width is no whole percent or its count beyond the picker.
             const KyLaneFrame &frame = doc->LaneFrame();
             laneCountValuePicker->setValue(frame.laneCount());
-            const double percent = frame.laneWidthRatio() * 100.0 + 0.5;
+            // Rounded half up as the ratio is written (0.565 shows 57), not as 0.565 * 100 lands
+            // in binary (56.4999...).
+            const double percent = std::floor(frame.laneWidthRatio() * 100.0 + 0.5 + kRatioTolerance);
             const int lowest = laneWidthValuePicker->minimum();
             const int highest = laneWidthValuePicker->maximum();
             laneWidthValuePicker->setValue(std::isfinite(percent)
