@@ -217,16 +217,20 @@ private slots:
     }
 
     // A band clicked on the summary image picks its row; the second click unpicks it. Every change
-    // tells the summary overlay which rows to highlight.
+    // tells the summary overlay which rows to highlight. The overlay names bands from 0 (lane 2,
+    // band 1 is the row showing lane 3, band 2).
     void bandClickTogglesRow_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("one image") << QString();
-        QTest::newRow("three channels") << QStringLiteral("fluor");
+        QTest::addColumn<bool>("onImage");
+        QTest::newRow("one image, clicked on the image") << QString() << true;
+        QTest::newRow("one image") << QString() << false;
+        QTest::newRow("three channels") << QStringLiteral("fluor") << false;
     }
     void bandClickTogglesRow()
     {
         QFETCH(QString, kind);
+        QFETCH(bool, onImage);
         const int channel = kind.isEmpty() ? 0 : 1;
         if (kind.isEmpty()) {
             auto made = laneDocument();
@@ -252,8 +256,20 @@ private slots:
         }
         QVERIFY(target >= 0);
 
+        // The peak of band 1 of lane 2 on the summary image.
+        const KyLaneFrame &frame = doc->LaneFrame();
+        const QVector<QPoint> outline = frame.lanePolygon(2);
+        const QPointF along = QPointF(outline.at(2) - outline.at(0)) / frame.laneLength(2);
+        const QPoint peak = frame.laneTop(2) + (along * doc->Band(channel, 2, 1).peak()).toPoint();
+        const auto clickBand = [&] {
+            if (onImage)
+                QTest::mouseClick(view->image2View, Qt::LeftButton, {}, view->image2View->mapToWidget(peak));
+            else
+                view->selectBandOnSummryView(channel, 2, 1);
+        };
+
         QSignalSpy highlighted(view.get(), &KyAnalysisView::summaryTableChanged);
-        view->selectBandOnSummryView(channel, 3, 2);
+        clickBand();
         QCOMPARE(selectedRows(table), QList<int>{target});
         QVERIFY(view->tableModel()->isRowSelected(target));
         QVERIFY(!highlighted.isEmpty());
@@ -262,13 +278,13 @@ private slots:
         QCOMPARE(rows.first().row(), target);
         QCOMPARE(rows.first().column(), 0);
 
-        view->selectBandOnSummryView(channel, 3, 2);
+        clickBand();
         QCOMPARE(selectedRows(table), QList<int>());
         QVERIFY(!view->tableModel()->isRowSelected(target));
         QVERIFY(highlighted.last().at(0).value<QModelIndexList>().isEmpty());
 
         // A band that is not in the table changes nothing.
-        view->selectBandOnSummryView(channel, 3, 9);
+        view->selectBandOnSummryView(channel, 2, 9);
         QCOMPARE(selectedRows(table), QList<int>());
     }
 
