@@ -5,7 +5,11 @@
 #include "samplecapturewriter.h"
 #include "testmain.h"
 
+#include "analysis/kyautobandparametertable.h"
 #include "analysisview/kyanalysistables.h"
+#include "core/kyviewmode.h"
+#include "widgets/kyimageview.h"
+#include "widgets/kyvaluepicker.h"
 #include "results/kyselectedmodel.h"
 #include "results/kytablemodel.h"
 #include "widgets/kytab.h"
@@ -74,6 +78,30 @@ QString pdfText(const QString &inPath)
     if (!pdftotext.waitForFinished(30000))
         return QString();
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+// Drags a lane-frame corner on the image view from where it is to inTarget (image points).
+void dragCorner(KyAnalysisView &ioView, const QPoint &inFrom, const QPoint &inTarget)
+{
+    KyImageView *canvas = ioView.imageView;
+    QTest::mousePress(canvas, Qt::LeftButton, {}, canvas->mapToWidget(inFrom));
+    QTest::mouseMove(canvas, canvas->mapToWidget(inTarget));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, canvas->mapToWidget(inTarget));
+}
+
+// The image point over the peak of a band of channel 0.
+QPoint bandPeak(const KyDocument &inDoc, int inLane, int inBand)
+{
+    const KyLaneFrame &frame = inDoc.LaneFrame();
+    const QPoint top = frame.laneTop(inLane);
+    const QPoint bottom = frame.laneBottom(inLane);
+    const double t = double(inDoc.Band(0, inLane, inBand).peak()) / std::max(frame.laneLength(inLane), 1);
+    return QPoint(qRound(top.x() + t * (bottom.x() - top.x())), qRound(top.y() + t * (bottom.y() - top.y())));
+}
+
+bool jobsDone()
+{
+    return !KyViewMode::instance()->isBusy();
 }
 
 } // namespace
@@ -332,6 +360,134 @@ private slots:
 
         KyCurrentDocument::setDocument(nullptr);
         QVERIFY(view->isSummaryTableStale());
+    }
+
+    // The whole road on a sample blot, by the screen's own controls: eight lanes laid over the
+    // sample's lanes by dragging the frame's corners, rubber-band background, detection, a ladder
+    // in lane 1, a reference band in lane 2, the summary and the request for the save page. The
+    // summary shows what the same analysis made directly on the document shows.
+    void sixStepsToTheSaveRequest()
+    {
+        const QString folder =
+            SampleCaptureWriter(400, 600, 7).Write(QStringLiteral("gel"), captures.path() + QStringLiteral("/road"));
+        QVERIFY(!folder.isEmpty());
+        KyDocument *made = KyDocument::Create(folder);
+        QVERIFY(made);
+        open(made);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Lanes));
+        QApplication::processEvents();
+
+        // Lanes: eight, from 6 % to 94 % of the width and 3 % to 97 % of the height.
+        auto *plus = view->laneCountValuePicker->findChild<KyButton *>(QStringLiteral("plusButton"));
+        QVERIFY(plus);
+        while (view->laneCountValuePicker->value() < 8)
+            QTest::mouseClick(plus, Qt::LeftButton);
+        QCOMPARE(doc->LaneFrame().laneCount(), 8);
+        const QPoint topLeft(24, 18);
+        const QPoint bottomRight(375, 581);
+        dragCorner(*view, doc->LaneFrame().topLeft(), topLeft);
+        dragCorner(*view, doc->LaneFrame().topRight(), QPoint(bottomRight.x(), topLeft.y()));
+        dragCorner(*view, doc->LaneFrame().bottomLeft(), QPoint(topLeft.x(), bottomRight.y()));
+        dragCorner(*view, doc->LaneFrame().bottomRight(), bottomRight);
+        const KyLaneFrame laid = doc->LaneFrame();
+        QVERIFY2((laid.topLeft() - topLeft).manhattanLength() <= 4, qPrintable(QString::number(laid.topLeft().x())));
+        QVERIFY((laid.bottomRight() - bottomRight).manhattanLength() <= 4);
+
+        QTest::mouseClick(view->nextModeButton, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(jobsDone(), 20000);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Background));
+
+        QTest::mouseClick(view->bgRubberBandRadioButton, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(jobsDone(), 20000);
+        QVERIFY(doc->HasBackground());
+
+        QTest::mouseClick(view->nextModeButton, Qt::LeftButton);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Bands));
+        const int sensitivity = view->bandSensitivityValuePicker->value();
+        QTest::mouseClick(view->bandAutoDetectButton, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(jobsDone(), 20000);
+        QVERIFY(doc->BandCount(0, 0) >= 3);
+        QVERIFY(doc->BandCount(0, 1) >= 1);
+
+        QTest::mouseClick(view->nextModeButton, Qt::LeftButton);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_MW));
+        const QString ladder = QStringLiteral("DNA 70-1400");
+        view->mwStandardMenuButton->setText(ladder);
+        emit view->mwStandardMenuButton->selectionChanged(ladder);
+        const QPoint laneOne = (laid.laneTop(0) + laid.laneBottom(0)) / 2;
+        QTest::mouseClick(view->imageView, Qt::LeftButton, {}, view->imageView->mapToWidget(laneOne));
+        QCOMPARE(doc->MWStandardChannel(), 0);
+        QCOMPARE(doc->MWStandardLane(), 0);
+        QCOMPARE(view->mwCalibStackedWidget->currentIndex(), 0);
+        QVERIFY(view->mwViewPlotButton->isEnabled());
+
+        QTest::mouseClick(view->nextModeButton, Qt::LeftButton);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Normalization));
+        QTest::mouseClick(view->imageView, Qt::LeftButton, {}, view->imageView->mapToWidget(bandPeak(*doc, 1, 0)));
+        QVERIFY(doc->Band(0, 1, 0).isNormalizationReference());
+
+        QTest::mouseClick(view->nextModeButton, Qt::LeftButton);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Summary));
+
+        // The same analysis made on the document directly.
+        std::unique_ptr<KyDocument> expected(KyDocument::Create(folder));
+        QVERIFY(expected);
+        expected->SetDefaultLanes(8, laid.laneWidthRatio());
+        const KyLaneFrame plain = expected->LaneFrame();
+        expected->MoveLaneCorner(1, laid.topLeft() - plain.topLeft());
+        expected->MoveLaneCorner(2, laid.topRight() - plain.topRight());
+        expected->MoveLaneCorner(3, laid.bottomLeft() - plain.bottomLeft());
+        expected->MoveLaneCorner(4, laid.bottomRight() - plain.bottomRight());
+        expected->ExtractLaneProfiles();
+        int method = 0;
+        int radius = 0;
+        doc->BackgroundParameters(method, radius);
+        QCOMPARE(method, 1);
+        expected->ApplyBackground(method, radius, true);
+        const KyAutoBandParameterTable *sets = KyAutoBandParameterTable::instance();
+        expected->DetectBands(0, sets->parameter(0, sensitivity), sets->parameter(1, sensitivity));
+        expected->SetMWStandard(KyMwStandard(ladder));
+        expected->SetMWStandardLane(0, 0);
+        KyBandInfo reference = expected->Band(0, 1, 0);
+        reference.setNormalizationReference(true);
+        expected->ReplaceBand(0, 1, 0, reference);
+        expected->ComputeNormalization();
+        KyTableModel table;
+        table.refresh(expected->ChannelMask());
+        table.setContents(expected.get());
+
+        QAbstractItemModel *shown = view->summaryTableView->model();
+        QCOMPARE(shown->rowCount(), table.rowCount());
+        QCOMPARE(shown->columnCount(), 7);
+        for (int r = 0; r < table.rowCount(); ++r) {
+            for (int c = 0; c < 7; ++c)
+                QCOMPARE(shown->index(r, c).data().toString(), table.index(r, c).data().toString());
+        }
+        // Lane 2's first band is the reference; lane 1 carries the ladder's weights.
+        int refs = 0;
+        QStringList ladderCells;
+        const QList<int> weights = KyMwStandard(ladder).values();
+        for (int r = 0; r < shown->rowCount(); ++r) {
+            const int lane = shown->index(r, 0).data().toInt();
+            const int band = shown->index(r, 1).data().toInt();
+            if (shown->index(r, 4).data().toString() == QLatin1String("ref")) {
+                ++refs;
+                QCOMPARE(lane, 2);
+                QCOMPARE(band, 1);
+            }
+            if (lane == 1) {
+                ladderCells.append(shown->index(r, 5).data().toString());
+                QCOMPARE(ladderCells.last(), QStringLiteral("(%1)").arg(weights.value(band - 1)));
+            }
+        }
+        QCOMPARE(refs, 1);
+        QCOMPARE(ladderCells.size(), doc->BandCount(0, 0));
+
+        QSignalSpy modes(KyViewMode::instance(), &KyViewMode::viewModeChanged);
+        QTest::mouseClick(view->nextModeButton, Qt::LeftButton);
+        QCOMPARE(KyViewMode::instance()->viewMode(), KyViewMode::kView_Save);
+        QCOMPARE(int(KyViewMode::instance()->viewMode()), 16);
+        QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Summary));
     }
 
     // The print dialog decides: cancelled, nothing; accepted, the report page with the bar caption
