@@ -147,15 +147,16 @@ QVector<QPoint> KyLaneFrame::lanePolygon(int inLane) const
     const QPoint bottom = laneBottom(inLane);
     const double dx = static_cast<double>(mTopRight.x()) - mTopLeft.x();
     const double dy = static_cast<double>(mTopRight.y()) - mTopLeft.y();
-    // The slope of the top edge. A vertical edge has the angle +-pi/2, whose huge horizontal
-    // offset saturates; an edge of no length is taken as horizontal.
+    // The slope of the top edge; an edge of no length is taken as horizontal. The sides lie on the
+    // horizontal through the lane's ends, h / cos(angle) away, which has no finite value for a
+    // vertical edge (a stored frame can have one): there the sides lie along the edge, h away.
     double angle = 0.0;
     if (dx != 0.0)
         angle = std::atan(dy / dx);
     else if (dy != 0.0)
         angle = dy > 0.0 ? std::numbers::pi / 2.0 : -std::numbers::pi / 2.0;
     const double h = laneWidth() / 2.0;
-    const double offsetX = h / std::cos(angle);
+    const double offsetX = (dx == 0.0 && dy != 0.0) ? 0.0 : h / std::cos(angle);
     const double sinA = std::sin(angle);
 
     auto side = [&](const QPoint &inCentre, double inSign) {

@@ -2,6 +2,7 @@
 
 #include "analysisview/kyanalysisform.h"
 #include "analysis/kymwstandard.h"
+#include "analysis/kybanddetectparameter.h"
 
 #include <QFutureWatcher>
 #include <QModelIndexList>
@@ -91,6 +92,10 @@ public:
 
     // ---- summary
     void updateSummaryTable();
+    // Whether the document's analysis changed since the summary table was last rebuilt: its rows
+    // and picks may then name bands that have moved, gone or been renumbered, and nothing taken
+    // from it (picked-band keys) may be applied to the document.
+    bool isSummaryTableStale() const;
 
     // ---- image tools
     bool isImageShown() const;
@@ -266,18 +271,27 @@ private slots:
 private:
     // ---- core
     KyDocument *document() const;
+    // Channel buttons, tabs and exposure labels for the document's light modes; sets the document
+    // and display kinds, the buttons' channels and the channel selection.
+    void attachChannelArea(KyDocument *doc);
 
     // ---- lanes, background and bands
 public:
-    // The inputs of the background job, read on the GUI thread by the starting slot.
+    // The inputs of the background job, read on the GUI thread by the starting slot. The job
+    // touches nothing but the document it is given (null: no document, no work).
     struct BackgroundInputs {
         int method = 0;
         int radius = 0;
+        KyDocument *document = nullptr;
     };
-    // The inputs of the band detection job, read on the GUI thread by the starting slot.
+    // The inputs of the band detection job, read on the GUI thread by the starting slot: the
+    // parameter sets are copied out of the auto-band table there, so the job never reloads it.
     struct AutoBandInputs {
         int channel = 0;
         int sensitivity = 0;
+        KyDocument *document = nullptr;
+        KyBandDetectParameter defaultSet;
+        KyBandDetectParameter markerSet;
     };
 private:
     void startUpdateBackground(bool force);
@@ -288,6 +302,13 @@ private:
     void updateProfileMenu();
     void updateProfileGraph();
     void updateBandEditPanel();
+    // The radius picker's range for the attached document: 5 up to half the image height in
+    // millimetres (rounded up to the step), 200 when the capture has no pixel size. Called by
+    // resetForDocument before it sets the document's radius.
+    void updateRadiusPickerRange();
+    // Waits for a running background, detection or rotation job: two jobs must never work on the
+    // document at once.
+    void waitForDocumentJobs();
     // end of lanes, background and bands operations
 
     // ---- MW step and calibration editor
@@ -295,6 +316,17 @@ private:
     void updateMWStandardMenu();
     void updateMWStandardTable();
     void fillMWStandardModel();
+    void fillMWStandardModel(const QList<int> &values, const QVector<bool> &checks);
+    // The value field of the editor takes whole numbers only; the set button waits for one of 1 or
+    // more and for room in the table.
+    void setupMWValueField();
+    void updateMWSetButton();
+    // The calibration plot's content (chart and R² line); null without MW points.
+    QWidget *buildMWCurvePlot();
+    // The fitted curve (one value per pixel position) and the standard's points, as chart series
+    // over millimetres; the caller takes them.
+    QList<class QAbstractSeries *> buildMWCurveSeries(const QVector<double> &curve,
+                                                      const QMap<double, double> &points);
     // end of MW operations
 
     // ---- summary
@@ -317,6 +349,25 @@ private:
     void updateInvertAndContrastControls();
     void updateToolButtonVisibility();
     void rotateImage(int direction);
+    // The job body: turns the document it is given; the starting slot passes the document it read
+    // on the GUI thread, so the pool thread reads no widget and no current-document holder.
+    void rotateDocument(KyDocument *doc, int direction);
+    // Asks first when bands would be lost, then runs the rotation on the pool.
+    void startRotation(int direction);
+    // One of displayButton, zoomButton, contrastToolButton, intensityButton (page 0..3).
+    void showToolPage(int page);
+    // Sample (0) or Color (1) on the single-channel tab of either page.
+    void applyTabIndex(int index);
+    // direction -1 out, +1 in; source is the graph whose zoom the step starts from.
+    void stepProfileZoom(KyProfileGraphView *source, int direction);
+    // The summary page's channel buttons act on the page-1 button of the same place: action 0
+    // click (toggle), 1 long click (toggle, then that channel alone), 2 double click (check, then
+    // that channel alone).
+    void summaryChannelAction(QAbstractButton *pageButton, int action);
+    // After any channel slot: the summary buttons mirror page 1, the single-channel controls follow.
+    void finishChannelSlot();
+    // Re-centres the intensity rectangle on the document's selection after the scale changed.
+    void replaceIntensityRect();
     // end of image tool operations
 
     // ---- intensity tool
@@ -362,6 +413,7 @@ private:
     // end of lanes state
 
     // ---- further state of the MW step
+    bool mMWValueFieldReady = false;
     // end of MW state
 
     // ---- further state of the summary

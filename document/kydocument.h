@@ -196,7 +196,9 @@ public:
     void SetLaneCount(int inCount);
     void SetLaneWidthRatio(double inRatio);
     void ClearLanes();
-    // Corner 1 top-left, 2 top-right, 3 bottom-left, 4 bottom-right, kept inside the image.
+    // Corner 1 top-left, 2 top-right, 3 bottom-left, 4 bottom-right, kept inside the image. A move
+    // that would fold the frame (a top corner onto or past the other's column, a bottom corner onto
+    // or above its top corner) is refused: false, nothing changes.
     bool MoveLaneCorner(int inCorner, const QPoint &inDelta);
     int LaneHeight(int inLane) const;
     // Profiles of every channel along the frame, with empty band lists and the chosen background;

@@ -46,6 +46,22 @@ int boundedCoordinate(qint64 inValue, int inSize)
     return int(std::max<qint64>(0, std::min<qint64>(inValue, qint64(inSize) - 1)));
 }
 
+// The ways a frame keeps its shape: each top corner left of its neighbour across, each bottom corner
+// below the top corner above it. One bit per way that holds.
+int frameOrder(const KyLaneFrame &inFrame)
+{
+    int order = 0;
+    if (inFrame.topLeft().x() < inFrame.topRight().x())
+        order |= 1;
+    if (inFrame.bottomLeft().x() < inFrame.bottomRight().x())
+        order |= 2;
+    if (inFrame.topLeft().y() < inFrame.bottomLeft().y())
+        order |= 4;
+    if (inFrame.topRight().y() < inFrame.bottomRight().y())
+        order |= 8;
+    return order;
+}
+
 } // namespace
 
 // ---- Lanes -------------------------------------------------------------------------------------
@@ -123,6 +139,7 @@ bool KyDocument::MoveLaneCorner(int inCorner, const QPoint &inDelta)
                        boundedCoordinate(qint64(corner.y()) + inDelta.y(), ImageHeight()));
     if (moved == corner)
         return false;
+    const KyLaneFrame before = mLaneFrame;
     switch (inCorner) {
     case 1:
         mLaneFrame.setTopLeft(moved);
@@ -136,6 +153,14 @@ bool KyDocument::MoveLaneCorner(int inCorner, const QPoint &inDelta)
     default:
         mLaneFrame.setBottomRight(moved);
         break;
+    }
+    // A frame folded over (top corners on one column, a bottom corner at or above its top corner)
+    // has no lane direction: its lanes, profiles and hit tests would all be wrong. A move may not
+    // break a way the frame held; a stored frame that is already folded can still be unfolded.
+    const int order = frameOrder(before);
+    if ((frameOrder(mLaneFrame) & order) != order) {
+        mLaneFrame = before;
+        return false;
     }
     ClearAnalysis();
     SetDirty(true);

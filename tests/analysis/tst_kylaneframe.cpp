@@ -273,11 +273,11 @@ private slots:
         QTest::newRow("vertical top edge, downward")
             << Corners{{100, 100}, {100, 400}, {400, 100}, {400, 400}} << 3 << 0.5
             << QPoint(100, 150) << QPoint(400, 150) << 300 << 50
-            << QVector<QPoint>{{kMin, 125}, {kMax, 175}, {kMin, 125}, {kMax, 175}} << QPointF(0, 1);
+            << QVector<QPoint>{{100, 125}, {100, 175}, {400, 125}, {400, 175}} << QPointF(0, 1);
         QTest::newRow("vertical top edge, upward")
             << Corners{{100, 400}, {100, 100}, {400, 400}, {400, 100}} << 3 << 0.5
             << QPoint(100, 350) << QPoint(400, 350) << 300 << 50
-            << QVector<QPoint>{{kMin, 375}, {kMax, 325}, {kMin, 375}, {kMax, 325}} << QPointF(0, -1);
+            << QVector<QPoint>{{100, 375}, {100, 325}, {400, 375}, {400, 325}} << QPointF(0, -1);
         QTest::newRow("vertical top edge, width 0")
             << Corners{{100, 100}, {100, 400}, {400, 100}, {400, 400}} << 3 << 0.0
             << QPoint(100, 150) << QPoint(400, 150) << 300 << 0

@@ -54,6 +54,7 @@ private slots:
     void laneCountAndRatio();
     void moveLaneCorner_data();
     void moveLaneCorner();
+    void foldedStoredFrame();
     void clearLanes();
     void laneHeight();
     void profilesAndBandsOnDemand();
@@ -147,7 +148,15 @@ void TestKyDocumentAnalysis::moveLaneCorner_data()
 
     QTest::newRow("top-left") << 1 << QPoint(-3, 4) << true << QPoint(17, 20);
     QTest::newRow("top-right, past the right edge") << 2 << QPoint(500, 0) << true << QPoint(99, 16);
-    QTest::newRow("bottom-left, past the top-left") << 3 << QPoint(-500, -500) << true << QPoint(0, 0);
+    QTest::newRow("bottom-left, to the left edge") << 3 << QPoint(-500, 0) << true << QPoint(0, 64);
+    // Moves that would fold the frame are refused and leave the corner where it was.
+    QTest::newRow("bottom-left, past the top-left") << 3 << QPoint(-500, -500) << false << QPoint(20, 64);
+    QTest::newRow("bottom-left, onto the top row") << 3 << QPoint(0, -48) << false << QPoint(20, 64);
+    QTest::newRow("bottom-right, one row below the top") << 4 << QPoint(0, -47) << true << QPoint(80, 17);
+    QTest::newRow("top-left, onto the top-right column") << 1 << QPoint(60, 0) << false << QPoint(20, 16);
+    QTest::newRow("top-right, past the top-left") << 2 << QPoint(-70, 5) << false << QPoint(80, 16);
+    QTest::newRow("top-right, below the bottom") << 2 << QPoint(0, 500) << false << QPoint(80, 16);
+    QTest::newRow("bottom-right, onto the bottom-left column") << 4 << QPoint(-60, 0) << false << QPoint(80, 64);
     QTest::newRow("bottom-right, past the bottom") << 4 << QPoint(0, 1000) << true << QPoint(80, 79);
     QTest::newRow("no delta") << 1 << QPoint(0, 0) << false << QPoint(20, 16);
     QTest::newRow("huge delta saturates") << 2 << QPoint(std::numeric_limits<int>::max(), 0) << true << QPoint(99, 16);
@@ -171,6 +180,27 @@ void TestKyDocumentAnalysis::moveLaneCorner()
     const QPoint corners[] = {f.topLeft(), f.topRight(), f.bottomLeft(), f.bottomRight()};
     if (corner >= 1 && corner <= 4)
         QCOMPARE(corners[corner - 1], point);
+}
+
+// A stored frame may come folded (here the top corners on one column): its lanes stay on the
+// image, and corner moves may unfold it but not fold it further.
+void TestKyDocumentAnalysis::foldedStoredFrame()
+{
+    auto doc = laneDocument({uniformImage(kWidth, kHeight, 100)}, false);
+    QVERIFY(doc->ParseLanes(QStringLiteral("3,0.5,20,16,20,40,20,64,80,64")));
+    QVERIFY(doc->HasLaneTemplate());
+    const QRect around(-kWidth, -kHeight, 3 * kWidth, 3 * kHeight);
+    for (int lane = 0; lane < 3; ++lane) {
+        for (const QPoint &p : doc->LaneFrame().lanePolygon(lane))
+            QVERIFY2(around.contains(p), qPrintable(QStringLiteral("lane %1").arg(lane)));
+    }
+
+    QVERIFY(!doc->MoveLaneCorner(2, QPoint(0, 30)));   // below the bottom-right: folds once more
+    QCOMPARE(doc->LaneFrame().topRight(), QPoint(20, 40));
+    QVERIFY(doc->MoveLaneCorner(2, QPoint(0, 5)));     // still folded, nothing new broken
+    QVERIFY(doc->MoveLaneCorner(2, QPoint(60, -29)));  // unfolded
+    QCOMPARE(doc->LaneFrame().topRight(), QPoint(80, 16));
+    QVERIFY(!doc->MoveLaneCorner(2, QPoint(-60, 0)));  // and it stays so
 }
 
 void TestKyDocumentAnalysis::clearLanes()
