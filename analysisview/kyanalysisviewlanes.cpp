@@ -7,6 +7,7 @@
 #include "core/analysissettings.h"
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
+#include "widgets/kylabel.h"
 #include "widgets/kymessagebox.h"
 
 #include <QSignalBlocker>
@@ -281,6 +282,10 @@ void KyAnalysisView::initBandSensitivityPicker()
     // name) and detection is off, rather than running with an all-zero set.
     bandSensitivityValuePicker->setMaximum(std::max(count - 1, 0));
     bandSensitivityValuePicker->setTextFunction(bandSensitivityText);
+    // Set names are words, wider than the numbers the picker is laid out for: "Medium" in the
+    // picker's own size does not fit between its arrows.
+    if (auto *display = bandSensitivityValuePicker->findChild<KyLabel *>(QStringLiteral("display")))
+        display->setSize(KyLabel::kSize_MiddleSmall);
     bandSensitivityValuePicker->setValue(AnalysisSettings::instance()->intValue(kSensitivityKey));
     bandAutoDetectButton->setEnabled(count > 0);
 }
