@@ -7,6 +7,7 @@
 #include "core/analysissettings.h"
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
+#include "widgets/kylabel.h"
 #include "widgets/kymessagebox.h"
 
 #include <QSignalBlocker>
@@ -25,6 +26,10 @@ const QString kSensitivityKey = QStringLiteral("Band_Sensitivity");
 
 // One click of a lane arrow moves the selected corner this many image pixels.
 constexpr int kCornerStep = 10;
+
+// Lane width ratios are stored with a few decimals; a product off by less than this from a half
+// percent is that half percent.
+constexpr double kRatioTolerance = 1e-9;
 
 // The radius picker's lower end, and its upper end when the capture gives no scale to derive one.
 constexpr int kMinimumRadius = 5;
@@ -128,7 +133,9 @@ void KyAnalysisView::updateLaneControls()
             // stored, also when its width is no whole percent or its count beyond the picker.
             const KyLaneFrame &frame = doc->LaneFrame();
             laneCountValuePicker->setValue(frame.laneCount());
-            const double percent = frame.laneWidthRatio() * 100.0 + 0.5;
+            // Rounded half up as the ratio is written (0.565 shows 57), not as 0.565 * 100 lands
+            // in binary (56.4999...).
+            const double percent = std::floor(frame.laneWidthRatio() * 100.0 + 0.5 + kRatioTolerance);
             const int lowest = laneWidthValuePicker->minimum();
             const int highest = laneWidthValuePicker->maximum();
             laneWidthValuePicker->setValue(std::isfinite(percent)
@@ -275,6 +282,10 @@ void KyAnalysisView::initBandSensitivityPicker()
     // name) and detection is off, rather than running with an all-zero set.
     bandSensitivityValuePicker->setMaximum(std::max(count - 1, 0));
     bandSensitivityValuePicker->setTextFunction(bandSensitivityText);
+    // Set names are words, wider than the numbers the picker is laid out for: "Medium" in the
+    // picker's own size does not fit between its arrows.
+    if (auto *display = bandSensitivityValuePicker->findChild<KyLabel *>(QStringLiteral("display")))
+        display->setSize(KyLabel::kSize_MiddleSmall);
     bandSensitivityValuePicker->setValue(AnalysisSettings::instance()->intValue(kSensitivityKey));
     bandAutoDetectButton->setEnabled(count > 0);
 }

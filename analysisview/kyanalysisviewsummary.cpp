@@ -2,6 +2,7 @@
 #include "analysisview/kyanalysisview.h"
 
 #include "analysisview/kyanalysistables.h"
+#include "analysisview/laneview.h"
 #include "document/kydocument.h"
 #include "results/kybarchartctrl.h"
 #include "results/kyprinter.h"
@@ -71,22 +72,14 @@ void KyAnalysisView::selectBandOnSummryView(int ch, int laneNo, int bandNo)
     QItemSelectionModel *selection = summaryTableView->selectionModel();
     if (!doc || !mTableModel || !model || !selection)
         return;
-    const bool single = doc->ImageCount() == 1;
-    const int laneColumn = single ? kSummaryLaneColumnSingle : kSummaryLaneColumnMulti;
-    const int bandColumn = laneColumn + 1;
-    const QString channelName = single ? QString() : doc->ChannelName(ch);
-    const int columns = model->columnCount();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->index(row, laneColumn).data().toInt() != laneNo
-            || model->index(row, bandColumn).data().toInt() != bandNo)
-            continue;
-        if (!single && model->index(row, 0).data().toString() != channelName)
-            continue;
-        // A second click on a picked band unpicks its row.
-        selection->select(QItemSelection(model->index(row, 0), model->index(row, columns - 1)),
-                          QItemSelectionModel::Toggle);
+    // The overlay counts lanes and bands from 0, the table shows them from 1: the row is found by
+    // the numbers it shows, so that a click picks the band under the pointer and no neighbour.
+    const int row = LaneView::summaryRowOf(model, doc, ch, laneNo, bandNo);
+    if (row < 0)
         return;
-    }
+    // A second click on a picked band unpicks its row.
+    selection->select(QItemSelection(model->index(row, 0), model->index(row, model->columnCount() - 1)),
+                      QItemSelectionModel::Toggle);
 }
 
 void KyAnalysisView::on_summaryTableView_selectionChanged()

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -39,7 +40,10 @@ bool KyBrightnessView::onMousePress(const QPoint &imagePoint)
     KyDocument *doc = KyCurrentDocument::document();
     if (!doc)
         return false;
-    doc->DisplayRange(channel, low, high);
+    // A channel without an image has no range to drag, and its display image would blank the view.
+    const ImageFile *image = std::as_const(*doc).Image(channel);
+    if (!image || image->IsNull() || !doc->DisplayRange(channel, low, high))
+        return false;
     startPoint = mapToCanvas(imagePoint);
     dragAxis = 0;
     dragging = true;

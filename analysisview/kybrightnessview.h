@@ -27,7 +27,8 @@ signals:
     void rangeChanged();
 
 public slots:
-    // Taken when the channel is 0..2 and there is a document; the drag starts from the range then.
+    // Taken when the channel is 0..2 and has an image in the current document; the drag starts from
+    // the channel's range then.
     bool onMousePress(const QPoint &imagePoint) override;
     // Both are taken only within a drag this overlay's press started, so that they never steal the
     // input of a drag another overlay or the view itself took. The release emits rangeChanged().
@@ -37,7 +38,7 @@ public slots:
 public:
     // The range a drag gives from the press-time range (inLow, inHigh). A shift moves both ends by
     // inDelta, each bounded to 0..65535; a stretch moves the upper end down by inDelta x 1.5 + 0.5
-    // truncated toward zero. Both keep high at least low + 1.
+    // truncated toward zero. Both keep high at least low + 1 (a low end of 65535 gives way to 65534).
     static void shiftedRange(quint16 inLow, quint16 inHigh, qint64 inDelta, quint16 &outLow, quint16 &outHigh);
     static void stretchedRange(quint16 inLow, quint16 inHigh, qint64 inDelta, quint16 &outLow, quint16 &outHigh);
 

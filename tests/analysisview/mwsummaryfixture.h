@@ -20,10 +20,10 @@
 
 namespace screentest {
 
-// 100 x 80 pixels whose row y is worth y + 1: the default frame of 3 lanes runs from (20, 16) to
-// (80, 64), so every lane is 48 pixels long and band volumes grow with the position.
+// 100 x 200 pixels whose row y is worth 100 (y + 1): the default frame of 3 lanes runs from
+// (20, 40) to (80, 160), so every lane is 120 pixels long and band volumes grow with the position.
 constexpr int kWidth = 100;
-constexpr int kHeight = 80;
+constexpr int kHeight = 200;
 
 inline ImageFile rampImage()
 {

@@ -245,7 +245,7 @@ void TestKyBrightnessView::stepsFromSettings()
     delete stepped; // unregisters; the view must not delete it again
 }
 
-// Without a channel 0..2 or a document the press is the view's: it pans or reports a click, and the
+// Without a channel 0..2 that has an image in the document the press is the view's: it pans or reports a click, and the
 // moves and the release of that gesture are not the overlay's either.
 void TestKyBrightnessView::pressesLeftToTheView_data()
 {
@@ -254,6 +254,7 @@ void TestKyBrightnessView::pressesLeftToTheView_data()
     QTest::newRow("channel -1, as constructed") << -1 << true;
     QTest::newRow("channel 3") << 3 << true;
     QTest::newRow("no document") << 0 << false;
+    QTest::newRow("a channel without an image") << 2 << true;
 }
 
 void TestKyBrightnessView::pressesLeftToTheView()
