@@ -1,5 +1,7 @@
-// The analysis screen on a sample capture, in a real window, one picture per step:
-//   xvfb-run -a -s '-screen 0 1280x1024x24' build/bin/analysisviewdemo <output-folder> [gel|marker|fluor|color]
+// The analysis screen on a sample capture, in a real window, one picture per step, with the time
+// each step's button took:
+//   xvfb-run -a -s '-screen 0 1280x1024x24' build/bin/analysisviewdemo <output-folder> [gel|marker|fluor|color] [full]
+// "full" makes the capture instrument-sized (2046 x 3072).
 #include "testmain.h"
 
 #include "../document/sampleanalysis.h"
@@ -12,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,8 +38,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    const bool full = argc > 3 && QByteArray(argv[3]) == "full";
     QTemporaryDir dir;
-    const QString folder = SampleCaptureWriter(800, 1200, 7).Write(kind, dir.path());
+    const QString folder = SampleCaptureWriter(full ? 2046 : 800, full ? 3072 : 1200, 7).Write(kind, dir.path());
     std::unique_ptr<KyDocument> doc(folder.isEmpty() ? nullptr : KyDocument::Create(folder));
     if (!doc) {
         std::fprintf(stderr, "cannot make a %s capture\n", qPrintable(kind));
@@ -62,7 +66,10 @@ int main(int argc, char *argv[])
                                view.mwModeButton, view.normModeButton, view.summaryModeButton};
     const char *const names[] = {"lanes", "background", "bands", "mw", "normalization", "summary"};
     for (int i = 0; i < 6; ++i) {
+        QElapsedTimer clock;
+        clock.start();
         steps[i]->click();
+        std::printf("%-14s %6.1f ms\n", names[i], clock.nsecsElapsed() / 1e6);
         QTest::qWait(100);
         const QString path = out.filePath(QStringLiteral("view-%1-%2.png").arg(kind, QLatin1String(names[i])));
         if (!view.grab().save(path)) {
