@@ -400,7 +400,7 @@ private:
 
     // ---- print, copy and summary PDF (private operations)
     // The summary items of getSummaryPDFItems and saveSummaryPdfTo; the record takes the table.
-    bool fillSummaryItems(KyPrintData *data, bool sortTableByLane);
+    bool fillSummaryItems(KyPrintData *data);
     // The picture imageView holds, as the document renders it for the current display.
     QImage shownImage();
     // end of print operations

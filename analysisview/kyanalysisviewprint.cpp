@@ -202,21 +202,21 @@ bool KyAnalysisView::getSummaryPDFItems(KyPrintData *data)
 {
     if (!data)
         return false;
-    return fillSummaryItems(data, true);
+    return fillSummaryItems(data);
 }
 
 bool KyAnalysisView::saveSummaryPdfTo(const QString &fileName)
 {
     // Without a document there is no summary: no file, and no report of one.
     KyPrintData items(fileName);
-    if (!fillSummaryItems(&items, false))
+    if (!fillSummaryItems(&items))
         return false;
     KyPrinter printer;
     printer.SetTitle(items.title());
     return printer.PrintToPdf(fileName, items.image(), items.image2(), items.table(), items.caption());
 }
 
-bool KyAnalysisView::fillSummaryItems(KyPrintData *data, bool sortTableByLane)
+bool KyAnalysisView::fillSummaryItems(KyPrintData *data)
 {
     KyDocument *doc = document();
     if (!doc)
@@ -249,8 +249,8 @@ bool KyAnalysisView::fillSummaryItems(KyPrintData *data, bool sortTableByLane)
         // name another band now (or none), so a stale table lends no picks.
         model->setSelection(isSummaryTableStale() ? QList<KyBandKey>() : mTableModel->selection());
         table->setModel(model.get());
-        if (sortTableByLane)
-            table->sortByColumn(doc->ImageCount() == 1 ? 0 : 1, Qt::AscendingOrder);
+        // By lane, in both PDFs alike: the header's sort mark must tell the order the rows have.
+        table->sortByColumn(doc->ImageCount() == 1 ? 0 : 1, Qt::AscendingOrder);
         applySummarySort(table, false);
         tableModel = model.release();
     }

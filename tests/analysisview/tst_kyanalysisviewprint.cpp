@@ -455,6 +455,9 @@ private slots:
         for (int r = 0; r < model->rowCount(); ++r)
             lanes.append(model->index(r, 1).data().toInt());
         QCOMPARE(lanes, (QList<int>{1, 1, 1, 1, 2, 2, 3, 3, 3, 3, 3, 3}));
+        // The header's sort mark tells that order.
+        QCOMPARE(items.table()->horizontalHeader()->sortIndicatorSection(), 1);
+        QCOMPARE(items.table()->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
     }
 
     // The chart and its caption come only with picked rows; the caption names the current tab.
