@@ -118,6 +118,11 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     nextModeButton->setMargins(QMargins(0, 5, 30, 5));
     nextModeButton->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     nextModeButton->setTextWidth(100);
+    // Both step arrows are light skins that turn blue when pressed: their texts follow.
+    for (KyButton *button : {previousModeButton, nextModeButton}) {
+        button->setTextColor(KyLabel::kColor_Blue);
+        button->setPressedTextColor(KyLabel::kColor_White);
+    }
 
     const QStringList modeSkin{kSkinRoot + QStringLiteral("btn_analysis_mode.png"),
                                kSkinRoot + QStringLiteral("btn_analysis_mode_pressed.png")};

@@ -4,6 +4,7 @@
 #include "analysis/kymwstandard.h"
 #include "analysis/kybanddetectparameter.h"
 
+#include <QDateTime>
 #include <QFutureWatcher>
 #include <QModelIndexList>
 #include <QPoint>
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QAbstractButton;
@@ -109,9 +111,22 @@ public:
     QImage renderLaneImage(const QSize &size);
     QImage renderWidgetImage(const QSize &size);
     QImage renderWidgetImageWithPainter(const QSize &size);
+    // Whether the printer a page is about to go to can take it; it may also clear the printer's
+    // work-offline state first. The default asks the system's print service about the printer
+    // the print dialog chose, and only for output to a printer: a PDF file is always ready. Tests
+    // put a stand-in here so that no real printer is ever asked; an empty function restores the
+    // default.
+    using PrinterReadiness = std::function<bool(KyPrinter *printer)>;
+    void setPrinterReadiness(PrinterReadiness readiness);
+    // The size of the lane picture in the summary PDF: fixed, so that the picture does not depend
+    // on whether (or how large) the summary page was ever shown.
+    static QSize summaryLaneImageSize();
 
     // ---- analysis information text
     QString analysisInfoText(int displayKind, int documentKind, bool wholeDocument);
+    // The clock of the analysis date in the information text; an empty function restores the
+    // local wall clock.
+    void setInfoClock(std::function<QDateTime()> clock);
 
 public slots:
     void selectBandOnSummryView(int ch, int laneNo, int bandNo);
@@ -383,6 +398,13 @@ private:
     QString markerInfoText(bool wholeDocument);
     // end of information text operations
 
+    // ---- print, copy and summary PDF (private operations)
+    // The summary items of getSummaryPDFItems and saveSummaryPdfTo; the record takes the table.
+    bool fillSummaryItems(KyPrintData *data);
+    // The picture imageView holds, as the document renders it for the current display.
+    QImage shownImage();
+    // end of print operations
+
     int mMode = kMode_other;
     int mDisplayKind = kDisplay_Channel;
     int mDocumentKind = kDocument_Single;
@@ -423,5 +445,10 @@ private:
     // end of image tool state
 
     // ---- further state of print and copy
+    PrinterReadiness mPrinterReadiness;
+    std::function<QDateTime()> mInfoClock;
+    // Why the last printImagePage failed, for the notice print() shows.
+    enum EPrintProblem { kPrint_None, kPrint_NoDocument, kPrint_NotReady, kPrint_Failed };
+    EPrintProblem mPrintProblem = kPrint_None;
     // end of print state
 };
