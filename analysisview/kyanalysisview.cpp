@@ -260,6 +260,7 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     mwStandardTableView->setModel(mMWStandardModel);
     showBGCheckBox->setChecked(false);
 
+    connect(&mLaneRebuildWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::onLaneRebuildFinished);
     connect(&mBackgroundWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::onUpdateBGFinished);
     connect(&mAutoBandWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::autoBandDetectFinished);
 
@@ -287,7 +288,9 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
 
 KyAnalysisView::~KyAnalysisView()
 {
-    // The pool jobs call into the document and the screen: nothing may go before they end.
+    // The pool jobs call into the document and the screen: nothing may go before they end. The
+    // lanes' re-measurement comes first: its end would start the background job.
+    mLaneRebuildWatcher.waitForFinished();
     mBackgroundWatcher.waitForFinished();
     mAutoBandWatcher.waitForFinished();
     mRotateWatcher.waitForFinished();
