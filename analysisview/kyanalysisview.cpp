@@ -188,7 +188,11 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
         summaryTableView->setModel(mTableModel);
         summaryTableView_2->setModel(mTableModel);
         mChart->setMargins(QMargins(5, 5, 5, 5));
+        // The view lets go of the chart it was made with without deleting it.
+        QChart *const madeWith = barChartView->chart();
         barChartView->setChart(mChart);
+        if (madeWith != mChart)
+            delete madeWith;
         mChart->setAnimationOptions(QChart::NoAnimation);
         mChart->legend()->hide();
     }
