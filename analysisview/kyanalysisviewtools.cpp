@@ -228,8 +228,15 @@ void KyAnalysisView::zoomOut()
 void KyAnalysisView::replaceIntensityRect()
 {
     KyDocument *doc = document();
-    if (doc)
-        onSetIntensityPoint(doc->SelectionRect().center());
+    if (!doc)
+        return;
+    // The point the rectangle was placed at, not QRect::center(): a rectangle of 23 placed at p
+    // spans p - 12 .. p + 10, whose centre is p - 1, and re-placing there would walk the
+    // rectangle one pixel up and left at every zoom step and every resize.
+    const QRect rect = doc->SelectionRect();
+    if (rect.width() < 0 || rect.height() < 0)
+        return; // never placed
+    onSetIntensityPoint(rect.topLeft() + QPoint(int(rect.width() / 2.0 + 0.5), int(rect.height() / 2.0 + 0.5)));
 }
 
 void KyAnalysisView::stepProfileZoom(KyProfileGraphView *source, int direction)
@@ -776,6 +783,10 @@ void KyAnalysisView::updateSingleChannelControls()
         bandStackedWidget->setCurrentIndex(0);
     }
     bandFrame->setEnabled(imageButton->isChecked());
+    // Invert and the contrast tools depend on the same display kind; attaching a document runs
+    // this refresh and nothing else of theirs, so without it the invert box would keep the
+    // previous document's state (and a click would then write the wrong polarity).
+    updateInvertAndContrastControls();
 }
 
 void KyAnalysisView::on_singleTab_changed(int index)
