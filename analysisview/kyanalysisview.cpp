@@ -188,7 +188,11 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
         summaryTableView->setModel(mTableModel);
         summaryTableView_2->setModel(mTableModel);
         mChart->setMargins(QMargins(5, 5, 5, 5));
+        // The view lets go of the chart it was made with without deleting it.
+        QChart *const madeWith = barChartView->chart();
         barChartView->setChart(mChart);
+        if (madeWith != mChart)
+            delete madeWith;
         mChart->setAnimationOptions(QChart::NoAnimation);
         mChart->legend()->hide();
     }
@@ -260,6 +264,7 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     mwStandardTableView->setModel(mMWStandardModel);
     showBGCheckBox->setChecked(false);
 
+    connect(&mLaneRebuildWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::onLaneRebuildFinished);
     connect(&mBackgroundWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::onUpdateBGFinished);
     connect(&mAutoBandWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::autoBandDetectFinished);
 
@@ -287,7 +292,9 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
 
 KyAnalysisView::~KyAnalysisView()
 {
-    // The pool jobs call into the document and the screen: nothing may go before they end.
+    // The pool jobs call into the document and the screen: nothing may go before they end. The
+    // lanes' re-measurement comes first: its end would start the background job.
+    mLaneRebuildWatcher.waitForFinished();
     mBackgroundWatcher.waitForFinished();
     mAutoBandWatcher.waitForFinished();
     mRotateWatcher.waitForFinished();

@@ -91,6 +91,9 @@ public:
 
     // ---- step navigation
     void setMode(int mode);
+    // The job that measures moved lanes anew when the Lanes step is left; the background job
+    // follows it.
+    QFutureWatcher<void> &laneRebuildWatcher() { return mLaneRebuildWatcher; }
 
     // ---- summary
     void updateSummaryTable();
@@ -166,6 +169,7 @@ private slots:
     void on_summaryModeButton_clicked();
     void on_helpButton_clicked();
     void on_help2Button_clicked();
+    void onLaneRebuildFinished();
 
     // ---- lanes, background and bands
     void on_laneCountValuePicker_changed(int value);
@@ -430,6 +434,10 @@ private:
     QFutureWatcher<void> mAutoBandWatcher;
     bool mAnalysisChanged = true;
     int mPendingMode = kMode_other;
+
+    // ---- further state of step navigation
+    QFutureWatcher<void> mLaneRebuildWatcher;
+    // end of step navigation state
 
     // ---- further state of the lanes, background and bands steps
     // end of lanes state

@@ -7,6 +7,7 @@
 #include "document/kydocument.h"
 
 #include <QDebug>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -30,12 +31,12 @@ void KyAnalysisView::setMode(int mode)
 
     if (mMode == kMode_Lanes && mode != kMode_Lanes) {
         if (doc->IsParameterChanged()) {
-            // The moved lanes need new profiles and backgrounds first; the background job's end
-            // enters the step.
+            // The moved lanes need new profiles and backgrounds first: the profiles are measured
+            // on the pool (on a full capture that takes far longer than a frame), then the
+            // background job runs, and its end enters the step.
             KyViewMode::instance()->setBusy(KyViewMode::kBusy_Background);
-            doc->ExtractLaneProfiles();
             mPendingMode = mode;
-            startUpdateBackground(true);
+            mLaneRebuildWatcher.setFuture(QtConcurrent::run([doc] { doc->ExtractLaneProfiles(); }));
             return;
         }
         if (mLaneView)
@@ -141,6 +142,11 @@ void KyAnalysisView::setMode(int mode)
 
     updateToolButtonVisibility();
     updateImage();
+}
+
+void KyAnalysisView::onLaneRebuildFinished()
+{
+    startUpdateBackground(true);
 }
 
 void KyAnalysisView::on_previousModeButton_clicked()

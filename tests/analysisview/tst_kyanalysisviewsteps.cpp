@@ -320,12 +320,21 @@ private slots:
         QVERIFY(!KyViewMode::instance()->isBusy());
     }
 
-    // The screen may go while its background job still runs: it waits, and nothing it owned is
-    // touched afterwards.
-    void theScreenOutlivesItsBackgroundJob()
+    // The screen may go while the jobs that leaving moved lanes starts still run: it waits for
+    // them, and nothing it owned is touched afterwards.
+    void theScreenOutlivesItsJobs_data()
     {
+        QTest::addColumn<bool>("untilBackground");
+        QTest::newRow("measuring the lanes") << false;
+        QTest::newRow("subtracting the background") << true;
+    }
+
+    void theScreenOutlivesItsJobs()
+    {
+        QFETCH(bool, untilBackground);
+
         QTemporaryDir dir;
-        std::unique_ptr<KyDocument> doc = analysedCapture(dir, 600, 900);
+        std::unique_ptr<KyDocument> doc = analysedCapture(dir, 1000, 1500);
         QVERIFY(doc);
         doc->ApplyBackground(3, 60, true);
         auto view = std::make_unique<KyAnalysisView>();
@@ -333,14 +342,18 @@ private slots:
 
         QVERIFY(doc->MoveLaneCorner(1, QPoint(4, 4)));
         view->nextModeButton->click();
+        QVERIFY(view->laneRebuildWatcher().isStarted());
         QVERIFY(KyViewMode::instance()->isBusy());
+        if (untilBackground)
+            QTRY_VERIFY(view->backgroundWatcher().isStarted() || view->mode() != KyAnalysisView::kMode_Lanes);
         view.reset();
 
-        // The job ran to its end on the document, which is whole.
+        // The jobs ran to their end on the document, which is whole.
         QVERIFY(!doc->IsParameterChanged());
         QVERIFY(doc->HasBackground());
         QCoreApplication::processEvents();
         QCOMPARE(doc->LaneFrame().laneCount(), 8);
+        QVERIFY(doc->HasLaneTemplate());
     }
 };
 

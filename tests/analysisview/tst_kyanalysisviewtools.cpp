@@ -499,6 +499,41 @@ private slots:
         QCOMPARE(view.viewStackedWidget->currentIndex(), 0);
     }
 
+    // In the Lanes step a floating tool button over a lane corner handle gives way; a scroll asks
+    // again, and the tool mode brings every button back.
+    void buttonsGiveWayToCornerHandles()
+    {
+        Screen s;
+        QVERIFY(toolsfixture::open(s, QStringLiteral("gel")));
+        KyAnalysisView &view = *s.view;
+        QCOMPARE(view.mode(), int(KyAnalysisView::kMode_Lanes));
+        QVERIFY(s.doc->HasLaneTemplate());
+        // Zoomed in until the image lies under the button.
+        for (int i = 0; i < 6 && !view.imageView->isInsideImage(
+                                     view.imageView->mapToImage(view.zoomUpButton->geometry().center())); ++i)
+            view.zoomUpButton->click();
+        QVERIFY(!view.zoomUpButton->isHidden());
+        const QPoint under = view.imageView->mapToImage(view.zoomUpButton->geometry().center());
+        QVERIFY(view.imageView->isInsideImage(under));
+        QVERIFY(s.doc->MoveLaneCorner(4, under - s.doc->LaneFrame().bottomRight()));
+        emit view.imageView->scrolled(QPoint());
+        QVERIFY(view.zoomUpButton->isHidden());
+        QCOMPARE(view.zoomDummyWidget->minimumWidth(), view.zoomUpButton->width() + 6);
+        QCOMPARE(view.zoomDummyWidget->maximumWidth(), view.zoomUpButton->width() + 6);
+        QVERIFY(!view.contrastButton->isHidden());
+
+        view.contrastButton->click();
+        QVERIFY(!view.zoomUpButton->isHidden());
+        QCOMPARE(view.zoomDummyWidget->maximumWidth(), 0);
+        view.contrastButton->click();
+        QVERIFY(view.zoomUpButton->isHidden());
+
+        // Moved away again: the next scroll shows it.
+        QVERIFY(s.doc->MoveLaneCorner(4, QPoint(-60, -60)));
+        emit view.imageView->scrolled(QPoint());
+        QVERIFY(!view.zoomUpButton->isHidden());
+    }
+
     // ---- rotation --------------------------------------------------------------------------------
 
     void rotationWithoutBandsAsksNothing_data()
