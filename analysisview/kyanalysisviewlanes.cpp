@@ -146,7 +146,15 @@ void KyAnalysisView::updateLaneControls()
             AnalysisSettings *settings = AnalysisSettings::instance();
             laneCountValuePicker->setValue(settings->intValue(kLaneCountKey));
             laneWidthValuePicker->setValue(settings->intValue(kLaneWidthKey));
+            // Lanes laid out for a capture that has none are a starting point, not an edit: a capture
+            // only opened and closed again must not ask to be saved.
+            const bool wasDirty = doc->IsDirty();
+            const bool wasChanged = doc->IsAnalysisChanged();
             doc->SetDefaultLanes(laneCountValuePicker->value(), laneWidthValuePicker->value() / 100.0);
+            if (!wasDirty) {
+                doc->SetAnalysisChanged(wasChanged);
+                doc->SetDirty(false);
+            }
         }
     }
     updateImage();

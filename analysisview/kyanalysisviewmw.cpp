@@ -146,7 +146,16 @@ void KyAnalysisView::updateMWStandardMenu()
     mwStandardMenuButton->setMenus(names);
     const QString first = names.value(0);
     mwStandardMenuButton->setText(first);
+    // Refilling the menu picks its first entry for the document. For a capture that was just
+    // opened or saved that is not an edit by the user: it must not mark the capture unsaved.
+    KyDocument *doc = document();
+    const bool wasDirty = doc && doc->IsDirty();
+    const bool wasChanged = doc && doc->IsAnalysisChanged();
     on_mwStandardMenuButton_selectionChanged(first);
+    if (doc && !wasDirty && doc->IsDirty()) {
+        doc->SetAnalysisChanged(wasChanged);
+        doc->SetDirty(false);
+    }
 }
 
 void KyAnalysisView::updateMWStandardTable()
