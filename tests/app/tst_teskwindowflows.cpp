@@ -388,6 +388,31 @@ private slots:
         QVERIFY(!document->IsDirty());
     }
 
+    // Save as from the save page into a new folder: the capture is written there, the title and
+    // the remembered folder follow it, and the window leaves the save page.
+    void saveAsIntoANewFolder()
+    {
+        const QString folder = newCapture();
+        const QString target = mTemp.filePath(QStringLiteral("saveas%1/copy_Ch").arg(mCaptures));
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        Answerer answers({target});
+        window.form().saveSaveAsButton->click();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(answers.seen.size(), 1);
+        QVERIFY(answers.seen.first().startsWith(QLatin1String("dialog:")));
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QCOMPARE(QFileInfo(document->FilePathOfFirstImage()).absolutePath(), target);
+        QVERIFY(QFileInfo(document->FilePathOfFirstImage()).isFile());
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("copy_Ch - ")));
+        QCOMPARE(AnalysisSettings::instance()->stringValue(QStringLiteral("AN/SaveAsPath")),
+                 QFileInfo(target).absolutePath());
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Analysis));
+    }
+
     // ---- open
 
     void openFlows_data()
