@@ -269,12 +269,18 @@ void TeskWindow::updateWindowTitle()
 
 void TeskWindow::on_actionPrint_triggered()
 {
+    // The saving pop-up covers the window, yet a shortcut could still reach it.
+    if (isSaving())
+        return;
     if (ui.stackedWidget->currentIndex() == kPage_Analysis && mAnalysisView)
         mAnalysisView->print();
 }
 
 void TeskWindow::on_actionCopy_triggered()
 {
+    // The saving pop-up covers the window, yet a shortcut could still reach it.
+    if (isSaving())
+        return;
     if (ui.stackedWidget->currentIndex() == kPage_Analysis && mAnalysisView)
         mAnalysisView->copy();
 }

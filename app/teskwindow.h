@@ -10,6 +10,7 @@
 class KyAnalysisView;
 class KyBusyView;
 class KyCopyView;
+class KyDocument;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
@@ -67,6 +68,9 @@ public:
     int afterSaveAction() const { return mAfterSaveAction; }
     QString pendingOpenPath() const { return mPendingOpenPath; }
     const QRegularExpressionValidator *commentValidator() const { return mCommentValidator; }
+    // A save or save-as of the document, or a copy with the pop-up, is running: the flows that
+    // would touch the document or its files refuse meanwhile.
+    bool isSaving() const;
 
     // ---- open flow
     // Opens the pending open path, asking for a folder when there is none.
@@ -77,6 +81,16 @@ public:
     // ---- save flow
     // Saves the current document in place; the after-save action runs when the save succeeded.
     void startSave(int inAfterSaveAction);
+    // The save-as dialog and, when a folder is chosen, the background save-as.
+    void saveAsInteractive();
+    // The summary PDF beside the first image: its file name's last suffix replaced by ".pdf";
+    // empty when the file name has no suffix.
+    static QString summaryPdfPath(const QString &inFirstImagePath);
+    // The save-as dialog's proposal for a capture whose first image is inFirstImagePath, placed in
+    // inSaveAsFolder (the parent of the capture folder when empty), with the capture's channel
+    // suffix ("_Co" for white light) in outSuffix.
+    static QString saveAsProposal(const QString &inFirstImagePath, const QString &inSaveAsFolder,
+                                  bool inWhiteLight, bool inHasImage, QString *outSuffix = nullptr);
 
     // ---- close flow
     // Closes the current document without asking.
@@ -132,6 +146,17 @@ private:
     void applySavedGeometry();
     bool connectSignals();
     void updateWindowTitle();
+    // Pool tasks; they read no widget.
+    bool saveTask();
+    bool saveAsTask(const QString &inPath);
+    // The summary PDF after a save (inAfterSave) or a save-as, with its two pop-up steps. True
+    // also when there is nothing to write.
+    bool writeSummaryPdf(bool inAfterSave);
+    void reconnectSaveProgress(KyDocument *inDocument);
+    // Hands the save page's comment to the document, only when the user changed it.
+    void applyEditedComment();
+    // Writes the display-only changes of a clean document back into its images; false on failure.
+    bool saveDisplayChanges();
 
     Ui_TeskWindow ui;
     KyAnalysisView *mAnalysisView = nullptr;
@@ -140,6 +165,8 @@ private:
     KyCopyView *mCopyView = nullptr;
     int mAfterSaveAction = kAfterSave_Nothing;
     QString mPendingOpenPath;
+    // From the start of a save or save-as until its end slot hands over to the after-save action.
+    bool mSaving = false;
     QFutureWatcher<bool> mSaveWatcher;
     QFutureWatcher<bool> mSaveAsWatcher;
     // Owned by the window; the comment field only uses it.

@@ -1,14 +1,21 @@
 // Closing the capture and leaving the program.
 #include "app/teskwindow.h"
 
+#include "analysisview/kyanalysisview.h"
 #include "app/kycopyview.h"
 #include "app/teskapp.h"
+#include "core/analysissettings.h"
+#include "document/kydocument.h"
+#include "widgets/kymessagebox.h"
 
 #include <QCloseEvent>
 #include <QDebug>
 
 void TeskWindow::on_actionClose_triggered()
 {
+    // The running save still writes the document that a close would delete.
+    if (isSaving())
+        return;
     switch (askSaveChanges()) {
     case kAnswer_Cancel:
         return;
@@ -16,8 +23,31 @@ void TeskWindow::on_actionClose_triggered()
         startSave(kAfterSave_CloseImage);
         return;
     default:
-        closeCurrentImage();
+        break;
     }
+    KyDocument *document = TeskApp::currentDocument();
+    if (document && !document->IsDirty() && document->IsDisplayChanged() && !saveDisplayChanges()) {
+        KyMessageBox::question(window(), tr("Error"),
+                               tr("Failed to save image. Please close all files related to the capture that are "
+                                  "opened in other applications."),
+                               tr("OK"), QString(), 0);
+        return;
+    }
+    closeCurrentImage();
+}
+
+bool TeskWindow::saveDisplayChanges()
+{
+    KyDocument *document = TeskApp::currentDocument();
+    if (!document)
+        return true;
+    // An opened capture is written back the way every save writes it, so that a dot in a folder
+    // name cannot send the images elsewhere; a capture made in the program has no such path.
+    if (document->IsOpenedDocument()) {
+        TeskApp *app = TeskApp::instance();
+        return app && app->saveDocument();
+    }
+    return document->SaveInPlace(true, true, false) == 0;
 }
 
 void TeskWindow::on_actionExit_triggered()
@@ -35,7 +65,7 @@ void TeskWindow::closeCurrentImage()
 void TeskWindow::closeEvent(QCloseEvent *event)
 {
     // A running job or save holds the document.
-    if (KyViewMode::instance()->isBusy() || KyCopyView::IsBusy()) {
+    if (KyViewMode::instance()->isBusy() || KyCopyView::IsBusy() || isSaving()) {
         event->ignore();
         return;
     }
@@ -44,10 +74,18 @@ void TeskWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     case kAnswer_Save:
-        event->ignore();
         startSave(kAfterSave_CloseWindow);
+        event->ignore();
         return;
     default:
-        QMainWindow::closeEvent(event);
+        break;
     }
+    if (TeskApp *app = TeskApp::instance()) {
+        app->closeDocument();
+        if (mAnalysisView)
+            mAnalysisView->resetForDocument(false);
+    }
+    qDebug() << "TeskWindow::closeEvent()";
+    AnalysisSettings::instance()->setValue(QStringLiteral("AN/AppWindowPosition"), geometry());
+    QMainWindow::closeEvent(event);
 }

@@ -2,13 +2,22 @@
 // second window.
 #include "app/teskwindow.h"
 
+#include "app/disableguard.h"
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
 #include "widgets/kymessagebox.h"
 
 #include <QDebug>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QProcess>
+#include <QUrl>
 
 void TeskWindow::on_actionOpen_triggered()
 {
@@ -17,11 +26,23 @@ void TeskWindow::on_actionOpen_triggered()
 
 void TeskWindow::on_actionOpenInNewWindow_triggered()
 {
+    const QString start = AnalysisSettings::instance()->stringValue(QStringLiteral("AN/OpenPath"));
+    const QString folder =
+        QFileDialog::getExistingDirectory(window(), tr("Select an image folder."), start, QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return;
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {folder}))
+        KyMessageBox::question(this, QString(), QStringLiteral("Failed to open new window."), QStringLiteral("OK"),
+                               QStringLiteral("Cancel"), 0, false);
 }
 
 // Every open in this process ends here.
 void TeskWindow::open(const QString &inDirPath)
 {
+    // The running save still writes the current document.
+    if (isSaving())
+        return;
+    DisableGuard guard(this);
     mPendingOpenPath = inDirPath;
     const KyDocument *document = TeskApp::currentDocument();
     if (document && document->IsDirty()) {
@@ -42,18 +63,45 @@ void TeskWindow::open(const QString &inDirPath)
 
 void TeskWindow::doOpen()
 {
+    DisableGuard guard(this);
+    AnalysisSettings *settings = AnalysisSettings::instance();
     if (mPendingOpenPath.isEmpty()) {
-        const QString start = AnalysisSettings::instance()->stringValue(QStringLiteral("AN/OpenPath"));
+        const QString start = settings->stringValue(QStringLiteral("AN/OpenPath"));
         mPendingOpenPath = QFileDialog::getExistingDirectory(window(), tr("Select an image folder."), start,
                                                              QFileDialog::ShowDirsOnly);
         if (mPendingOpenPath.isEmpty())
             return;
     }
+    KyViewMode *viewMode = KyViewMode::instance();
+    viewMode->setBusy(KyViewMode::kBusy_Opening);
+    mPendingOpenPath = QDir::fromNativeSeparators(mPendingOpenPath);
+    settings->setValue(QStringLiteral("AN/OpenPath"), mPendingOpenPath.section(QLatin1Char('/'), 0, -2));
+
+    if (!mPendingOpenPath.isEmpty() && !KyDocument::IsInstrumentImage(mPendingOpenPath)) {
+        viewMode->unsetBusy(KyViewMode::kBusy_Opening);
+        if (!KyMessageBox::question(window(), QString(),
+                                    tr("This is not an Brevik Ziredo 410 image and analysis is not supported. Are you "
+                                       "sure you want to open the image?"),
+                                    QStringLiteral("Yes"), QStringLiteral("No"), 0)) {
+            mPendingOpenPath.clear();
+            return;
+        }
+        viewMode->setBusy(KyViewMode::kBusy_Opening);
+    }
+
     TeskApp *app = TeskApp::instance();
-    const QString path = QDir::fromNativeSeparators(mPendingOpenPath);
+    if (!app) {
+        viewMode->unsetBusy(KyViewMode::kBusy_Opening);
+        mPendingOpenPath.clear();
+        return;
+    }
+    const QString path = mPendingOpenPath;
     mPendingOpenPath.clear();
-    if (!app || !app->openImage(path))
+    if (!app->openImage(path)) {
         qDebug() << "Failed to open image. ";
+        setEnabled(true);
+        viewMode->unsetBusy(KyViewMode::kBusy_Opening);
+    }
 }
 
 // The same wording serves open, close and exit.
@@ -64,6 +112,7 @@ int TeskWindow::askSaveChanges()
         return kAnswer_DontSave;
 
     QString text;
+    // The document keeps one flag for both an edited and a recomputed analysis.
     if (document->IsOpenedDocument() && document->IsAnalysisChanged())
         text = tr("The analysis has not been saved.\nDo you want to exit without saving?");
     else if (document->IsOpenedDocument())
@@ -84,10 +133,21 @@ int TeskWindow::askSaveChanges()
 
 void TeskWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    QMainWindow::dragEnterEvent(event);
+    if (event && event->mimeData() && event->mimeData()->hasUrls() && !event->mimeData()->urls().isEmpty())
+        event->acceptProposedAction();
 }
 
 void TeskWindow::dropEvent(QDropEvent *event)
 {
-    QMainWindow::dropEvent(event);
+    if (!event || !event->mimeData())
+        return;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty())
+        return;
+    // Only the first item is opened; a URL that is no local file asks for a folder.
+    QString path = urls.first().toLocalFile();
+    const QFileInfo info(path);
+    if (info.isFile())
+        path = info.absolutePath();
+    open(path);
 }

@@ -2,7 +2,92 @@
 // summary PDF and the saving pop-up.
 #include "app/teskwindow.h"
 
+#include "analysisview/kyanalysisview.h"
+#include "app/kycopyview.h"
 #include "app/teskapp.h"
+#include "core/analysissettings.h"
+#include "document/kydocument.h"
+#include "image/imagefile.h"
+#include "instrument/lightmode.h"
+#include "widgets/kymessagebox.h"
+#include "widgets/kytextarea.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
+#include <QtConcurrent>
+
+namespace {
+
+const QString kSaveAsPathKey = QStringLiteral("AN/SaveAsPath");
+
+int saveStepTotal(const KyDocument *inDocument)
+{
+    return inDocument->SaveStepCount() + (inDocument->HasAnalysis() ? 2 : 0);
+}
+
+} // namespace
+
+bool TeskWindow::isSaving() const
+{
+    return mSaving || KyCopyView::IsBusy();
+}
+
+QString TeskWindow::summaryPdfPath(const QString &inFirstImagePath)
+{
+    // Only the file name's suffix goes: a dot in a folder name must not cut the path.
+    const QString base = TeskApp::saveBasePath(QDir::fromNativeSeparators(inFirstImagePath));
+    if (base.isEmpty())
+        return QString();
+    return base + QStringLiteral(".pdf");
+}
+
+QString TeskWindow::saveAsProposal(const QString &inFirstImagePath, const QString &inSaveAsFolder,
+                                   bool inWhiteLight, bool inHasImage, QString *outSuffix)
+{
+    const QString first = QDir::fromNativeSeparators(inFirstImagePath);
+    QString folder = inSaveAsFolder;
+    if (folder.isEmpty())
+        folder = first.section(QLatin1Char('/'), 0, -3);
+    const QString fileName = first.section(QLatin1Char('/'), -1);
+    const QString name = fileName.contains(QLatin1Char('.')) ? fileName.section(QLatin1Char('.'), 0, -2) : fileName;
+    QString stem = folder + QLatin1Char('/') + name;
+
+    QString suffix;
+    if (inHasImage) {
+        if (inWhiteLight) {
+            suffix = QStringLiteral("_Co");
+        } else {
+            const QString last = stem.section(QLatin1Char('_'), -1);
+            if (stem.contains(QLatin1Char('_'))
+                && (last == QLatin1String("Ch") || last == QLatin1String("Fl") || last.startsWith(QLatin1String("Fl-"))))
+                suffix = QLatin1Char('_') + last;
+        }
+        if (!suffix.isEmpty() && stem.endsWith(suffix))
+            stem.chop(suffix.size());
+    }
+    if (outSuffix)
+        *outSuffix = suffix;
+
+    QString proposal = stem + suffix;
+    if (QFile::exists(proposal)) {
+        static const QRegularExpression numbered(QRegularExpression::anchoredPattern(QStringLiteral(".*-\\d*")));
+        if (numbered.match(stem).hasMatch())
+            stem = stem.section(QLatin1Char('-'), 0, -2);
+        for (int n = 1;; ++n) {
+            proposal = QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(suffix);
+            if (!QFile::exists(proposal))
+                break;
+        }
+    }
+    return proposal;
+}
 
 void TeskWindow::on_actionSave_triggered()
 {
@@ -11,6 +96,10 @@ void TeskWindow::on_actionSave_triggered()
 
 void TeskWindow::on_actionSaveAs_triggered()
 {
+    if (isSaving())
+        return;
+    if (TeskApp::currentDocument())
+        saveAsInteractive();
 }
 
 void TeskWindow::on_saveCancelButton_clicked()
@@ -18,43 +107,239 @@ void TeskWindow::on_saveCancelButton_clicked()
     KyViewMode::instance()->returnFromSave();
 }
 
+void TeskWindow::applyEditedComment()
+{
+    KyDocument *document = TeskApp::currentDocument();
+    if (!document)
+        return;
+    // The field shows at most its maximum length of the stored comment: an untouched field must
+    // not cut a longer comment written by the instrument.
+    const QString text = ui.saveCommentText->text();
+    const int limit = ui.saveCommentText->maxLength();
+    const QString stored = document->Comment();
+    if (text == stored || (limit > 0 && stored.size() > limit && text == stored.left(limit)))
+        return;
+    document->SetComment(text);
+}
+
 void TeskWindow::on_saveSaveButton_clicked()
 {
+    if (isSaving())
+        return;
+    KyViewMode *viewMode = KyViewMode::instance();
+    viewMode->setBusy(KyViewMode::kBusy_Saving);
+    applyEditedComment();
+    on_actionSave_triggered();
+    viewMode->unsetBusy(KyViewMode::kBusy_Saving);
+    viewMode->returnFromSave();
 }
 
 void TeskWindow::on_saveSaveAsButton_clicked()
 {
+    if (isSaving())
+        return;
+    applyEditedComment();
+    saveAsInteractive();
+}
+
+void TeskWindow::reconnectSaveProgress(KyDocument *inDocument)
+{
+    disconnect(inDocument, &KyDocument::SaveProgress, this, &TeskWindow::onSaveProgress);
+    connect(inDocument, &KyDocument::SaveProgress, this, &TeskWindow::onSaveProgress);
 }
 
 void TeskWindow::startSave(int inAfterSaveAction)
 {
-    if (!TeskApp::currentDocument())
+    KyDocument *document = TeskApp::currentDocument();
+    // One save at a time: a second one would write the same files from two threads.
+    if (!document || isSaving())
         return;
     mAfterSaveAction = inAfterSaveAction;
+    mSaving = true;
+    emit openSavingView(saveStepTotal(document));
+    reconnectSaveProgress(document);
+    mSaveWatcher.setFuture(QtConcurrent::run([this] { return saveTask(); }));
+}
+
+bool TeskWindow::saveTask()
+{
+    TeskApp *app = TeskApp::instance();
+    return app && app->saveDocument();
+}
+
+bool TeskWindow::saveAsTask(const QString &inPath)
+{
+    TeskApp *app = TeskApp::instance();
+    return app && app->saveDocumentAs(inPath);
+}
+
+void TeskWindow::saveAsInteractive()
+{
+    KyDocument *document = TeskApp::currentDocument();
+    if (!document || isSaving())
+        return;
+
+    AnalysisSettings *settings = AnalysisSettings::instance();
+    const ImageFile *image = document->Image(0);
+    QString suffix;
+    const QString proposal = saveAsProposal(document->FilePathOfFirstImage(), settings->stringValue(kSaveAsPathKey),
+                                            image && image->LightMode().isWhiteLight(), image != nullptr, &suffix);
+
+    QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Save image as"), proposal,
+                                                  QStringLiteral("Image folder"), nullptr, QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return;
+    chosen = QDir::fromNativeSeparators(chosen);
+    if (!chosen.endsWith(suffix)) {
+        chosen += suffix;
+        if (QFile::exists(chosen)) {
+            KyMessageBox::question(window(), QString(),
+                                   tr("%1 already exists.\nPlease change the name.")
+                                       .arg(chosen.section(QLatin1Char('/'), -1)),
+                                   QStringLiteral("OK"), QString(), 0, false);
+            QTimer::singleShot(10, this, &TeskWindow::on_actionSaveAs_triggered);
+            return;
+        }
+    }
+    settings->setValue(kSaveAsPathKey, chosen.section(QLatin1Char('/'), 0, -2));
+
+    if (QDir(chosen).exists()
+        && !KyMessageBox::question(
+            window(), QString(),
+            tr("This file name already exists.\nAre you sure you want to overwrite the existing file?"),
+            QStringLiteral("Yes"), QStringLiteral("No"), 0, false))
+        return;
+
+    // The box above runs events: the document may have gone meanwhile.
+    document = TeskApp::currentDocument();
+    if (!document || isSaving())
+        return;
+    mSaving = true;
+    emit openSavingView(saveStepTotal(document));
+    reconnectSaveProgress(document);
+    const QString target = QDir(chosen).absoluteFilePath(chosen.section(QLatin1Char('/'), -1));
+    mSaveAsWatcher.setFuture(QtConcurrent::run([this, target] { return saveAsTask(target); }));
+}
+
+bool TeskWindow::writeSummaryPdf(bool inAfterSave)
+{
+    KyDocument *document = TeskApp::currentDocument();
+    if (!mAnalysisView || !document || !document->HasAnalysis())
+        return true;
+    const QString path = summaryPdfPath(document->FilePathOfFirstImage());
+    onSaveProgress();
+    QCoreApplication::processEvents();
+    if (path.isEmpty())
+        return false;
+    if (inAfterSave)
+        qDebug() << "call getSummaryPDFItems";
+    const bool ok = mAnalysisView->saveSummaryPdfTo(path);
+    if (ok || inAfterSave) {
+        onSaveProgress();
+        QCoreApplication::processEvents();
+    }
+    return ok;
 }
 
 void TeskWindow::onOpenSavingView(int inTotalCount)
 {
-    Q_UNUSED(inTotalCount);
+    if (!mCopyView)
+        mCopyView = new KyCopyView(this);
+    if (!mCopyView) {
+        KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Saving);
+        return;
+    }
+    mCopyView->SetText(QStringLiteral("Saving..."));
+    mCopyView->SetValue(inTotalCount);
+    mCopyView->Show(window());
 }
 
 void TeskWindow::onSaveProgress()
 {
+    if (mCopyView)
+        mCopyView->Step();
 }
 
 void TeskWindow::onCloseSavingView()
 {
+    if (!mCopyView)
+        return;
+    while (!mCopyView->IsFinished()) {
+        mCopyView->Step();
+        QThread::msleep(200);
+    }
+    mCopyView->Close();
+    QCoreApplication::processEvents();
+    delete mCopyView;
+    mCopyView = nullptr;
 }
 
 void TeskWindow::onSaveSummaryToPDF(QString inPath)
 {
-    Q_UNUSED(inPath);
+    if (!mAnalysisView || !mAnalysisView->saveSummaryPdfTo(inPath))
+        qDebug() << "failed to save pdf file";
 }
 
 void TeskWindow::onSaveFinished()
 {
+    const bool saved = mSaveWatcher.result();
+    if (!saved || !writeSummaryPdf(true)) {
+        mSaving = false;
+        onCloseSavingView();
+        if (saved) {
+            if (KyDocument *document = TeskApp::currentDocument())
+                document->SetDirty(true);
+        }
+        KyMessageBox::question(window(), tr("Error"),
+                               tr("Failed to save image. Please close all files related to the capture that are "
+                                  "opened in other applications."),
+                               QStringLiteral("OK"), QString(), 0, false);
+        return;
+    }
+    if (mAnalysisView)
+        mAnalysisView->updateSummaryTable();
+    mSaving = false;
+    emit closeSavingView();
+    switch (mAfterSaveAction) {
+    case kAfterSave_OpenPending:
+        doOpen();
+        break;
+    case kAfterSave_CloseImage:
+        closeCurrentImage();
+        break;
+    case kAfterSave_CloseWindow:
+        close();
+        break;
+    default:
+        break;
+    }
+    ui.actionSave->setEnabled(false);
 }
 
 void TeskWindow::onSaveAsFinished()
 {
+    if (!mSaveAsWatcher.result()) {
+        mSaving = false;
+        onCloseSavingView();
+        KyMessageBox::question(window(), tr("Error"), tr("Failed to save image file."), QStringLiteral("OK"),
+                               QString(), 0, false);
+        return;
+    }
+    // The document now lives in the new folder, whether or not its PDF can be written.
+    updateWindowTitle();
+    if (!writeSummaryPdf(false)) {
+        mSaving = false;
+        onCloseSavingView();
+        KyMessageBox::question(window(), tr("Error"), tr("Failed to save PDF file of analysis summary."),
+                               QStringLiteral("OK"), QString(), 0, false);
+        return;
+    }
+    if (mAnalysisView)
+        mAnalysisView->updateSummaryTable();
+    mSaving = false;
+    emit closeSavingView();
+    if (ui.stackedWidget->currentIndex() == kPage_Save) {
+        onImageOpened();
+        KyViewMode::instance()->returnFromSave();
+    }
 }

@@ -1,0 +1,628 @@
+#include "testmain.h"
+
+#include "analysisview/kyanalysisview.h"
+#include "app/kycopyview.h"
+#include "app/kyprogressview.h"
+#include "app/teskapp.h"
+#include "app/teskwindow.h"
+#include "core/analysissettings.h"
+#include "core/kyviewmode.h"
+#include "document/kydocument.h"
+#include "samplecapturewriter.h"
+#include "widgets/kybutton.h"
+#include "widgets/kymessagebox.h"
+#include "widgets/kytextarea.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+KyViewMode *viewMode()
+{
+    return KyViewMode::instance();
+}
+
+const QString kOpenPathKey = QStringLiteral("AN/OpenPath");
+const QString kPositionKey = QStringLiteral("AN/AppWindowPosition");
+const QString kForeignText = QStringLiteral(
+    "This is not an Brevik Ziredo 410 image and analysis is not supported. Are you sure you want to open the image?");
+const QString kImageNotSaved = QStringLiteral("The image has not been saved.\nDo you want to exit without saving?");
+const QString kAnalysisNotSaved =
+    QStringLiteral("The analysis has not been saved.\nDo you want to exit without saving?");
+const QString kSaveFailed = QStringLiteral(
+    "Failed to save image. Please close all files related to the capture that are opened in other applications.");
+
+// Answers the modal boxes and folder dialogs as they show, in order, from a zero-time timer, and
+// keeps what each one said: "box:<text>" or "dialog:<start folder>". An answer is "accept",
+// "reject" or "alt" for a box, a path (or "" to cancel) for a dialog. A modal window without an
+// answer left is cancelled and noted as "unexpected".
+class Answerer : public QObject
+{
+public:
+    explicit Answerer(const QStringList &inAnswers) : mAnswers(inAnswers)
+    {
+        connect(&mTimer, &QTimer::timeout, this, &Answerer::poll);
+        mTimer.start(0);
+    }
+
+    QStringList seen;
+    int left() const { return int(mAnswers.size()); }
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || mHandled.contains(modal))
+            return;
+        // The saving pop-up is no question: it goes by itself.
+        if (modal->findChild<KyProgressView *>())
+            return;
+        mHandled.append(modal);
+        const bool have = !mAnswers.isEmpty();
+        const QString answer = have ? mAnswers.takeFirst() : QString();
+        if (auto *box = qobject_cast<KyMessageBox *>(modal)) {
+            seen << QStringLiteral("box:") + box->text();
+            if (!have) {
+                seen << QStringLiteral("unexpected");
+                box->done(0);
+                return;
+            }
+            const char *name = answer == QLatin1String("accept") ? "acceptButton"
+                               : answer == QLatin1String("alt")  ? "altButton"
+                                                                  : "rejectButton";
+            auto *button = box->findChild<KyButton *>(QLatin1String(name));
+            if (!button || !button->isVisible() || !button->isEnabled()) {
+                seen << QStringLiteral("button not usable: ") + QLatin1String(name);
+                box->done(0);
+                return;
+            }
+            button->click();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            seen << QStringLiteral("dialog:") + dialog->directory().absolutePath();
+            if (!have || answer.isEmpty()) {
+                if (!have)
+                    seen << QStringLiteral("unexpected");
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(answer);
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    }
+
+    QStringList mAnswers;
+    QList<QPointer<QWidget>> mHandled;
+    QTimer mTimer;
+};
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file of a folder with its bytes, by file name.
+QMap<QString, QByteArray> folderBytes(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QFileInfo(path).fileName(), fileBytes(path));
+    }
+    return files;
+}
+
+void dropUrls(QWidget *target, const QList<QUrl> &urls)
+{
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+} // namespace
+
+class TestTeskWindowFlows : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir mTemp;
+    int mCaptures = 0;
+
+    TeskApp *app() { return TeskApp::instance(); }
+
+    // A fresh gel capture folder under its own parent folder.
+    QString newCapture(const QString &inParent = QString())
+    {
+        const QString parent = mTemp.filePath(inParent.isEmpty() ? QStringLiteral("c%1").arg(++mCaptures) : inParent);
+        return SampleCaptureWriter(48, 64, 5).Write(QStringLiteral("gel"), parent);
+    }
+
+    bool waitOpened(QSignalSpy &inOpened) { return !inOpened.isEmpty() || inOpened.wait(20000); }
+
+    bool openCapture(const QString &path)
+    {
+        QSignalSpy opened(app(), &TeskApp::imageOpened);
+        return app()->openImage(path) && waitOpened(opened);
+    }
+
+    static QString firstTif(const QString &folder)
+    {
+        const QStringList tifs = QDir(folder).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
+        return tifs.isEmpty() ? QString() : QDir(folder).filePath(tifs.first());
+    }
+
+    // Waits until no save runs any longer and the pop-up is gone.
+    static bool waitSaved(const TeskWindow &window)
+    {
+        return QTest::qWaitFor([&window] { return !window.isSaving(); }, 20000);
+    }
+
+    static void giveAnalysis(KyDocument *document)
+    {
+        document->SetDefaultLanes(3, 0.8);
+        document->ExtractLaneProfiles();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(app());
+        TeskApp::setQuitOnLastWindowClosed(false);
+        QVERIFY(mTemp.isValid());
+    }
+
+    void cleanup()
+    {
+        app()->closeDocument();
+        for (int reason : viewMode()->busyReasons())
+            viewMode()->unsetBusy(KyViewMode::EBusyReason(reason));
+        AnalysisSettings::instance()->remove(kPositionKey);
+        AnalysisSettings::instance()->remove(kOpenPathKey);
+        AnalysisSettings::instance()->remove(QStringLiteral("AN/SaveAsPath"));
+    }
+
+    // ---- save
+
+    void summaryPdfPath_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("pdf");
+        QTest::newRow("tif") << "/d/run/x_Ch.tif" << "/d/run/x_Ch.pdf";
+        QTest::newRow("dotted folder") << "/d/run.1/x_Ch.tif" << "/d/run.1/x_Ch.pdf";
+        QTest::newRow("tiff") << "/d/run/x_Ch.tiff" << "/d/run/x_Ch.pdf";
+        QTest::newRow("no suffix, dotted folder") << "/d/run.1/x_Ch" << "";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void summaryPdfPath()
+    {
+        QFETCH(QString, image);
+        QFETCH(QString, pdf);
+        QCOMPARE(TeskWindow::summaryPdfPath(image), pdf);
+    }
+
+    void saveAsProposal_data()
+    {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QString>("saveAsFolder");
+        QTest::addColumn<bool>("whiteLight");
+        QTest::addColumn<QString>("proposal");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("beside the capture") << QStringList() << "cap/name_Ch.tif" << "" << false << "name_Ch" << "_Ch";
+        QTest::newRow("first number") << QStringList{"name_Ch"} << "cap/name_Ch.tif" << "" << false << "name-1_Ch"
+                                      << "_Ch";
+        QTest::newRow("first free number") << QStringList{"name_Ch", "name-1_Ch"} << "cap/name_Ch.tif" << ""
+                                           << false << "name-2_Ch" << "_Ch";
+        QTest::newRow("numbered stem restarts") << QStringList{"name-3_Ch"} << "cap/name-3_Ch.tif" << "" << false
+                                                << "name-1_Ch" << "_Ch";
+        QTest::newRow("bare dash") << QStringList{"name-_Ch"} << "cap/name-_Ch.tif" << "" << false << "name-1_Ch"
+                                   << "_Ch";
+        QTest::newRow("fluorescence channel") << QStringList() << "cap/name_Fl-Blue.tif" << "" << false
+                                              << "name_Fl-Blue" << "_Fl-Blue";
+        QTest::newRow("fluorescence") << QStringList() << "cap/name_Fl.tif" << "" << false << "name_Fl" << "_Fl";
+        QTest::newRow("no channel") << QStringList{"name_Fx"} << "cap/name_Fx.tif" << "" << false << "name_Fx-1"
+                                    << "";
+        QTest::newRow("white light") << QStringList() << "cap/name_Co.tif" << "" << true << "name_Co" << "_Co";
+        QTest::newRow("white light, other name") << QStringList() << "cap/name_Ch.tif" << "" << true
+                                                 << "name_Ch_Co" << "_Co";
+        QTest::newRow("remembered folder") << QStringList() << "cap/name_Ch.tif" << "elsewhere" << false
+                                           << "elsewhere/name_Ch" << "_Ch";
+        QTest::newRow("dotted capture folder") << QStringList() << "cap.v2/name_Ch.tif" << "" << false << "name_Ch"
+                                               << "_Ch";
+    }
+
+    void saveAsProposal()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, image);
+        QFETCH(QString, saveAsFolder);
+        QFETCH(bool, whiteLight);
+        QFETCH(QString, proposal);
+        QFETCH(QString, suffix);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        for (const QString &name : existing)
+            QVERIFY(QDir(root.path()).mkpath(name));
+        QString gotSuffix;
+        const QString folder = saveAsFolder.isEmpty() ? QString() : root.filePath(saveAsFolder);
+        QCOMPARE(TeskWindow::saveAsProposal(root.filePath(image), folder, whiteLight, true, &gotSuffix),
+                 root.filePath(proposal));
+        QCOMPARE(gotSuffix, suffix);
+    }
+
+    // The save page's Save writes the edited comment into the capture; the title loses its mark.
+    void saveFromTheSavePage()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(!document->HasAnalysis());
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        window.form().saveCommentText->setText(QStringLiteral("edited on the save page"));
+        Answerer answers({});
+        window.form().saveSaveButton->click();
+        QVERIFY(window.isSaving());
+        QVERIFY(waitSaved(window));
+        QCOMPARE(answers.seen, QStringList());
+        QVERIFY(!document->IsDirty());
+        QVERIFY(!window.windowTitle().contains(QLatin1Char('*')));
+        QVERIFY(!window.form().actionSave->isEnabled());
+        // Without an analysis no PDF is written.
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("*.pdf")}), QStringList());
+
+        QVERIFY(openCapture(folder));
+        QCOMPARE(TeskApp::currentDocument()->Comment(), QStringLiteral("edited on the save page"));
+    }
+
+    // A comment longer than the field holds is kept whole when the user did not touch the field.
+    void untouchedCommentIsNotCut()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        const QString longComment = QString(70, QLatin1Char('c'));
+        QVERIFY(document->SetComment(longComment));
+        window.form().saveCommentText->setText(longComment);
+        QVERIFY(window.form().saveCommentText->text().size() < longComment.size());
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        window.form().saveSaveButton->click();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(document->Comment(), longComment);
+    }
+
+    void saveWritesTheSummaryPdf()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        QVERIFY(document->HasAnalysis());
+        {
+            QTemporaryDir probe;
+            if (!window.analysisView()->saveSummaryPdfTo(probe.filePath(QStringLiteral("probe.pdf"))))
+                QSKIP("the analysis screen writes no summary PDF in this build");
+        }
+        document->SetDirty(true);
+        Answerer answers({});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(answers.seen, QStringList());
+        const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
+        QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        QVERIFY(!document->IsDirty());
+        QVERIFY(!window.windowTitle().contains(QLatin1Char('*')));
+    }
+
+    // The PDF cannot be written: the failure box, the document counts as unsaved again and the
+    // close that asked for the save does not happen.
+    void pdfFailureKeepsTheDocumentDirty()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        QVERIFY(QDir().mkpath(TeskWindow::summaryPdfPath(firstTif(folder))));
+        Answerer answers({QStringLiteral("accept"), QStringLiteral("accept")});
+        window.form().actionClose->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_COMPARE(answers.seen, (QStringList{QStringLiteral("box:") + kAnalysisNotSaved,
+                                                QStringLiteral("box:") + kSaveFailed}));
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QVERIFY(document->IsDirty());
+        QVERIFY(window.windowTitle().contains(QLatin1Char('*')));
+        QVERIFY(QFileInfo(TeskWindow::summaryPdfPath(firstTif(folder))).isDir());
+    }
+
+    // While the background save writes the document nothing may close, reopen or save it again.
+    void flowsRefusedWhileSaving()
+    {
+        const QString folder = newCapture();
+        const QString other = newCapture();
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        document->SetDirty(true);
+        Answerer answers({});
+        QSignalSpy started(&window, &TeskWindow::openSavingView);
+        window.form().actionSave->trigger();
+        QCOMPARE(started.size(), 1);
+        QVERIFY(window.isSaving());
+
+        QVERIFY(!window.close());
+        window.form().actionClose->trigger();
+        window.form().actionSave->trigger();
+        window.form().actionSaveAs->trigger();
+        window.startSave(TeskWindow::kAfterSave_CloseImage);
+        emit app()->open(other);
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(window.afterSaveAction(), int(TeskWindow::kAfterSave_Nothing));
+        QCOMPARE(TeskApp::currentDocument(), document);
+
+        QVERIFY(waitSaved(window));
+        QCOMPARE(answers.seen, QStringList());
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QVERIFY(window.isVisible());
+        QVERIFY(!document->IsDirty());
+    }
+
+    // Save as from the save page into a new folder: the capture is written there, the title and
+    // the remembered folder follow it, and the window leaves the save page.
+    void saveAsIntoANewFolder()
+    {
+        const QString folder = newCapture();
+        const QString target = mTemp.filePath(QStringLiteral("saveas%1/copy_Ch").arg(mCaptures));
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        Answerer answers({target});
+        window.form().saveSaveAsButton->click();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(answers.seen.size(), 1);
+        QVERIFY(answers.seen.first().startsWith(QLatin1String("dialog:")));
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QCOMPARE(QFileInfo(document->FilePathOfFirstImage()).absolutePath(), target);
+        QVERIFY(QFileInfo(document->FilePathOfFirstImage()).isFile());
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("copy_Ch - ")));
+        QCOMPARE(AnalysisSettings::instance()->stringValue(QStringLiteral("AN/SaveAsPath")),
+                 QFileInfo(target).absolutePath());
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Analysis));
+    }
+
+    // ---- open
+
+    void openFlows_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("seen");
+        QTest::addColumn<bool>("opened");
+        // The folder remembered for the next dialog: the capture's parent, or the capture folder
+        // itself when a file was named.
+        QTest::addColumn<bool>("rememberParent");
+        QTest::newRow("cancelled dialog") << "menu" << QStringList{""} << QStringList{"dialog"} << false << false;
+        QTest::newRow("foreign folder, No") << "empty folder" << QStringList{"reject"}
+                                            << QStringList{"box:" + kForeignText} << false << false;
+        QTest::newRow("image file, Yes") << "file" << QStringList{"accept"} << QStringList{"box:" + kForeignText}
+                                         << true << false;
+        QTest::newRow("dialog picks a capture") << "menu" << QStringList{"capture"} << QStringList{"dialog"} << true
+                                                << true;
+        QTest::newRow("drop of a file") << "drop file" << QStringList() << QStringList() << true << true;
+        QTest::newRow("drop of several") << "drop several" << QStringList() << QStringList() << true << true;
+        QTest::newRow("drop of a web address") << "drop web" << QStringList{""} << QStringList{"dialog"} << false
+                                               << false;
+    }
+
+    void openFlows()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, seen);
+        QFETCH(bool, opened);
+        QFETCH(bool, rememberParent);
+        const QString capture = newCapture();
+        const QString empty = mTemp.filePath(QStringLiteral("empty%1").arg(mCaptures));
+        QVERIFY(QDir().mkpath(empty));
+        TeskWindow window;
+        for (QString &answer : answers)
+            if (answer == QLatin1String("capture"))
+                answer = capture;
+        Answerer answerer(answers);
+        QSignalSpy openedSpy(app(), &TeskApp::imageOpened);
+        if (how == QLatin1String("menu"))
+            window.form().actionOpen->trigger();
+        else if (how == QLatin1String("empty folder"))
+            emit app()->open(empty);
+        else if (how == QLatin1String("file"))
+            emit app()->open(firstTif(capture));
+        else if (how == QLatin1String("drop file"))
+            dropUrls(&window, {QUrl::fromLocalFile(firstTif(capture))});
+        else if (how == QLatin1String("drop several"))
+            dropUrls(&window, {QUrl::fromLocalFile(firstTif(capture)), QUrl::fromLocalFile(empty)});
+        else if (how == QLatin1String("drop web"))
+            dropUrls(&window, {QUrl(QStringLiteral("https://example.org/a/b_Ch.tif"))});
+        if (opened) {
+            QVERIFY(waitOpened(openedSpy));
+            QVERIFY(TeskApp::currentDocument());
+            QCOMPARE(QFileInfo(TeskApp::currentDocument()->FilePathOfFirstImage()).absolutePath(), capture);
+            QCOMPARE(AnalysisSettings::instance()->stringValue(kOpenPathKey),
+                     rememberParent ? QFileInfo(capture).absolutePath() : capture);
+        } else {
+            QVERIFY(!TeskApp::currentDocument());
+        }
+        QStringList kinds;
+        for (const QString &s : answerer.seen)
+            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
+        QCOMPARE(kinds, seen);
+        QCOMPARE(answerer.left(), 0);
+        QVERIFY(!viewMode()->isBusy());
+        QVERIFY(window.isEnabled());
+        QCOMPARE(window.pendingOpenPath(), QString());
+    }
+
+    // The folder dialog starts in the folder that holds the capture opened last.
+    void rememberedOpenFolder()
+    {
+        const QString capture = newCapture(QStringLiteral("remembered/day1"));
+        TeskWindow window;
+        emit app()->open(capture);
+        QTRY_VERIFY_WITH_TIMEOUT(TeskApp::currentDocument(), 20000);
+        QCOMPARE(AnalysisSettings::instance()->stringValue(kOpenPathKey), mTemp.filePath("remembered/day1"));
+        Answerer answers({QString()});
+        window.form().actionOpen->trigger();
+        QCOMPARE(answers.seen, QStringList{QStringLiteral("dialog:") + mTemp.filePath("remembered/day1")});
+    }
+
+    void openWithUnsavedChanges_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("switched");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Cancel") << "reject" << false << false;
+        QTest::newRow("Don't save") << "alt" << true << false;
+        QTest::newRow("Save") << "accept" << true << true;
+    }
+
+    void openWithUnsavedChanges()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, switched);
+        QFETCH(bool, saved);
+        const QString first = newCapture();
+        const QString second = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(first));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(document->SetComment(QStringLiteral("changed before the open")));
+        QVERIFY(document->IsDirty());
+        Answerer answers({answer});
+        QSignalSpy opened(app(), &TeskApp::imageOpened);
+        emit app()->open(second);
+        if (switched) {
+            QVERIFY(waitOpened(opened));
+            QCOMPARE(QFileInfo(TeskApp::currentDocument()->FilePathOfFirstImage()).absolutePath(), second);
+        } else {
+            QTest::qWait(50);
+            QCOMPARE(TeskApp::currentDocument(), document);
+            QVERIFY(document->IsDirty());
+        }
+        QCOMPARE(answers.seen, QStringList{QStringLiteral("box:") + kImageNotSaved});
+        QVERIFY(openCapture(first));
+        QCOMPARE(TeskApp::currentDocument()->Comment() == QLatin1String("changed before the open"), saved);
+    }
+
+    // ---- close and exit
+
+    // Display-only changes are written back when the capture is closed, not when the program ends.
+    void displayChangesOnCloseAndExit_data()
+    {
+        QTest::addColumn<bool>("exit");
+        QTest::newRow("close") << false;
+        QTest::newRow("exit") << true;
+    }
+
+    void displayChangesOnCloseAndExit()
+    {
+        QFETCH(bool, exit);
+        const QString folder = newCapture();
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(document->SetDisplayRange(0, 100, 2000));
+        QVERIFY(document->IsDisplayChanged());
+        QVERIFY(!document->IsDirty());
+        Answerer answers({});
+        if (exit)
+            QVERIFY(window.close());
+        else
+            window.form().actionClose->trigger();
+        QVERIFY(!TeskApp::currentDocument());
+        QCOMPARE(answers.seen, QStringList());
+        const QMap<QString, QByteArray> after = folderBytes(folder);
+        QCOMPARE(after.keys(), before.keys());
+        QCOMPARE(after == before, exit);
+    }
+
+    // The write-back fails: the error box, the capture stays open and a second Close tries again.
+    void failedDisplayWriteKeepsTheCaptureOpen()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(document->SetDisplayRange(0, 100, 2000));
+        // A folder where the display picture goes makes the save fail.
+        const QString jpeg = firstTif(folder).chopped(3) + QStringLiteral("jpg");
+        QVERIFY(QFile::remove(jpeg));
+        QVERIFY(QDir().mkpath(jpeg));
+        Answerer answers({QStringLiteral("accept")});
+        window.form().actionClose->trigger();
+        QCOMPARE(answers.seen, QStringList{QStringLiteral("box:") + kSaveFailed});
+        QCOMPARE(TeskApp::currentDocument(), document);
+
+        QVERIFY(QDir(jpeg).removeRecursively());
+        window.form().actionClose->trigger();
+        QVERIFY(!TeskApp::currentDocument());
+        QVERIFY(QFileInfo(jpeg).isFile());
+    }
+
+    void exitStoresTheWindowPosition()
+    {
+        TeskWindow window;
+        window.setGeometry(40, 50, 900, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect geometry = window.geometry();
+        Answerer answers({});
+        QVERIFY(window.close());
+        QCOMPARE(AnalysisSettings::instance()->rectValue(kPositionKey), geometry);
+        QCOMPARE(answers.seen, QStringList());
+    }
+
+    // "Save" on exit: the window closes by itself once the save has succeeded.
+    void exitAfterSave()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        QVERIFY(TeskApp::currentDocument()->SetComment(QStringLiteral("saved on exit")));
+        Answerer answers({QStringLiteral("accept")});
+        QVERIFY(!window.close());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
+        QVERIFY(!TeskApp::currentDocument());
+        QVERIFY(openCapture(folder));
+        QCOMPARE(TeskApp::currentDocument()->Comment(), QStringLiteral("saved on exit"));
+    }
+};
+
+KY_TEST_MAIN_WITH(TeskApp, TestTeskWindowFlows)
+#include "tst_teskwindowflows.moc"
