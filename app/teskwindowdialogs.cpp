@@ -13,6 +13,9 @@ void TeskWindow::onShowHelp(QString inTitle, QString inName)
 
 void TeskWindow::on_actionFileInfo_triggered()
 {
+    // The pages read the document, which a running save is writing from the pool.
+    if (isSaving())
+        return;
     KyImageInformation::Show(this, TeskApp::currentDocument());
 }
 
