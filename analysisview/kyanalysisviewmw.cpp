@@ -468,7 +468,11 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     auto *view = new KyChartView(plot);
+    // The view lets go of the chart it was made with without deleting it.
+    QChart *const madeWith = view->chart();
     view->setChart(chart);
+    if (madeWith != chart)
+        delete madeWith;
     column->addWidget(view);
 
     auto *rSquared = new KyTextEdit(plot);

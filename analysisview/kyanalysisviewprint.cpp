@@ -270,7 +270,10 @@ bool KyAnalysisView::fillSummaryItems(KyPrintData *data)
         {
             KyBarChartCtrl controller(tableModel->selectedModel(), chart, column, column);
             controller.setBarSetColumns(column, column);
+            QChart *const madeWith = chartView->chart(); // let go of by the view, not deleted
             chartView->setChart(chart);
+            if (madeWith != chart)
+                delete madeWith;
             chartView->move(-10000, -10000);
             showOffScreen(chartView.get());
             // The chart lays itself out on a posted request; deliver just that one, no input.
