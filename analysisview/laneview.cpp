@@ -500,14 +500,19 @@ void LaneView::moveSelectedCorner(QPoint inMovePoint)
         repaint();
 }
 
+// A button step acts by at least one image pixel, even where the canvas is zoomed out so far that
+// the step is less than a pixel of the image.
+static int bandStep(int inImageLength, int inLength)
+{
+    return inImageLength != 0 ? inImageLength : (inLength > 0) - (inLength < 0);
+}
+
 void LaneView::selectBandModify(int length)
 {
     KyDocument *doc = KyCurrentDocument::document();
     if (channelSelection >= 3 || !doc || selectedLane < 0 || selectedBand < 0)
         return;
-    int d = lengthToImage(length);
-    if (d == 0)
-        d = (length > 0) - (length < 0);
+    const int d = bandStep(lengthToImage(length), length);
     // BandCount answers -1 for a channel or lane without a list, without rebuilding anything.
     if (selectedBand < doc->BandCount(channelSelection, selectedLane))
         doc->ResizeBand(channelSelection, selectedLane, selectedBand, d);
@@ -519,9 +524,7 @@ void LaneView::selectBandMove(int length)
     KyDocument *doc = KyCurrentDocument::document();
     if (channelSelection >= 3 || !doc || selectedLane < 0 || selectedBand < 0)
         return;
-    int d = lengthToImage(length);
-    if (d == 0)
-        d = (length > 0) - (length < 0);
+    const int d = bandStep(lengthToImage(length), length);
     if (selectedBand < doc->BandCount(channelSelection, selectedLane))
         doc->MoveBand(channelSelection, selectedLane, selectedBand, d);
     repaint();
