@@ -6,6 +6,9 @@
 #include <QFutureWatcher>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class KyAnalysisView;
 class KyBusyView;
@@ -73,6 +76,10 @@ public:
     bool isSaving() const;
 
     // ---- open flow
+    // Starts a detached process: "Open in new window..." runs the program's own executable through
+    // it. Replaceable so that tests decide which program really starts.
+    using ProcessStarter = std::function<bool(const QString &inProgram, const QStringList &inArguments)>;
+    void setProcessStarter(ProcessStarter inStarter) { mProcessStarter = std::move(inStarter); }
     // Opens the pending open path, asking for a folder when there is none.
     void doOpen();
     // The unsaved-changes question: one of ESaveAnswer.
@@ -169,6 +176,7 @@ private:
     bool mSaving = false;
     QFutureWatcher<bool> mSaveWatcher;
     QFutureWatcher<bool> mSaveAsWatcher;
+    ProcessStarter mProcessStarter;
     // Owned by the window; the comment field only uses it.
     QRegularExpressionValidator *mCommentValidator = nullptr;
 };

@@ -31,7 +31,10 @@ void TeskWindow::on_actionOpenInNewWindow_triggered()
         QFileDialog::getExistingDirectory(window(), tr("Select an image folder."), start, QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
-    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {folder}))
+    const QString program = QCoreApplication::applicationFilePath();
+    const bool started = mProcessStarter ? mProcessStarter(program, {folder})
+                                         : QProcess::startDetached(program, {folder});
+    if (!started)
         KyMessageBox::question(this, QString(), QStringLiteral("Failed to open new window."), QStringLiteral("OK"),
                                QStringLiteral("Cancel"), 0, false);
 }

@@ -8,6 +8,7 @@
 #include "core/analysissettings.h"
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
+#include "platform/instanceslots.h"
 #include "samplecapturewriter.h"
 #include "widgets/kybutton.h"
 #include "widgets/kymessagebox.h"
@@ -19,10 +20,15 @@
 #include <QFileDialog>
 #include <QMimeData>
 #include <QPointer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <csignal>
+#include <utility>
 
 namespace {
 
@@ -40,6 +46,11 @@ const QString kAnalysisNotSaved =
     QStringLiteral("The analysis has not been saved.\nDo you want to exit without saving?");
 const QString kSaveFailed = QStringLiteral(
     "Failed to save image. Please close all files related to the capture that are opened in other applications.");
+const QString kNameExists = QStringLiteral("%1 already exists.\nPlease change the name.");
+const QString kOverwrite =
+    QStringLiteral("This file name already exists.\nAre you sure you want to overwrite the existing file?");
+const QString kPdfFailed = QStringLiteral("Failed to save PDF file of analysis summary.");
+const QString kNewWindowFailed = QStringLiteral("Failed to open new window.");
 
 // Answers the modal boxes and folder dialogs as they show, in order, from a zero-time timer, and
 // keeps what each one said: "box:<text>" or "dialog:<start folder>". An answer is "accept",
@@ -95,7 +106,12 @@ private:
                 return;
             }
             dialog->selectFile(answer);
-            QMetaObject::invokeMethod(dialog, "accept");
+            // Qt's own save dialog walks into an existing folder instead of returning it; a
+            // platform dialog returns it, and that is the case the flows must handle.
+            if (dialog->fileMode() == QFileDialog::AnyFile && QFileInfo(answer).isDir())
+                static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+            else
+                QMetaObject::invokeMethod(dialog, "accept");
         }
     }
 
@@ -413,6 +429,126 @@ private slots:
         QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Analysis));
     }
 
+    // The boxes of a save-as from the save page. "typed" is what the user gives the dialog, in a
+    // folder of its own that already holds "existing"; "savedInto" is where the capture ends up.
+    void saveAsBoxes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<bool>("analysis");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("seen");
+        QTest::addColumn<QString>("savedInto");
+        QTest::addColumn<bool>("folderRemembered");
+        QTest::newRow("suffix added, name taken: asked again") // box A, then the dialog again
+            << "copy" << QStringList{"copy_Ch"} << false << QStringList{"typed", "accept", ""}
+            << QStringList{"dialog", "box:" + kNameExists.arg("copy_Ch"), "dialog"} << "" << false;
+        QTest::newRow("existing folder, No") << "copy_Ch" << QStringList{"copy_Ch"} << false
+                                             << QStringList{"typed", "reject"}
+                                             << QStringList{"dialog", "box:" + kOverwrite} << "" << true;
+        QTest::newRow("existing folder, Yes") << "copy_Ch" << QStringList{"copy_Ch"} << false
+                                              << QStringList{"typed", "accept"}
+                                              << QStringList{"dialog", "box:" + kOverwrite} << "copy_Ch" << true;
+        QTest::newRow("summary PDF fails") // a folder where the PDF goes
+            << "copy_Ch" << QStringList{"copy_Ch", "copy_Ch/copy_Ch.pdf"} << true
+            << QStringList{"typed", "accept", "accept"}
+            << QStringList{"dialog", "box:" + kOverwrite, "box:" + kPdfFailed} << "copy_Ch" << true;
+    }
+
+    void saveAsBoxes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, existing);
+        QFETCH(bool, analysis);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, seen);
+        QFETCH(QString, savedInto);
+        QFETCH(bool, folderRemembered);
+        const QString folder = newCapture();
+        const QMap<QString, QByteArray> original = folderBytes(folder);
+        const QDir target(mTemp.filePath(QStringLiteral("saveas%1").arg(mCaptures)));
+        for (const QString &name : existing)
+            QVERIFY(target.mkpath(name));
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        if (analysis)
+            giveAnalysis(document);
+        const QString title = window.windowTitle();
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        for (QString &answer : answers)
+            if (answer == QLatin1String("typed"))
+                answer = target.filePath(typed);
+        Answerer answerer(answers);
+        QSignalSpy started(&window, &TeskWindow::openSavingView);
+        window.form().saveSaveAsButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.left(), 0, 20000);
+        QVERIFY(waitSaved(window));
+        QTest::qWait(50); // a dialog asked again would show within 10 ms
+        QStringList kinds;
+        for (const QString &s : answerer.seen)
+            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
+        QCOMPARE(kinds, seen);
+        QCOMPARE(AnalysisSettings::instance()->stringValue(QStringLiteral("AN/SaveAsPath")),
+                 folderRemembered ? target.absolutePath() : QString());
+        QCOMPARE(TeskApp::currentDocument(), document);
+        // A save-as never writes into the capture it came from.
+        QCOMPARE(folderBytes(folder), original);
+        if (savedInto.isEmpty()) {
+            QCOMPARE(started.size(), 0);
+            QCOMPARE(QFileInfo(document->FilePathOfFirstImage()).absolutePath(), folder);
+            QCOMPARE(window.windowTitle(), title);
+            QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Save));
+            return;
+        }
+        const QString saved = target.filePath(savedInto);
+        QCOMPARE(QFileInfo(document->FilePathOfFirstImage()).absolutePath(), saved);
+        QVERIFY(QFileInfo(document->FilePathOfFirstImage()).isFile());
+        // The title names the new folder even when its PDF could not be written.
+        QVERIFY(window.windowTitle().startsWith(savedInto + QStringLiteral(" - ")));
+        const bool pdfFailed = seen.contains(QStringLiteral("box:") + kPdfFailed);
+        QCOMPARE(window.currentPage(), int(pdfFailed ? TeskWindow::kPage_Save : TeskWindow::kPage_Analysis));
+    }
+
+    // A target the save cannot write is found before the first file is replaced: the failure box,
+    // every file of the capture as it was and the document still counted as unsaved.
+    void blockedTargetKeepsTheOriginals_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("blocked");
+        QTest::newRow("display picture") << "gel" << "_Ch.jpg";
+        QTest::newRow("second channel image") << "fluor" << "_Fl-Green.tif";
+        QTest::newRow("last channel image") << "fluor" << "_Fl-Red.tif";
+    }
+
+    void blockedTargetKeepsTheOriginals()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, blocked);
+        const QString folder =
+            SampleCaptureWriter(48, 64, 5).Write(kind, mTemp.filePath(QStringLiteral("c%1").arg(++mCaptures)));
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        const QStringList matching = QDir(folder).entryList({QLatin1Char('*') + blocked}, QDir::Files);
+        QCOMPARE(matching.size(), 1);
+        const QString path = QDir(folder).filePath(matching.first());
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        QVERIFY(!before.isEmpty());
+        Answerer answers({QStringLiteral("accept")});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("box:") + kSaveFailed});
+        QCOMPARE(folderBytes(folder), before);
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QVERIFY(document->IsDirty());
+        QVERIFY(window.windowTitle().contains(QLatin1Char('*')));
+    }
+
     // ---- open
 
     void openFlows_data()
@@ -533,6 +669,79 @@ private slots:
         QCOMPARE(answers.seen, QStringList{QStringLiteral("box:") + kImageNotSaved});
         QVERIFY(openCapture(first));
         QCOMPARE(TeskApp::currentDocument()->Comment() == QLatin1String("changed before the open"), saved);
+    }
+
+    // "Open in new window..." starts the program itself on the chosen folder; the new process
+    // claims a slot of its own and this window notices nothing.
+    void openInNewWindow_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("starter");
+        QTest::addColumn<QStringList>("seen");
+        QTest::newRow("cancelled") << "" << "program" << QStringList{"dialog"};
+        QTest::newRow("second process") << "capture" << "program" << QStringList{"dialog"};
+        QTest::newRow("start fails") << "capture" << "failing" << QStringList{"dialog", "box:" + kNewWindowFailed};
+    }
+
+    void openInNewWindow()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, starter);
+        QFETCH(QStringList, seen);
+        const QString current = newCapture();
+        const QString other = newCapture();
+        QTemporaryDir locks;
+        QVERIFY(locks.isValid());
+        const platform::InstanceSlots instances(locks.path());
+        TeskWindow window;
+        QVERIFY(openCapture(current));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(document->SetComment(QStringLiteral("unsaved here")));
+        const QString openFolder = AnalysisSettings::instance()->stringValue(kOpenPathKey);
+
+        QStringList calls;
+        qint64 pid = 0;
+        // The second process must not outlive a failed check: it would keep the test's output open.
+        const auto stopSecond = qScopeGuard([&pid] {
+            if (pid > 0)
+                ::kill(pid_t(pid), SIGTERM);
+        });
+        window.setProcessStarter([&](const QString &program, const QStringList &arguments) {
+            calls << program << arguments;
+            if (starter == QLatin1String("failing"))
+                return false;
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("KY_INSTANCE_LOCK_DIR"), locks.path());
+            process.setProcessEnvironment(environment);
+            process.setProgram(QStringLiteral(KY_PROGRAM));
+            process.setArguments(arguments);
+            return process.startDetached(&pid);
+        });
+        QStringList answers{answer == QLatin1String("capture") ? other : answer};
+        if (seen.size() > 1)
+            answers << QStringLiteral("accept");
+        Answerer answerer(answers);
+        window.form().actionOpenInNewWindow->trigger();
+        QStringList kinds;
+        for (const QString &s : answerer.seen)
+            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
+        QCOMPARE(kinds, seen);
+        const QStringList expectedCalls =
+            answer.isEmpty() ? QStringList() : QStringList{QCoreApplication::applicationFilePath(), other};
+        QCOMPARE(calls, expectedCalls);
+        // This window asked nothing about its own unsaved document and kept it.
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QVERIFY(document->IsDirty());
+        QVERIFY(!viewMode()->isBusy());
+        QVERIFY(window.isEnabled());
+        QCOMPARE(AnalysisSettings::instance()->stringValue(kOpenPathKey), openFolder);
+        if (pid <= 0)
+            return;
+        QVERIFY2(QTest::qWaitFor([&] { return instances.countRunning() == 1; }, 60000),
+                 "the second process did not claim a slot");
+        ::kill(pid_t(std::exchange(pid, 0)), SIGTERM);
+        QVERIFY(QTest::qWaitFor([&] { return instances.countRunning() == 0; }, 60000));
     }
 
     // ---- close and exit
