@@ -12,6 +12,7 @@
 #include "samplecapturewriter.h"
 #include "widgets/kybutton.h"
 #include "widgets/kymessagebox.h"
+#include "widgets/kyprogressbar.h"
 #include "widgets/kytextarea.h"
 
 #include <QDir>
@@ -338,14 +339,27 @@ private slots:
                 QSKIP("the analysis screen writes no summary PDF in this build");
         }
         document->SetDirty(true);
+        const QByteArray imageBefore = fileBytes(firstTif(folder));
         Answerer answers({});
+        QSignalSpy documentSteps(document, &KyDocument::SaveProgress);
         window.form().actionSave->trigger();
+        // The pop-up counts the document's own steps and the two of the summary PDF.
+        const KyProgressBar *bar = window.findChild<KyProgressBar *>(QStringLiteral("progressBar"));
+        QVERIFY(bar);
+        QCOMPARE(bar->maximum(), document->SaveStepCount() + 2);
         QVERIFY(waitSaved(window));
         QCOMPARE(answers.seen, QStringList());
+        QCOMPARE(documentSteps.size(), document->SaveStepCount());
         const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
         QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        // The analysis went into the image's metadata: it is there when the capture is reopened.
+        QVERIFY(fileBytes(firstTif(folder)) != imageBefore);
         QVERIFY(!document->IsDirty());
         QVERIFY(!window.windowTitle().contains(QLatin1Char('*')));
+        const QString lanes = document->FormatLanes();
+        QVERIFY(openCapture(folder));
+        QVERIFY(TeskApp::currentDocument()->HasAnalysis());
+        QCOMPARE(TeskApp::currentDocument()->FormatLanes(), lanes);
     }
 
     // The PDF cannot be written: the failure box, the document counts as unsaved again and the
