@@ -181,7 +181,10 @@ QImage KyMultiDocument::qImage(int inChannel, const QRect &inRect)
         if (mColorImage) {
             // Cut like the channel images: to the part of the rectangle inside the picture.
             const QRect inside = rect.intersected(mColorImage->rect());
-            if (!inside.isEmpty())
+            // The whole picture is shared, not copied: it is handed out on every repaint.
+            if (inside == mColorImage->rect())
+                result = *mColorImage;
+            else if (!inside.isEmpty())
                 result = mColorImage->copy(inside);
         }
     }
