@@ -460,7 +460,7 @@ private slots:
         QTest::newRow("existing folder, No") << "copy_Ch" << QStringList{"copy_Ch"} << false
                                              << QStringList{"typed", "reject"}
                                              << QStringList{"dialog", "box:" + kOverwrite} << "" << true;
-        QTest::newRow("existing folder, Yes") << "copy_Ch" << QStringList{"copy_Ch"} << false
+        QTest::newRow("existing folder, Yes") << "copy_Ch" << QStringList{"copy_Ch"} << true
                                               << QStringList{"typed", "accept"}
                                               << QStringList{"dialog", "box:" + kOverwrite} << "copy_Ch" << true;
         QTest::newRow("summary PDF fails") // a folder where the PDF goes
@@ -521,6 +521,9 @@ private slots:
         // The title names the new folder even when its PDF could not be written.
         QVERIFY(window.windowTitle().startsWith(savedInto + QStringLiteral(" - ")));
         const bool pdfFailed = seen.contains(QStringLiteral("box:") + kPdfFailed);
+        // The summary PDF lies beside the images in the new folder.
+        if (analysis && !pdfFailed)
+            QVERIFY(fileBytes(TeskWindow::summaryPdfPath(document->FilePathOfFirstImage())).startsWith("%PDF-"));
         QCOMPARE(window.currentPage(), int(pdfFailed ? TeskWindow::kPage_Save : TeskWindow::kPage_Analysis));
     }
 
