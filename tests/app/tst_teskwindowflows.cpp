@@ -68,6 +68,14 @@ public:
 
     QStringList seen;
     int left() const { return int(mAnswers.size()); }
+    // What was seen, with every dialog as "dialog" whatever folder it started in.
+    QStringList seenKinds() const
+    {
+        QStringList kinds;
+        for (const QString &s : seen)
+            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
+        return kinds;
+    }
 
 private:
     void poll()
@@ -499,10 +507,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(answerer.left(), 0, 20000);
         QVERIFY(waitSaved(window));
         QTest::qWait(50); // a dialog asked again would show within 10 ms
-        QStringList kinds;
-        for (const QString &s : answerer.seen)
-            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
-        QCOMPARE(kinds, seen);
+        QCOMPARE(answerer.seenKinds(), seen);
         QCOMPARE(AnalysisSettings::instance()->stringValue(QStringLiteral("AN/SaveAsPath")),
                  folderRemembered ? target.absolutePath() : QString());
         QCOMPARE(TeskApp::currentDocument(), document);
@@ -627,10 +632,7 @@ private slots:
         } else {
             QVERIFY(!TeskApp::currentDocument());
         }
-        QStringList kinds;
-        for (const QString &s : answerer.seen)
-            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
-        QCOMPARE(kinds, seen);
+        QCOMPARE(answerer.seenKinds(), seen);
         QCOMPARE(answerer.left(), 0);
         QVERIFY(!viewMode()->isBusy());
         QVERIFY(window.isEnabled());
@@ -740,10 +742,7 @@ private slots:
             answers << QStringLiteral("accept");
         Answerer answerer(answers);
         window.form().actionOpenInNewWindow->trigger();
-        QStringList kinds;
-        for (const QString &s : answerer.seen)
-            kinds << (s.startsWith(QLatin1String("dialog:")) ? QStringLiteral("dialog") : s);
-        QCOMPARE(kinds, seen);
+        QCOMPARE(answerer.seenKinds(), seen);
         const QStringList expectedCalls =
             answer.isEmpty() ? QStringList() : QStringList{QCoreApplication::applicationFilePath(), other};
         QCOMPARE(calls, expectedCalls);
