@@ -45,6 +45,9 @@ constexpr int kStepClickY = 585;
 constexpr int kStepSampleY = 552;
 // The image area of the first steps.
 const QRect kImageArea(12, 92, 490, 416);
+// The summary's first table row, and the bar chart above the table that shows the picked rows.
+const QPoint kFirstSummaryRow(200, 362);
+const QRect kBarChart(412, 72, 370, 240);
 // "Don't save" in the unsaved-changes question, which covers the main window.
 const QPoint kDontSave(400, 425);
 
@@ -347,7 +350,7 @@ private:
     }
 
     // File > Exit with the keyboard: the menu and its entry by their mnemonics, once the menu shows.
-    bool openFileMenuAndExit()
+    bool openFileMenuAndExit(const QString &stage)
     {
         if (!key(QStringLiteral("alt+f")))
             return false;
@@ -355,7 +358,7 @@ private:
             qWarning("the File menu did not open");
             return false;
         }
-        screenshot(QStringLiteral("file-menu"));
+        screenshot(stage);
         return xdo({QStringLiteral("key"), QStringLiteral("x")});
     }
 
@@ -503,11 +506,15 @@ private slots:
         QVERIFY(waitUntil([&] { return currentStep(screenshot(QStringLiteral("to-normalisation"))) == 4; }, kWaitMs));
         QVERIFY(key(QStringLiteral("space")));
         QVERIFY(waitUntil([&] { return currentStep(screenshot(QStringLiteral("to-summary"))) == 5; }, kWaitMs));
-        settledPicture(QStringLiteral("summary"));
+        const QImage summary = settledPicture(QStringLiteral("summary"));
+        // A band picked in the table shows as a bar.
+        QVERIFY(click(kFirstSummaryRow));
+        const QImage picked = settledPicture(QStringLiteral("summary-band-picked"));
+        QVERIFY2(changedShare(summary.copy(kBarChart), picked.copy(kBarChart)) > 0.01, "no bar for the picked band");
         QCOMPARE(tiffBytes(mCapture), before);
 
         // Leaving now asks first; Escape keeps the program and the analysis.
-        QVERIFY(openFileMenuAndExit());
+        QVERIFY(openFileMenuAndExit(QStringLiteral("file-menu-unsaved")));
         QStringList question;
         QVERIFY2(waitUntil([&] { return !(question = otherWindows()).isEmpty(); }, kWaitMs), "no question");
         screenshot(QStringLiteral("unsaved-question"));
@@ -542,7 +549,7 @@ private slots:
         settledPicture(QStringLiteral("saved"));
 
         // Nothing left unsaved: File > Exit leaves at once, and gives the slot back.
-        QVERIFY(openFileMenuAndExit());
+        QVERIFY(openFileMenuAndExit(QStringLiteral("file-menu-saved")));
         QCOMPARE(waitForEnd(), 0);
         QCOMPARE(instances.countRunning(), 0);
 
@@ -584,7 +591,7 @@ private slots:
 
         QVERIFY(click(kLaneCountPlus));
         QVERIFY(waitUntil([&] { return windowTitle() == folderName + QStringLiteral("* - ") + kTitle; }, kWaitMs));
-        QVERIFY(openFileMenuAndExit());
+        QVERIFY(openFileMenuAndExit(QStringLiteral("file-menu-reopened")));
         QStringList question;
         QVERIFY2(waitUntil([&] { return !(question = otherWindows()).isEmpty(); }, kWaitMs), "no question");
         screenshot(QStringLiteral("reopened-question"));
