@@ -244,7 +244,7 @@ private:
                     QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
     }
 
-    // The program's visible windows other than the main window (its question boxes).
+    // The program's visible windows other than the main window: its open menu, its question box.
     QStringList otherWindows()
     {
         bool ok = false;
