@@ -20,7 +20,11 @@ ky_build "$KY_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 args=()
 if [ $# -eq 0 ]; then
   samples="$KY_ROOT/build/samples"
-  sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' 2>/dev/null | sort | head -n 1)
+  sample=""
+  # Under pipefail a find over a folder that is not there yet would end the script unseen.
+  if [ -d "$samples" ]; then
+    sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' | sort | head -n 1)
+  fi
   if [ -z "$sample" ]; then
     "$KY_ROOT/build/bin/samplecapture" "$samples" --kinds gel >/dev/null
     sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' | sort | head -n 1)

@@ -8,6 +8,7 @@
 #include "document/kydocument.h"
 #include "widgets/kybusyview.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -181,6 +182,9 @@ void TeskWindow::toBusyView()
         return;
     }
     mPageBeforeBusy = ui.stackedWidget->currentIndex();
+    // Disabling the window takes the keyboard focus away for good; it goes back after the job.
+    QWidget *focused = QApplication::focusWidget();
+    mFocusBeforeBusy = focused && isAncestorOf(focused) ? focused : nullptr;
     // The snapshot is taken while the page stack still shows the page being left.
     if (mBusyView)
         mBusyView->startAnimation();
@@ -197,6 +201,9 @@ void TeskWindow::resetBusyView()
         mBusyView->stopAnimation();
     setEnabled(true);
     ui.stackedWidget->setCurrentIndex(mPageBeforeBusy);
+    if (mFocusBeforeBusy && mFocusBeforeBusy->isVisible() && mFocusBeforeBusy->isEnabled())
+        mFocusBeforeBusy->setFocus(Qt::OtherFocusReason);
+    mFocusBeforeBusy = nullptr;
 }
 
 // ---- document opened and closed

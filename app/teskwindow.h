@@ -5,6 +5,7 @@
 
 #include <QFutureWatcher>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -169,6 +170,7 @@ private:
     KyAnalysisView *mAnalysisView = nullptr;
     KyBusyView *mBusyView = nullptr;
     int mPageBeforeBusy = kPage_Menu;
+    QPointer<QWidget> mFocusBeforeBusy;
     KyCopyView *mCopyView = nullptr;
     int mAfterSaveAction = kAfterSave_Nothing;
     QString mPendingOpenPath;

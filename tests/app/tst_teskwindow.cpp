@@ -221,6 +221,40 @@ private slots:
         viewMode()->unsetBusy(KyViewMode::kBusy_Opening);
     }
 
+    // A job disables the window, which drops the keyboard focus; the control the user was on has it
+    // again afterwards, unless the job took it off the screen.
+    void busyPageGivesTheFocusBack_data()
+    {
+        QTest::addColumn<bool>("pageChanges");
+        QTest::newRow("same page after the job") << false;
+        QTest::newRow("another page after the job") << true;
+    }
+
+    void busyPageGivesTheFocusBack()
+    {
+        QFETCH(bool, pageChanges);
+        TeskWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QWidget *button = window.form().openButton;
+        button->setFocus();
+        QCOMPARE(QApplication::focusWidget(), button);
+
+        viewMode()->setBusy(KyViewMode::kBusy_Opening);
+        QVERIFY(QApplication::focusWidget() != button);
+        if (pageChanges)
+            viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        viewMode()->unsetBusy(KyViewMode::kBusy_Opening);
+        if (pageChanges) {
+            QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Save));
+            QVERIFY(QApplication::focusWidget() != button);
+            viewMode()->setViewMode(KyViewMode::kView_Opening, true);
+        } else {
+            QCOMPARE(QApplication::focusWidget(), button);
+        }
+    }
+
     void resetOutsideTheBusyPageChangesNothing()
     {
         TeskWindow window;
