@@ -28,7 +28,8 @@ if [ $sanitize -eq 1 ]; then
   export LSAN_OPTIONS="suppressions=$KY_ROOT/tests/lsan.supp:print_suppressions=0"
 else
   dir="$KY_ROOT/build"
-  ky_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  # The benchmarks are measured on request, not run by the suite.
+  ky_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCH=OFF
 fi
 
 cd "$dir"
