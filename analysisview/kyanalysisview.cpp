@@ -79,6 +79,9 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     bandEditLabel->setStyleSheet(greyWhenOff);
     bandPositionLabel->setStyleSheet(greyWhenOff);
     bandWidthLabel->setStyleSheet(greyWhenOff);
+    // The band editing box is a plain frame in the form; it gets the screen's light rounded line
+    // instead of the style's black one.
+    bandFrame->setStyleSheet(QStringLiteral("QFrame#bandFrame { border: 1px solid #c5cfdc; border-radius: 6px; }"));
     bandInvalidEdit->setStyleSheet(QStringLiteral("QTextEdit { color: black; background-color: white} "
                                                   "QTextEdit:disabled { color: gray; background-color: white; }"));
 

@@ -99,6 +99,19 @@ private slots:
         QCOMPARE(printed.count(), 1);
     }
 
+    // The band editing box is drawn with a light line and round corners, not the style's black box.
+    void bandBoxHasTheLightRoundedLine()
+    {
+        KyAnalysisView view;
+        view.bandFrame->resize(200, 160);
+        const QImage picture = view.bandFrame->grab().toImage();
+        const QColor edge = picture.pixelColor(0, picture.height() / 2);
+        QVERIFY2(edge.lightness() > 150, qPrintable(edge.name()));
+        QVERIFY(edge.blue() > edge.red());
+        // The corner pixel lies outside the rounded line.
+        QVERIFY(picture.pixelColor(0, 0) != edge);
+    }
+
     // What a capture's light modes make of the channel area.
     void attachSetsKindsAndChannelArea_data()
     {
