@@ -351,6 +351,10 @@ private:
     // ---- summary
     void applySummarySort(KyTableView *view, bool sortByLane);
     void syncSummaryChannelTab();
+    // The table column the current bar tab plots, and its caption on paper (the tab titles are
+    // abbreviated; a page spells them out). The screen's print and the summary PDF share both.
+    int currentBarColumn() const;
+    QString currentBarCaption() const;
     // end of summary operations
 
     // ---- image tools

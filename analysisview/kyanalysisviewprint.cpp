@@ -39,22 +39,8 @@ constexpr QSize kSummaryPictureSize(756, 464);
 constexpr int kChartMargin = 5;
 // The lane picture's canvas takes this share of the picture, centred.
 constexpr double kLaneCanvasShare = 0.9;
-// Tab i of the bar chart plots table column i + 3 (volume, lane %, normalised value).
-constexpr int kFirstBarColumn = 3;
 
 const QWidget::RenderFlags kRenderFlags = QWidget::DrawWindowBackground | QWidget::DrawChildren;
-
-// The bar tabs' titles are abbreviated; a printed caption spells them out.
-QString printedBarTitle(const QString &inTabTitle)
-{
-    if (inTabTitle == QLatin1String("Vol."))
-        return QStringLiteral("Volume");
-    if (inTabTitle == QLatin1String("Lane%"))
-        return QStringLiteral("Lane %");
-    if (inTabTitle == QLatin1String("Norm."))
-        return QStringLiteral("Normalized value");
-    return inTabTitle;
-}
 
 // Only a paper printer is asked: output to a file is always ready. Clearing the work-offline state
 // first lets a printer that was merely held take the page.
@@ -260,7 +246,7 @@ bool KyAnalysisView::fillSummaryItems(KyPrintData *data)
     QImage chartPicture = whiteImage(kSummaryPictureSize);
     QString caption;
     if (tableModel && !tableModel->selection().isEmpty()) {
-        const int column = barGraphTab->currentIndex() + kFirstBarColumn;
+        const int column = currentBarColumn();
         auto chartView = std::make_unique<QChartView>();
         auto *chart = new QChart; // the view's scene takes it
         chartView->resize(kSummaryPictureSize);
@@ -282,7 +268,7 @@ bool KyAnalysisView::fillSummaryItems(KyPrintData *data)
             chartView->render(&painter, QRectF(chartPicture.rect()), chartView->rect(), Qt::KeepAspectRatio);
         }
         chartView.reset();
-        caption = printedBarTitle(barGraphTab->titles().value(barGraphTab->currentIndex()));
+        caption = currentBarCaption();
         if (tableModel->selectedModel()->rowCount() == 0)
             caption.clear();
     }

@@ -16,18 +16,6 @@
 
 namespace {
 
-// The print caption of a bar tab: the tab titles are abbreviated, the page spells them out.
-QString barCaption(const QString &inTabTitle)
-{
-    if (inTabTitle == QLatin1String("Vol."))
-        return QStringLiteral("Volume");
-    if (inTabTitle == QLatin1String("Lane%"))
-        return QStringLiteral("Lane %");
-    if (inTabTitle == QLatin1String("Norm."))
-        return QStringLiteral("Normalized value");
-    return inTabTitle;
-}
-
 // The first bar-chart column: tab i plots table column i + 3 (volume, lane %, normalised value).
 constexpr int kFirstBarColumn = 3;
 
@@ -110,7 +98,7 @@ void KyAnalysisView::onSummaryTableSorted(int inColumn, Qt::SortOrder inOrder)
         header->setSortIndicator(inColumn, inOrder);
     if (mBarChartCtrl) {
         // Switching the column away and back rebuilds the bars in the table's new row order.
-        const int column = barGraphTab->currentIndex() + kFirstBarColumn;
+        const int column = currentBarColumn();
         mBarChartCtrl->setBarSetColumns(column - 1, column - 1);
         mBarChartCtrl->setBarSetColumns(column, column);
     }
@@ -156,8 +144,25 @@ void KyAnalysisView::on_printSummaryButton_clicked()
     }
 
     printer.SetTitle(analysisInfoText(mDisplayKind, mDocumentKind, false));
-    QString caption = barCaption(barGraphTab->titles().value(barGraphTab->currentIndex()));
+    QString caption = currentBarCaption();
     if (!mTableModel || mTableModel->selectedModel()->rowCount() == 0)
         caption.clear();
     printer.PrintReport(laneImage, chartImage, summaryTableView_2, caption);
+}
+
+int KyAnalysisView::currentBarColumn() const
+{
+    return barGraphTab->currentIndex() + kFirstBarColumn;
+}
+
+QString KyAnalysisView::currentBarCaption() const
+{
+    const QString title = barGraphTab->titles().value(barGraphTab->currentIndex());
+    if (title == QLatin1String("Vol."))
+        return QStringLiteral("Volume");
+    if (title == QLatin1String("Lane%"))
+        return QStringLiteral("Lane %");
+    if (title == QLatin1String("Norm."))
+        return QStringLiteral("Normalized value");
+    return title;
 }
