@@ -161,6 +161,11 @@ private:
     // also when there is nothing to write.
     bool writeSummaryPdf(bool inAfterSave);
     void reconnectSaveProgress(KyDocument *inDocument);
+    // The end of a save or save-as: the summary table refreshed after a success, the busy mark
+    // taken off and the pop-up closed.
+    void endSaving(bool inSucceeded);
+    // The error box of a failed save, save-as or summary PDF.
+    void reportSaveError(const QString &inText);
     // Hands the save page's comment to the document, only when the user changed it.
     void applyEditedComment();
     // Writes the display-only changes of a clean document back into its images; false on failure.

@@ -280,26 +280,38 @@ void TeskWindow::onSaveSummaryToPDF(QString inPath)
         qDebug() << "failed to save pdf file";
 }
 
+void TeskWindow::endSaving(bool inSucceeded)
+{
+    if (inSucceeded && mAnalysisView)
+        mAnalysisView->updateSummaryTable();
+    mSaving = false;
+    // The pop-up is gone before anything that follows, so that a close no longer sees it busy.
+    if (inSucceeded)
+        emit closeSavingView();
+    else
+        onCloseSavingView();
+}
+
+void TeskWindow::reportSaveError(const QString &inText)
+{
+    KyMessageBox::question(window(), tr("Error"), inText, QStringLiteral("OK"), QString(), 0, false);
+}
+
 void TeskWindow::onSaveFinished()
 {
     const bool saved = mSaveWatcher.result();
     if (!saved || !writeSummaryPdf(true)) {
-        mSaving = false;
-        onCloseSavingView();
+        endSaving(false);
+        // The images are written but the PDF is not: the analysis counts as unsaved.
         if (saved) {
             if (KyDocument *document = TeskApp::currentDocument())
                 document->SetDirty(true);
         }
-        KyMessageBox::question(window(), tr("Error"),
-                               tr("Failed to save image. Please close all files related to the capture that are "
-                                  "opened in other applications."),
-                               QStringLiteral("OK"), QString(), 0, false);
+        reportSaveError(tr("Failed to save image. Please close all files related to the capture that are opened in "
+                           "other applications."));
         return;
     }
-    if (mAnalysisView)
-        mAnalysisView->updateSummaryTable();
-    mSaving = false;
-    emit closeSavingView();
+    endSaving(true);
     switch (mAfterSaveAction) {
     case kAfterSave_OpenPending:
         doOpen();
@@ -319,25 +331,18 @@ void TeskWindow::onSaveFinished()
 void TeskWindow::onSaveAsFinished()
 {
     if (!mSaveAsWatcher.result()) {
-        mSaving = false;
-        onCloseSavingView();
-        KyMessageBox::question(window(), tr("Error"), tr("Failed to save image file."), QStringLiteral("OK"),
-                               QString(), 0, false);
+        endSaving(false);
+        reportSaveError(tr("Failed to save image file."));
         return;
     }
     // The document now lives in the new folder, whether or not its PDF can be written.
     updateWindowTitle();
     if (!writeSummaryPdf(false)) {
-        mSaving = false;
-        onCloseSavingView();
-        KyMessageBox::question(window(), tr("Error"), tr("Failed to save PDF file of analysis summary."),
-                               QStringLiteral("OK"), QString(), 0, false);
+        endSaving(false);
+        reportSaveError(tr("Failed to save PDF file of analysis summary."));
         return;
     }
-    if (mAnalysisView)
-        mAnalysisView->updateSummaryTable();
-    mSaving = false;
-    emit closeSavingView();
+    endSaving(true);
     if (ui.stackedWidget->currentIndex() == kPage_Save) {
         onImageOpened();
         KyViewMode::instance()->returnFromSave();
