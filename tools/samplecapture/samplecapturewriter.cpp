@@ -1,5 +1,6 @@
 #include "samplecapturewriter.h"
 
+#include "knownbandgel.h"
 #include "samplepainter.h"
 
 #include "core/lfile.h"
@@ -174,6 +175,33 @@ QString SampleCaptureWriter::WriteGel(const QString &inFolder, bool inWithMarker
     if (!SaveTiff(base + grey, marker) || !SaveJpeg(base + grey, colour) || !SaveJpeg(base + overlaid, overlay))
         return QString();
     return folder;
+}
+
+QString SampleCaptureWriter::WriteKnownBands(const KnownBandGel &inGel, const QString &inFolder)
+{
+    error.clear();
+    if (inGel.Width() < 1 || inGel.Height() < 1) {
+        error = QStringLiteral("The image size %1 x %2 is empty.").arg(inGel.Width()).arg(inGel.Height());
+        return QString();
+    }
+    // The image's size sets its binning and so its pixel size.
+    SampleCaptureWriter sized(inGel.Width(), inGel.Height(), seed);
+    const QDateTime time = sessionTime(0);
+    const QString comment = QStringLiteral("Synthetic chemiluminescent blot of known bands, %1 lanes (seed %2)")
+                                .arg(inGel.LaneCount())
+                                .arg(seed);
+    ImageFile blot = sized.NewImage(kChemiluminescenceUpper, 30000, time, comment);
+    inGel.Paint(blot.Data());
+    finish(blot);
+
+    const QString name = BaseName(QStringLiteral("Bands"), time) + QLatin1Char('_') + blot.LightMode().shortName();
+    const QString folder = QDir(inFolder).filePath(name);
+    const QString base = folder + QLatin1Char('/') + name;
+    if (!MakeFolder(folder) || !SaveTiff(base, blot))
+        return QString();
+    QImage shown = blot.ToIndexed8(false);
+    setResolution(shown, blot.PixelSize());
+    return SaveJpeg(base, shown) ? folder : QString();
 }
 
 QString SampleCaptureWriter::WriteFluorescence(const QString &inFolder)

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class ImageFile;
+class KnownBandGel;
 class QImage;
 
 // Writes synthetic capture folders the way the instrument writes them: file names after the capture
@@ -34,6 +35,9 @@ public:
     // capture folder's path; empty on failure, with the reason in ErrorText. Files of an earlier
     // run with the same names are replaced.
     QString Write(const QString &inKind, const QString &inFolder);
+    // Writes a chemiluminescent capture of the gel (its size, not the writer's) under inFolder, as
+    // the "gel" kind is written; the capture folder's path, or empty with the reason in ErrorText.
+    QString WriteKnownBands(const KnownBandGel &inGel, const QString &inFolder);
     const QString &ErrorText() const { return error; }
 
 private:
