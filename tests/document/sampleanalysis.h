@@ -50,6 +50,17 @@ inline void layLanes(KyDocument &ioDoc, int inLanes, double inWidthRatio)
     ioDoc.MoveLaneCorner(4, QPoint(right, bottom) - frame.bottomRight());
 }
 
+// A frame of inLanes lanes from column inLeft to inRight and row inTop to inBottom.
+inline void layFrame(KyDocument &ioDoc, int inLanes, double inWidthRatio, int inLeft, int inTop, int inRight,
+                     int inBottom)
+{
+    ioDoc.SetDefaultLanes(inLanes, inWidthRatio);
+    ioDoc.MoveLaneCorner(1, QPoint(inLeft, inTop) - ioDoc.LaneFrame().topLeft());
+    ioDoc.MoveLaneCorner(2, QPoint(inRight, inTop) - ioDoc.LaneFrame().topRight());
+    ioDoc.MoveLaneCorner(3, QPoint(inLeft, inBottom) - ioDoc.LaneFrame().bottomLeft());
+    ioDoc.MoveLaneCorner(4, QPoint(inRight, inBottom) - ioDoc.LaneFrame().bottomRight());
+}
+
 // The shipped parameter set of that name: the default one, or the one for marker lanes.
 inline KyBandDetectParameter detectionSet(const QString &inName, bool inMarker)
 {
