@@ -1,3 +1,4 @@
+#include "../document/testdocument.h"
 #include "resultfixtures.h"
 #include "testmain.h"
 
@@ -34,6 +35,17 @@ bool isWhite(QRgb inPixel)
     return (inPixel & 0xffffff) == 0xffffff;
 }
 
+// One channel of 120 x 300 pixels at grey level 1000, burnt out (65535) across rows 100 to 139,
+// with three default lanes (rows 60 to 240, 181 profile points each).
+std::unique_ptr<TestDocument> saturatedDocument()
+{
+    auto doc = std::make_unique<TestDocument>(QVector<ImageFile>{
+        kytest::makeImage(120, 300, [](int, int y) { return quint16(y >= 100 && y < 140 ? 65535 : 1000); })});
+    doc->SetDefaultLanes(3, 0.5);
+    doc->ExtractLaneProfiles();
+    return doc;
+}
+
 } // namespace
 
 class TestKyProfileGraphView : public QObject
@@ -55,6 +67,8 @@ private slots:
     void zoomBackFromZero();
     void dragAtZoomOneOnlySignals();
     void bandPastTheProfile();
+    void saturatedLaneDrawnAndReadOnOneScale_data();
+    void saturatedLaneDrawnAndReadOnOneScale();
     void refreshSkipsUnchanged();
 
 private:
@@ -292,6 +306,58 @@ void TestKyProfileGraphView::bandPastTheProfile()
     graph.setHideBackground(true);
     graph.refresh(-1, lane);
     QVERIFY(!graph.renderImage().isNull());
+}
+
+void TestKyProfileGraphView::saturatedLaneDrawnAndReadOnOneScale_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("zoom 1") << 1.0;
+    QTest::newRow("zoom 3, scrolled to the top") << 3.0;
+}
+
+void TestKyProfileGraphView::saturatedLaneDrawnAndReadOnOneScale()
+{
+    QFETCH(double, zoom);
+    // A burnt-out lane reaches 65535: the axis stops at 66000, and a view point read back as data
+    // (the corner the other graph is kept in step with) must use the scale the curve is drawn with.
+    std::unique_ptr<TestDocument> doc = saturatedDocument();
+    KyCurrentDocument::setDocument(doc.get());
+    QCOMPARE(doc->LaneProfiles(0)->profile(1).value(60), 65535.0);
+    KyProfileGraphView graph;
+    graph.resize(500, 300);
+    graph.refresh(0, 1);
+    graph.setZoom(zoom);
+    if (zoom > 1.0)
+        graph.ensureVisible(QPointF(0.0, 66000.0));
+    const QImage image = graph.renderImage();
+    const QRect plot = graph.plotRect();
+
+    // The highest row the curve is drawn on: its flat top at 65535.
+    const QRgb curve = KyProfileGraphView::curveColor(0).rgb() & 0xffffff;
+    int top = -1;
+    int topX = -1;
+    for (int y = plot.top() + 1; y < plot.top() + plot.height() && top < 0; ++y) {
+        for (int x = plot.left() + 1; x < plot.left() + plot.width(); ++x) {
+            if ((image.pixel(x, y) & 0xffffff) == curve) {
+                top = y;
+                topX = x;
+                break;
+            }
+        }
+    }
+    QVERIFY2(top >= 0, "the top of the curve is in view");
+    double x = 0.0;
+    double y = 0.0;
+    graph.viewPointToData(QPoint(topX, top), x, y);
+    const double pixel = 66000.0 / (plot.height() * zoom);
+    QVERIFY2(std::fabs(y - 65535.0) <= 1.5 * pixel, qPrintable(QStringLiteral("read back %1").arg(y)));
+
+    // Scrolled to the top, the view shows the top 1 / zoom of the axis: the corner a second graph
+    // is put at is the one this one shows.
+    QCOMPARE(graph.scrollOffset(), QPoint(0, 0));
+    const double corner = 66000.0 - 66000.0 / zoom;
+    QVERIFY2(std::fabs(graph.dataToView().y() - corner) <= pixel,
+             qPrintable(QStringLiteral("corner at %1").arg(graph.dataToView().y())));
 }
 
 void TestKyProfileGraphView::refreshSkipsUnchanged()
