@@ -314,8 +314,9 @@ void KyProfileGraphView::drawBands(QPainter &ioPainter, const QVector<double> &i
         if (count > 10 && number != 1 && number % 5 != 0)
             continue;
         ioPainter.setClipRect(rect());
+        // Centred over the band, and whole where the band is narrower than its number.
         const QRect label(a.x(), plot.top() - 20 - 12 * inChannel, bottom.x() - a.x(), 18);
-        ioPainter.drawText(label, Qt::AlignHCenter | Qt::AlignBottom, QString::number(number));
+        ioPainter.drawText(label, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextDontClip, QString::number(number));
     }
     ioPainter.setClipRect(rect());
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPainter>
 #include <QSignalSpy>
 
 #include <cmath>
@@ -33,6 +34,30 @@ int tintedPixelsInColumn(const QImage &inImage, int inX, const QRect &inPlot)
 bool isWhite(QRgb inPixel)
 {
     return (inPixel & 0xffffff) == 0xffffff;
+}
+
+bool isInk(QRgb inPixel)
+{
+    return qRed(inPixel) < 200 || qGreen(inPixel) < 200 || qBlue(inPixel) < 200;
+}
+
+// The columns from the first to the last one with ink between inTop and inBottom (inclusive)
+// within [inLeft, inRight]; 0 when there is none.
+int inkWidth(const QImage &inImage, int inLeft, int inRight, int inTop, int inBottom)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = std::max(0, inLeft); x <= std::min(inRight, inImage.width() - 1); ++x) {
+        for (int y = inTop; y <= inBottom; ++y) {
+            if (isInk(inImage.pixel(x, y))) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
 }
 
 // One channel of 120 x 300 pixels at grey level 1000, burnt out (65535) across rows 100 to 139,
@@ -69,6 +94,7 @@ private slots:
     void bandPastTheProfile();
     void saturatedLaneDrawnAndReadOnOneScale_data();
     void saturatedLaneDrawnAndReadOnOneScale();
+    void narrowBandKeepsItsWholeNumber();
     void refreshSkipsUnchanged();
 
 private:
@@ -358,6 +384,43 @@ void TestKyProfileGraphView::saturatedLaneDrawnAndReadOnOneScale()
     const double corner = 66000.0 - 66000.0 / zoom;
     QVERIFY2(std::fabs(graph.dataToView().y() - corner) <= pixel,
              qPrintable(QStringLiteral("corner at %1").arg(graph.dataToView().y())));
+}
+
+void TestKyProfileGraphView::narrowBandKeepsItsWholeNumber()
+{
+    // Ten bands, the last one only a few pixels wide at the right end of the lane: its number is
+    // written whole over it, not cut to the band's width.
+    std::unique_ptr<TestDocument> doc = saturatedDocument();
+    KyCurrentDocument::setDocument(doc.get());
+    const int length = doc->LaneProfiles(0)->profileLength(1);
+    QVERIFY(length > 100);
+    KyBandList &bands = doc->Bands()[0][1];
+    for (int b = 0; b < 9; ++b)
+        bands.append(KyBandInfo(8 * b, 8 * b + 3, 8 * b + 6, false, 1.0, false));
+    bands.append(KyBandInfo(length - 6, length - 4, length - 2, false, 1.0, false));
+    KyProfileGraphView graph;
+    graph.resize(500, 300);
+    graph.refresh(0, 1);
+    const QImage image = graph.renderImage();
+    const QRect plot = graph.plotRect();
+    const double perPoint = double(plot.width()) / length;
+    const int centre = plot.left() + int((length - 4) * perPoint);
+    QVERIFY(4 * perPoint < 12.0); // narrower than "10"
+
+    // The same text drawn unclipped, in the graph's font.
+    QImage reference(60, 30, QImage::Format_RGB32);
+    reference.fill(Qt::white);
+    QPainter painter(&reference);
+    painter.setFont(QFont(QStringLiteral("Arial"), 9));
+    painter.setPen(KyProfileGraphView::bandColor(0));
+    painter.drawText(QRect(0, 0, 60, 30), Qt::AlignCenter, QStringLiteral("10"));
+    painter.end();
+    const int whole = inkWidth(reference, 0, 59, 0, 29);
+    QVERIFY(whole > 4 * perPoint);
+
+    // Within a column of where the text falls between pixels.
+    const int shown = inkWidth(image, centre - 25, centre + 25, plot.top() - 20, plot.top() - 3);
+    QVERIFY2(std::abs(shown - whole) <= 1, qPrintable(QStringLiteral("%1 of %2 columns").arg(shown).arg(whole)));
 }
 
 void TestKyProfileGraphView::refreshSkipsUnchanged()
