@@ -1,6 +1,7 @@
 // The MW step: standards, the calibration editor and the calibration plot.
 #include "analysisview/kyanalysisview.h"
 
+#include "analysis/kymwcurve.h"
 #include "analysis/kymwstandard.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
@@ -410,9 +411,10 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
     if (points.isEmpty())
         return nullptr;
 
-    // The curve runs 5 % beyond the last point.
+    // The curve runs 5 % beyond the last point. Without a curve only the points are drawn.
+    const bool hasCurve = doc->HasMWCurve();
     const int last = int(points.lastKey());
-    const int count = int(last * 1.05);
+    const int count = hasCurve ? int(last * 1.05) : 0;
     const auto positive = [](double value) { return value <= 0.0 ? kCurveFloor : value; };
     QVector<double> curve(std::max(count, 0));
     double maxMW = 0.0;
@@ -479,9 +481,18 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
     rSquared->setObjectName(QStringLiteral("mwRSquaredText"));
     rSquared->setMaximumHeight(22);
     rSquared->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    rSquared->setHtml(QStringLiteral("<p align=\"right\" style=\"font-family:'Arial'; font-size:10pt;\">"
-                                     "R<sup>2</sup> = %1</p>")
-                          .arg(doc->MWCurveRSquared(), 0, 'f', 4));
+    const QString paragraph = QStringLiteral("<p align=\"right\" style=\"font-family:'Arial'; font-size:10pt;\">%1</p>");
+    if (hasCurve) {
+        rSquared->setHtml(paragraph.arg(QStringLiteral("R<sup>2</sup> = %1").arg(doc->MWCurveRSquared(), 0, 'f', 4)));
+    } else {
+        const QString curveName = (doc->MWCurveType() == 1 ? mwCurveCubicRadioButton : mwCurveLinearRadioButton)->text();
+        const int needed = KyMwCurve::minimumPoints(doc->MWCurveType());
+        const QString reason =
+            int(points.size()) < needed
+                ? tr("No calibration curve: \"%1\" needs at least %2 checked values.").arg(curveName).arg(needed)
+                : tr("No calibration curve: the checked values do not settle a \"%1\" curve.").arg(curveName);
+        rSquared->setHtml(paragraph.arg(reason.toHtmlEscaped()));
+    }
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(rSquared);
@@ -496,12 +507,17 @@ QList<QAbstractSeries *> KyAnalysisView::buildMWCurveSeries(const QVector<double
     KyDocument *doc = document();
     const double pixelSize = doc ? doc->PixelSize() : 0.0;
 
-    auto *line = new QLineSeries;
-    for (int i = 0; i < curve.size(); ++i)
-        line->append(pixelSize * i / 1000.0, std::max(curve.at(i), kSeriesCurveFloor));
-    QPen pen(Qt::blue);
-    pen.setWidth(1);
-    line->setPen(pen);
+    QList<QAbstractSeries *> series;
+    // An empty curve (no fit) draws no line, not one along the floor.
+    if (!curve.isEmpty()) {
+        auto *line = new QLineSeries;
+        for (int i = 0; i < curve.size(); ++i)
+            line->append(pixelSize * i / 1000.0, std::max(curve.at(i), kSeriesCurveFloor));
+        QPen pen(Qt::blue);
+        pen.setWidth(1);
+        line->setPen(pen);
+        series.append(line);
+    }
 
     auto *scatter = new QScatterSeries;
     for (auto it = points.cbegin(); it != points.cend(); ++it)
@@ -509,6 +525,6 @@ QList<QAbstractSeries *> KyAnalysisView::buildMWCurveSeries(const QVector<double
     scatter->setMarkerSize(10.0);
     scatter->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     scatter->setColor(Qt::red);
-
-    return {line, scatter};
+    series.append(scatter);
+    return series;
 }

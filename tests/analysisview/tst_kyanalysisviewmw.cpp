@@ -467,6 +467,8 @@ private slots:
         // Exactly log-linear: the curve runs from 1200 at position 0 down to 150 at 30.
         QTest::newRow("exact fit") << QList<int>{600, 300, 150} << 90.0 << 11000.0 << "1.0000";
         QTest::newRow("inexact fit") << QList<int>{600, 250, 160} << -1.0 << -1.0 << "";
+        // A flat curve through equal weights leaves nothing unexplained.
+        QTest::newRow("equal weights") << QList<int>{300, 300, 300} << 90.0 << 1100.0 << "1.0000";
     }
     void calibrationPlot()
     {
@@ -549,6 +551,66 @@ private slots:
         QCOMPARE(labelFormat, QStringLiteral("%3g"));
         QCOMPARE(shownRSquared, QStringLiteral("R2 = ") + rSquared);
         QCOMPARE(rSquaredHeight, 22);
+    }
+
+    // Too few checked values for the curve type: the plot says there is no curve and shows the
+    // points alone, on an axis around them.
+    void plotWithoutCurve_data()
+    {
+        QTest::addColumn<int>("curveType");
+        QTest::addColumn<QVector<bool>>("checks");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("one value, line") << 0 << QVector<bool>{true, false, false}
+                                         << "No calibration curve: \"Linear - log\" needs at least 2 checked values.";
+        QTest::newRow("two values, cubic") << 1 << QVector<bool>{true, true, false}
+                                           << "No calibration curve: \"Cubic spline\" needs at least 4 checked values.";
+        QTest::newRow("three values, cubic") << 1 << QVector<bool>{true, true, true}
+                                             << "No calibration curve: \"Cubic spline\" needs at least 4 checked values.";
+    }
+    void plotWithoutCurve()
+    {
+        QFETCH(int, curveType);
+        QFETCH(QVector<bool>, checks);
+        QFETCH(QString, notice);
+        KyMwStandard ladder;
+        ladder.set(QStringLiteral("Ladder"), QStringLiteral("bp"), {600, 300, 150}, checks);
+        doc->SetMWStandard(ladder);
+        doc->SetMWCurveType(curveType);
+        QTest::mouseClick(view->mwModeButton, Qt::LeftButton);
+        QVERIFY(!doc->HasMWCurve());
+        QVERIFY(view->mwViewPlotButton->isEnabled());
+
+        int lines = -1;
+        int points = -1;
+        double axisLow = 0.0;
+        double axisHigh = 0.0;
+        QString shown;
+        whenBoxShows([&](KyMessageBox *box) {
+            if (auto *chartView = box->findChild<KyChartView *>()) {
+                lines = 0;
+                for (QAbstractSeries *s : chartView->chart()->series()) {
+                    if (auto *scatter = qobject_cast<QScatterSeries *>(s))
+                        points = int(scatter->count());
+                    else if (qobject_cast<QLineSeries *>(s))
+                        ++lines;
+                }
+                const QList<QAbstractAxis *> axes = chartView->chart()->axes(Qt::Vertical);
+                if (auto *axis = axes.isEmpty() ? nullptr : qobject_cast<QLogValueAxis *>(axes.first())) {
+                    axisLow = axis->min();
+                    axisHigh = axis->max();
+                }
+            }
+            if (auto *text = box->findChild<KyTextEdit *>(QStringLiteral("mwRSquaredText")))
+                shown = text->toPlainText();
+            box->findChild<KyButton *>(QStringLiteral("acceptButton"))->click();
+        });
+        QTest::mouseClick(view->mwViewPlotButton, Qt::LeftButton);
+        QCOMPARE(lines, 0);
+        QCOMPARE(points, int(checks.count(true)));
+        // Around the points only: 150 or 600 lie in whole decades from 100 to 1000.
+        QCOMPARE(axisLow, 90.0);
+        QCOMPARE(axisHigh, 1100.0);
+        QCOMPARE(shown, notice);
     }
 
     void plotButtonFollowsPoints()
