@@ -165,6 +165,8 @@ void KyAnalysisView::updateMWStandardTable()
     if (!doc)
         return;
     fillMWStandardModel(doc->MWStandardValues(), doc->MWStandardChecks());
+    // Without a standard there is nothing to edit (a new one comes from Add).
+    mwEditButton->setEnabled(!doc->MWStandardName().isEmpty());
     mwStandardTableView->setColumnWidth(0, 50);
     mwStandardTableView->setColumnWidth(1, 180);
     mwStandardTableView->setColumnWidth(2, 40);
@@ -230,7 +232,7 @@ void KyAnalysisView::on_mwAddButton_clicked()
 void KyAnalysisView::on_mwEditButton_clicked()
 {
     KyDocument *doc = document();
-    if (!doc)
+    if (!doc || doc->MWStandardName().isEmpty())
         return;
     setupMWValueField();
     mMWEditMode = 1;

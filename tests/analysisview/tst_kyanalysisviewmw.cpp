@@ -18,6 +18,7 @@
 #include <QLogValueAxis>
 #include <QScatterSeries>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QValueAxis>
 
 #include <cmath>
@@ -106,6 +107,7 @@ private slots:
     void init()
     {
         AnalysisSettings::instance()->settingsStore()->clear();
+        sampleanalysis::useShippedData();
         doc = laneDocument();
         placeBands(*doc, 0, 1, {10, 20, 30});
         doc->SetMWStandardLane(0, 1);
@@ -254,6 +256,30 @@ private slots:
         QCOMPARE(model()->rowCount(), settable ? 1 : 0);
         if (settable)
             QCOMPARE(model()->index(0, 1).data().toInt(), shown.toInt());
+    }
+
+    // Without any standard, Edit has nothing to open; a new standard makes it available.
+    void editNeedsAStandard()
+    {
+        QTemporaryDir noFiles;
+        QVERIFY(noFiles.isValid());
+        sampleanalysis::setSystemSetting(QStringLiteral("MWStandardFilePath"), noFiles.path() + QLatin1Char('/'));
+        doc->SetMWStandard(KyMwStandard());
+        attach(*view, doc.get());
+        QTest::mouseClick(view->mwModeButton, Qt::LeftButton);
+        QVERIFY(view->mwStandardMenuButton->menus().isEmpty());
+        QVERIFY(doc->MWStandardName().isEmpty());
+        QVERIFY(!view->mwEditButton->isEnabled());
+        QMetaObject::invokeMethod(view.get(), "on_mwEditButton_clicked");
+        QCOMPARE(view->stackedWidget->currentIndex(), 0);
+
+        QTest::mouseClick(view->mwAddButton, Qt::LeftButton);
+        nameField()->clear();
+        QTest::keyClicks(nameField(), QStringLiteral("Mine"));
+        enter(100);
+        QTest::mouseClick(view->mwcalibSaveButton, Qt::LeftButton);
+        QCOMPARE(doc->MWStandardName(), QStringLiteral("Mine"));
+        QVERIFY(view->mwEditButton->isEnabled());
     }
 
     void newStandardSaved()
