@@ -17,11 +17,12 @@
 #include <QHeaderView>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -45,6 +46,36 @@ int enteredMWValue(const QString &inText)
     const int value = inText.toInt(&ok);
     return ok && value >= 1 ? value : 0;
 }
+
+// The value field reads as the keypad writes: whole numbers of up to eight digits, and digits
+// typed into the lone "0" the field starts with replace it, wherever the click put the cursor
+// (else a click left of the "0" and 75 would read 750).
+class MWValueValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &ioText, int &ioPos) const override
+    {
+        static const QRegularExpression digits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{0,8}")));
+        if (!digits.match(ioText).hasMatch())
+            return Invalid;
+        const int typed = int(ioText.size()) - 1;
+        if (mShown == QLatin1String("0") && typed > 0 && ioPos >= typed) {
+            const int from = ioPos - typed;
+            if (ioText.left(from) + ioText.mid(ioPos) == QLatin1String("0")) {
+                ioText = ioText.mid(from, typed);
+                ioPos = typed;
+            }
+        }
+        mShown = ioText;
+        return Acceptable;
+    }
+
+private:
+    // The text the field holds: every change of it, typed or set, passes here first.
+    mutable QString mShown;
+};
 
 // Why a standard cannot be stored under this name: an empty text when it can. Names end up as
 // settings keys (where "/" and "\" both separate groups, so the entry would never be listed
@@ -203,9 +234,8 @@ void KyAnalysisView::setupMWValueField()
     if (mMWValueFieldReady)
         return;
     mMWValueFieldReady = true;
-    // Whole numbers only, as many digits as the field holds; the set button waits for 1 or more.
-    mwcalibValueTextArea->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,8}")), mwcalibValueTextArea));
+    // The set button waits for 1 or more.
+    mwcalibValueTextArea->setValidator(new MWValueValidator(mwcalibValueTextArea));
     connect(mwcalibValueTextArea, &KyTextArea::textChanged, this, [this] { updateMWSetButton(); });
 }
 

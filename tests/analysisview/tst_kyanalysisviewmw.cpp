@@ -235,7 +235,7 @@ private slots:
         QTest::newRow("minus sign refused") << "-40" << "40" << true;
         QTest::newRow("letters refused") << "abc" << "" << false;
         QTest::newRow("decimal point refused") << "1.5" << "15" << true;
-        QTest::newRow("zeros then a digit") << "007" << "007" << true;
+        QTest::newRow("zeros then a digit") << "007" << "7" << true;
         QTest::newRow("nine digits cut to the field") << "123456789" << "12345678" << true;
     }
     void badValuesRefused()
@@ -256,6 +256,49 @@ private slots:
         QCOMPARE(model()->rowCount(), settable ? 1 : 0);
         if (settable)
             QCOMPARE(model()->index(0, 1).data().toInt(), shown.toInt());
+    }
+
+    // The field starts at "0": typed digits replace it wherever the cursor is, as on the pad.
+    void valueTypedOverTheZero_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("clicked left of the zero") << "click";
+        QTest::newRow("cursor after the zero") << "end";
+        QTest::newRow("zero selected") << "select";
+    }
+    void valueTypedOverTheZero()
+    {
+        QFETCH(QString, entry);
+        QTest::mouseClick(view->mwAddButton, Qt::LeftButton);
+        QLineEdit *field = valueField();
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        if (entry == QLatin1String("click")) {
+            // Right-aligned: a click near the left edge puts the cursor before the "0".
+            QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(4, field->height() / 2));
+            QCOMPARE(field->cursorPosition(), 0);
+        } else if (entry == QLatin1String("end")) {
+            field->setFocus();
+            field->end(false);
+        } else {
+            field->setFocus();
+            field->selectAll();
+        }
+        QTest::keyClicks(field, QStringLiteral("75"));
+        QCOMPARE(view->mwcalibValueTextArea->text(), QStringLiteral("75"));
+        QTest::mouseClick(view->mwcalibSetButton, Qt::LeftButton);
+        QCOMPARE(column(model(), 1), QList<int>{75});
+
+        // Once set back to "0", the next value replaces it again; other values are edited as usual.
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        field->setCursorPosition(0);
+        QTest::keyClicks(field, QStringLiteral("4"));
+        QCOMPARE(field->text(), QStringLiteral("4"));
+        field->setCursorPosition(0);
+        QTest::keyClicks(field, QStringLiteral("1"));
+        QCOMPARE(field->text(), QStringLiteral("14"));
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClicks(field, QStringLiteral("0"));
+        QCOMPARE(field->text(), QStringLiteral("140"));
     }
 
     // Without any standard, Edit has nothing to open; a new standard makes it available.
