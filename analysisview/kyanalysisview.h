@@ -419,6 +419,7 @@ private:
     int mChannel = 0;
     std::vector<int> mButtonChannels{0, 0, 0};
     int mZoomIndex = 0;
+    int mSummaryZoomIndex = 0;
     QStandardItemModel *mMWStandardModel = nullptr;
     int mMWEditMode = 0;
     KyMwStandard mEditedMWStandard;
