@@ -443,10 +443,12 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
     if (points.isEmpty())
         return nullptr;
 
-    // The curve runs 5 % beyond the last point. Without a curve only the points are drawn.
+    // The curve runs 5 % beyond the last point. Without a curve only the points are drawn, with
+    // the same room after the last one.
     const bool hasCurve = doc->HasMWCurve();
     const int last = int(points.lastKey());
-    const int count = hasCurve ? int(last * 1.05) : 0;
+    const int reach = int(last * 1.05);
+    const int count = hasCurve ? reach : 0;
     const auto positive = [](double value) { return value <= 0.0 ? kCurveFloor : value; };
     QVector<double> curve(std::max(count, 0));
     double maxMW = 0.0;
@@ -476,7 +478,7 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
                     std::pow(10.0, std::ceil(std::log10(maxMW))) * 1.1);
     auto *xAxis = new QValueAxis;
     xAxis->setTitleText(QStringLiteral("mm"));
-    double maxX = 0.0;
+    double maxX = doc->PixelSize() * (reach - 1) / 1000.0;
     for (QAbstractSeries *s : series) {
         for (const QPointF &p : static_cast<QXYSeries *>(s)->points())
             maxX = std::max(maxX, p.x());

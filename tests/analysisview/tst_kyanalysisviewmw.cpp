@@ -641,6 +641,9 @@ private slots:
         QFETCH(int, curveType);
         QFETCH(QVector<bool>, checks);
         QFETCH(QString, notice);
+        // Bands far enough down the lane for 5 % of the last position to be a few pixels.
+        doc->Bands()[0][1].truncate(0);
+        placeBands(*doc, 0, 1, {40, 70, 100});
         KyMwStandard ladder;
         ladder.set(QStringLiteral("Ladder"), QStringLiteral("bp"), {600, 300, 150}, checks);
         doc->SetMWStandard(ladder);
@@ -651,6 +654,8 @@ private slots:
 
         int lines = -1;
         int points = -1;
+        double lastX = 0.0;
+        double axisEnd = 0.0;
         double axisLow = 0.0;
         double axisHigh = 0.0;
         QString shown;
@@ -658,11 +663,16 @@ private slots:
             if (auto *chartView = box->findChild<KyChartView *>()) {
                 lines = 0;
                 for (QAbstractSeries *s : chartView->chart()->series()) {
-                    if (auto *scatter = qobject_cast<QScatterSeries *>(s))
+                    if (auto *scatter = qobject_cast<QScatterSeries *>(s)) {
                         points = int(scatter->count());
-                    else if (qobject_cast<QLineSeries *>(s))
+                        lastX = scatter->points().isEmpty() ? 0.0 : scatter->points().last().x();
+                    } else if (qobject_cast<QLineSeries *>(s)) {
                         ++lines;
+                    }
                 }
+                const QList<QAbstractAxis *> across = chartView->chart()->axes(Qt::Horizontal);
+                if (auto *axis = across.isEmpty() ? nullptr : qobject_cast<QValueAxis *>(across.first()))
+                    axisEnd = axis->max();
                 const QList<QAbstractAxis *> axes = chartView->chart()->axes(Qt::Vertical);
                 if (auto *axis = axes.isEmpty() ? nullptr : qobject_cast<QLogValueAxis *>(axes.first())) {
                     axisLow = axis->min();
@@ -676,6 +686,8 @@ private slots:
         QTest::mouseClick(view->mwViewPlotButton, Qt::LeftButton);
         QCOMPARE(lines, 0);
         QCOMPARE(points, int(checks.count(true)));
+        // The axis leaves room after the last point, as it does for a curve.
+        QVERIFY2(axisEnd > lastX && lastX > 0.0, qPrintable(QStringLiteral("%1 to %2").arg(lastX).arg(axisEnd)));
         // Around the points only: 150 or 600 lie in whole decades from 100 to 1000.
         QCOMPARE(axisLow, 90.0);
         QCOMPARE(axisHigh, 1100.0);
