@@ -49,7 +49,7 @@ void stepCanvasZoom(KyImageView *view, int &ioIndex, int direction, KyButton *up
 {
     const KyZoomRatioList *ratios = KyZoomRatioList::instance();
     const int last = ratios->Count() - 1;
-    ioIndex = std::clamp(ioIndex + direction, 0, std::max(last, 0));
+    ioIndex = std::clamp(ioIndex + direction, 0, last);
     view->setMagnification(ratios->Ratio(ioIndex) / 100.0);
     upButton->setEnabled(ioIndex < last);
     outButton->setEnabled(ioIndex > 0);

@@ -132,7 +132,8 @@ KyProfileGraphView::Ranges KyProfileGraphView::ranges(KyDocument *inDocument) co
     result.xMm = inDocument->PixelsToMillimetres(result.points);
     if (!std::isfinite(result.xMm))
         result.xMm = 0.0;
-    // The points are drawn and mapped back (clicks, the graphs kept in step) with the same range.
+    // The points are drawn, and view points read back (the corner the other graph is kept in step
+    // with), over the same range.
     if (qFuzzyIsNull(mZoomV)) {
         result.yMax = kYCap;
         result.zoom = 1.0;
