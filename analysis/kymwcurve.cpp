@@ -28,6 +28,12 @@ void KyMwCurve::clear()
     mFitter.reset();
 }
 
+int KyMwCurve::minimumPoints(int inMode)
+{
+    // As many as the curve in log10 of the weight has coefficients: a line 2, a cubic 4.
+    return inMode == 0 ? 2 : inMode == 1 ? 4 : 0;
+}
+
 double KyMwCurve::value(double inX) const
 {
     return mFitter ? mFitter->Evaluate(inX) : 0.0;

@@ -31,6 +31,8 @@ public:
 
     // Whether the points could be fitted by the mode's curve.
     bool hasCurve() const { return mFitter != nullptr; }
+    // The fewest points the mode's curve can be fitted through; 0 for a mode without a curve.
+    static int minimumPoints(int inMode);
     // The molecular weight at position x; 0.0 when there is no fitted curve.
     double value(double inX) const;
 

@@ -413,6 +413,7 @@ void KyAnalysisView::resetForDocument(bool resetSteps)
 
         // Zoom back to the whole image.
         mZoomIndex = 0;
+        mSummaryZoomIndex = 0;
         profileGraphView->setZoom(1.0);
         profileGraphView2->setZoom(1.0);
         zoomOutButton->setEnabled(false);

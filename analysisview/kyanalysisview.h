@@ -342,8 +342,8 @@ private:
     void updateMWSetButton();
     // The calibration plot's content (chart and R² line); null without MW points.
     QWidget *buildMWCurvePlot();
-    // The fitted curve (one value per pixel position) and the standard's points, as chart series
-    // over millimetres; the caller takes them.
+    // The fitted curve (one value per pixel position; no line when empty) and the standard's
+    // points, as chart series over millimetres; the caller takes them.
     QList<class QAbstractSeries *> buildMWCurveSeries(const QVector<double> &curve,
                                                       const QMap<double, double> &points);
     // end of MW operations
@@ -419,6 +419,7 @@ private:
     int mChannel = 0;
     std::vector<int> mButtonChannels{0, 0, 0};
     int mZoomIndex = 0;
+    int mSummaryZoomIndex = 0;
     QStandardItemModel *mMWStandardModel = nullptr;
     int mMWEditMode = 0;
     KyMwStandard mEditedMWStandard;

@@ -1,6 +1,7 @@
 // The MW step: standards, the calibration editor and the calibration plot.
 #include "analysisview/kyanalysisview.h"
 
+#include "analysis/kymwcurve.h"
 #include "analysis/kymwstandard.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
@@ -16,11 +17,12 @@
 #include <QHeaderView>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -44,6 +46,36 @@ int enteredMWValue(const QString &inText)
     const int value = inText.toInt(&ok);
     return ok && value >= 1 ? value : 0;
 }
+
+// The value field reads as the keypad writes: whole numbers of up to eight digits, and digits
+// typed into the lone "0" the field starts with replace it, wherever the click put the cursor
+// (else a click left of the "0" and 75 would read 750).
+class MWValueValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &ioText, int &ioPos) const override
+    {
+        static const QRegularExpression digits(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{0,8}")));
+        if (!digits.match(ioText).hasMatch())
+            return Invalid;
+        const int typed = int(ioText.size()) - 1;
+        if (mShown == QLatin1String("0") && typed > 0 && ioPos >= typed) {
+            const int from = ioPos - typed;
+            if (ioText.left(from) + ioText.mid(ioPos) == QLatin1String("0")) {
+                ioText = ioText.mid(from, typed);
+                ioPos = typed;
+            }
+        }
+        mShown = ioText;
+        return Acceptable;
+    }
+
+private:
+    // The text the field holds: every change of it, typed or set, passes here first.
+    mutable QString mShown;
+};
 
 // Why a standard cannot be stored under this name: an empty text when it can. Names end up as
 // settings keys (where "/" and "\" both separate groups, so the entry would never be listed
@@ -164,6 +196,8 @@ void KyAnalysisView::updateMWStandardTable()
     if (!doc)
         return;
     fillMWStandardModel(doc->MWStandardValues(), doc->MWStandardChecks());
+    // Without a standard there is nothing to edit (a new one comes from Add).
+    mwEditButton->setEnabled(!doc->MWStandardName().isEmpty());
     mwStandardTableView->setColumnWidth(0, 50);
     mwStandardTableView->setColumnWidth(1, 180);
     mwStandardTableView->setColumnWidth(2, 40);
@@ -200,9 +234,8 @@ void KyAnalysisView::setupMWValueField()
     if (mMWValueFieldReady)
         return;
     mMWValueFieldReady = true;
-    // Whole numbers only, as many digits as the field holds; the set button waits for 1 or more.
-    mwcalibValueTextArea->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,8}")), mwcalibValueTextArea));
+    // The set button waits for 1 or more.
+    mwcalibValueTextArea->setValidator(new MWValueValidator(mwcalibValueTextArea));
     connect(mwcalibValueTextArea, &KyTextArea::textChanged, this, [this] { updateMWSetButton(); });
 }
 
@@ -229,7 +262,7 @@ void KyAnalysisView::on_mwAddButton_clicked()
 void KyAnalysisView::on_mwEditButton_clicked()
 {
     KyDocument *doc = document();
-    if (!doc)
+    if (!doc || doc->MWStandardName().isEmpty())
         return;
     setupMWValueField();
     mMWEditMode = 1;
@@ -410,9 +443,12 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
     if (points.isEmpty())
         return nullptr;
 
-    // The curve runs 5 % beyond the last point.
+    // The curve runs 5 % beyond the last point. Without a curve only the points are drawn, with
+    // the same room after the last one.
+    const bool hasCurve = doc->HasMWCurve();
     const int last = int(points.lastKey());
-    const int count = int(last * 1.05);
+    const int reach = int(last * 1.05);
+    const int count = hasCurve ? reach : 0;
     const auto positive = [](double value) { return value <= 0.0 ? kCurveFloor : value; };
     QVector<double> curve(std::max(count, 0));
     double maxMW = 0.0;
@@ -442,7 +478,7 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
                     std::pow(10.0, std::ceil(std::log10(maxMW))) * 1.1);
     auto *xAxis = new QValueAxis;
     xAxis->setTitleText(QStringLiteral("mm"));
-    double maxX = 0.0;
+    double maxX = doc->PixelSize() * (reach - 1) / 1000.0;
     for (QAbstractSeries *s : series) {
         for (const QPointF &p : static_cast<QXYSeries *>(s)->points())
             maxX = std::max(maxX, p.x());
@@ -479,9 +515,18 @@ QWidget *KyAnalysisView::buildMWCurvePlot()
     rSquared->setObjectName(QStringLiteral("mwRSquaredText"));
     rSquared->setMaximumHeight(22);
     rSquared->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    rSquared->setHtml(QStringLiteral("<p align=\"right\" style=\"font-family:'Arial'; font-size:10pt;\">"
-                                     "R<sup>2</sup> = %1</p>")
-                          .arg(doc->MWCurveRSquared(), 0, 'f', 4));
+    const QString paragraph = QStringLiteral("<p align=\"right\" style=\"font-family:'Arial'; font-size:10pt;\">%1</p>");
+    if (hasCurve) {
+        rSquared->setHtml(paragraph.arg(QStringLiteral("R<sup>2</sup> = %1").arg(doc->MWCurveRSquared(), 0, 'f', 4)));
+    } else {
+        const QString curveName = (doc->MWCurveType() == 1 ? mwCurveCubicRadioButton : mwCurveLinearRadioButton)->text();
+        const int needed = KyMwCurve::minimumPoints(doc->MWCurveType());
+        const QString reason =
+            int(points.size()) < needed
+                ? tr("No calibration curve: \"%1\" needs at least %2 checked values.").arg(curveName).arg(needed)
+                : tr("No calibration curve: the checked values do not settle a \"%1\" curve.").arg(curveName);
+        rSquared->setHtml(paragraph.arg(reason.toHtmlEscaped()));
+    }
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(rSquared);
@@ -496,12 +541,17 @@ QList<QAbstractSeries *> KyAnalysisView::buildMWCurveSeries(const QVector<double
     KyDocument *doc = document();
     const double pixelSize = doc ? doc->PixelSize() : 0.0;
 
-    auto *line = new QLineSeries;
-    for (int i = 0; i < curve.size(); ++i)
-        line->append(pixelSize * i / 1000.0, std::max(curve.at(i), kSeriesCurveFloor));
-    QPen pen(Qt::blue);
-    pen.setWidth(1);
-    line->setPen(pen);
+    QList<QAbstractSeries *> series;
+    // An empty curve (no fit) draws no line, not one along the floor.
+    if (!curve.isEmpty()) {
+        auto *line = new QLineSeries;
+        for (int i = 0; i < curve.size(); ++i)
+            line->append(pixelSize * i / 1000.0, std::max(curve.at(i), kSeriesCurveFloor));
+        QPen pen(Qt::blue);
+        pen.setWidth(1);
+        line->setPen(pen);
+        series.append(line);
+    }
 
     auto *scatter = new QScatterSeries;
     for (auto it = points.cbegin(); it != points.cend(); ++it)
@@ -509,6 +559,6 @@ QList<QAbstractSeries *> KyAnalysisView::buildMWCurveSeries(const QVector<double
     scatter->setMarkerSize(10.0);
     scatter->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     scatter->setColor(Qt::red);
-
-    return {line, scatter};
+    series.append(scatter);
+    return series;
 }

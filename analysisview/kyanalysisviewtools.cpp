@@ -43,6 +43,18 @@ void setPositive(KyDocument *doc, int channel, bool positive)
         doc->SetNegative(channel, !positive);
 }
 
+// One step of a canvas's zoom through the ratio list: the canvas takes the ratio reached, and
+// its zoom buttons stay usable for the steps that are left.
+void stepCanvasZoom(KyImageView *view, int &ioIndex, int direction, KyButton *upButton, KyButton *outButton)
+{
+    const KyZoomRatioList *ratios = KyZoomRatioList::instance();
+    const int last = ratios->Count() - 1;
+    ioIndex = std::clamp(ioIndex + direction, 0, last);
+    view->setMagnification(ratios->Ratio(ioIndex) / 100.0);
+    upButton->setEnabled(ioIndex < last);
+    outButton->setEnabled(ioIndex > 0);
+}
+
 } // namespace
 
 bool KyAnalysisView::isImageShown() const
@@ -146,14 +158,16 @@ void KyAnalysisView::on_zoomUpButton_clicked()
     updateToolButtonVisibility();
 }
 
+// The summary picture has a zoom of its own: it fits its small pane whatever the analysis page
+// shows.
 void KyAnalysisView::on_zoomOut3Button_clicked()
 {
-    zoomOut();
+    stepCanvasZoom(image2View, mSummaryZoomIndex, -1, zoomUp3Button, zoomOut3Button);
 }
 
 void KyAnalysisView::on_zoomUp3Button_clicked()
 {
-    zoomIn();
+    stepCanvasZoom(image2View, mSummaryZoomIndex, 1, zoomUp3Button, zoomOut3Button);
 }
 
 void KyAnalysisView::on_zoomOut2Button_clicked()
@@ -194,33 +208,14 @@ void KyAnalysisView::on_zoomResetButton_clicked()
 
 void KyAnalysisView::zoomIn()
 {
-    const int count = KyZoomRatioList::instance()->Count();
-    if (mZoomIndex < count - 1)
-        ++mZoomIndex;
-    const double factor = KyZoomRatioList::instance()->Ratio(mZoomIndex) / 100.0;
-    imageView->setMagnification(factor);
-    image2View->setMagnification(factor);
-    const bool more = mZoomIndex < count - 1;
-    zoomUpButton->setEnabled(more);
-    zoomUp3Button->setEnabled(more);
-    zoomOutButton->setEnabled(true);
-    zoomOut3Button->setEnabled(true);
+    stepCanvasZoom(imageView, mZoomIndex, 1, zoomUpButton, zoomOutButton);
     zoomValuePicker->setValue(mZoomIndex);
     replaceIntensityRect();
 }
 
 void KyAnalysisView::zoomOut()
 {
-    if (mZoomIndex > 0)
-        --mZoomIndex;
-    const double factor = KyZoomRatioList::instance()->Ratio(mZoomIndex) / 100.0;
-    imageView->setMagnification(factor);
-    image2View->setMagnification(factor);
-    const bool less = mZoomIndex > 0;
-    zoomOutButton->setEnabled(less);
-    zoomOut3Button->setEnabled(less);
-    zoomUpButton->setEnabled(true);
-    zoomUp3Button->setEnabled(true);
+    stepCanvasZoom(imageView, mZoomIndex, -1, zoomUpButton, zoomOutButton);
     zoomValuePicker->setValue(mZoomIndex);
     replaceIntensityRect();
 }
@@ -936,6 +931,8 @@ void KyAnalysisView::onRotateFinished()
     image2View->fitToWindow();
     mZoomIndex = 1;
     zoomOut();
+    mSummaryZoomIndex = 0;
+    stepCanvasZoom(image2View, mSummaryZoomIndex, 0, zoomUp3Button, zoomOut3Button);
     updateLaneControls();
     if (KyDocument *doc = document()) {
         // The turn dropped the lanes; updateLaneControls laid the default ones.

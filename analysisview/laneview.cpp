@@ -440,11 +440,16 @@ bool LaneView::onMousePress(const QPoint &imagePoint)
         // A single image shown with its marker: the ladder is on the marker.
         if ((channelSelection & 1) && (channelSelection & 2) && doc->IsSingleImage() && doc->HasMarker())
             m = 1;
-        if (doc->MWStandardChannel() == channelSelection && doc->MWStandardLane() == selectedLane)
+        // A click on the standard lane clears it; the channel to compare is the one a click sets.
+        const int channelBefore = doc->MWStandardChannel();
+        const int laneBefore = doc->MWStandardLane();
+        if (channelBefore == m && laneBefore == selectedLane)
             doc->SetMWStandardLane(-1, -1);
         else
             doc->SetMWStandardLane(m, selectedLane);
-        emit MWStandardLaneChanged();
+        // The document refuses a mask of several channels: then nothing changed to report.
+        if (doc->MWStandardChannel() != channelBefore || doc->MWStandardLane() != laneBefore)
+            emit MWStandardLaneChanged();
         repaint();
         return true;
     }

@@ -654,7 +654,7 @@ double KyDocument::MolecularWeightAt(int inPosition) const
 double KyDocument::MWCurveRSquared()
 {
     const QMap<double, double> points = MWPoints();
-    // One point, weights that do not vary, or no curve through them leave nothing explained.
+    // One point, or no curve through them, leave nothing explained.
     if (points.size() < 2 || !mMwCurve.hasCurve())
         return 0.0;
     double sum = 0.0;
@@ -668,8 +668,10 @@ double KyDocument::MWCurveRSquared()
         residual += (it.value() - fitted) * (it.value() - fitted);
         total += (it.value() - mean) * (it.value() - mean);
     }
+    // Weights that do not vary leave nothing to explain: a curve through all of them (to the
+    // rounding of the fit) explains it all, any other curve nothing.
     if (total == 0.0)
-        return 0.0;
+        return residual <= double(points.size()) * (1e-9 * mean) * (1e-9 * mean) ? 1.0 : 0.0;
     const double r2 = 1.0 - residual / total;
     return std::isfinite(r2) ? r2 : 0.0;
 }

@@ -132,13 +132,13 @@ KyProfileGraphView::Ranges KyProfileGraphView::ranges(KyDocument *inDocument) co
     result.xMm = inDocument->PixelsToMillimetres(result.points);
     if (!std::isfinite(result.xMm))
         result.xMm = 0.0;
+    // The points are drawn, and view points read back (the corner the other graph is kept in step
+    // with), over the same range.
     if (qFuzzyIsNull(mZoomV)) {
-        result.yDraw = kYCap;
-        result.yMap = kYCap;
+        result.yMax = kYCap;
         result.zoom = 1.0;
     } else {
-        result.yDraw = std::min(maximum * 1.1, kYCap);
-        result.yMap = maximum * 1.1;
+        result.yMax = std::min(maximum * 1.1, kYCap);
         result.zoom = mZoomV;
     }
     result.valid = true;
@@ -165,7 +165,7 @@ void KyProfileGraphView::viewPointToData(const QPoint &inPoint, double &outX, do
     const QRect v = virtualPlot(r.zoom);
     const QPoint p = inPoint + mOffset;
     outX = qFuzzyIsNull(r.xMm) || v.width() == 0 ? 0.0 : (p.x() - v.left()) * r.xMm / v.width();
-    outY = qFuzzyIsNull(r.yMap) || v.height() == 0 ? 0.0 : (v.top() + v.height() - p.y()) * r.yMap / v.height();
+    outY = qFuzzyIsNull(r.yMax) || v.height() == 0 ? 0.0 : (v.top() + v.height() - p.y()) * r.yMax / v.height();
     qDebug("viewPointToData() ->: %g, %g", outX, outY);
 }
 
@@ -182,7 +182,7 @@ void KyProfileGraphView::ensureVisible(const QPointF &inPoint)
 {
     mOffset = QPoint(0, 0);
     const Ranges r = ranges(KyCurrentDocument::document());
-    const QPoint v = mapToView(inPoint.x(), inPoint.y(), r.xMm, r.yMap, r.zoom);
+    const QPoint v = mapToView(inPoint.x(), inPoint.y(), r.xMm, r.yMax, r.zoom);
     ScrollBy(v.x() - kLeft, v.y() - kTop - plotRect().height());
     update();
 }
@@ -255,7 +255,7 @@ void KyProfileGraphView::drawLine(QPainter &ioPainter, const QVector<double> &in
     QPolygon line;
     line.reserve(inValues.size());
     for (int i = 0; i < inValues.size(); ++i)
-        line.append(mapToView(i, inValues.at(i), inRanges.points, inRanges.yDraw, inRanges.zoom));
+        line.append(mapToView(i, inValues.at(i), inRanges.points, inRanges.yMax, inRanges.zoom));
     ioPainter.drawPolyline(line);
     ioPainter.setClipRect(rect());
 }
@@ -270,7 +270,7 @@ void KyProfileGraphView::drawBands(QPainter &ioPainter, const QVector<double> &i
     QColor tint(inColor);
     tint.setAlpha(20);
     auto map = [&](double inX, double inY) {
-        return mapToView(inX, inY, inRanges.points, inRanges.yDraw, inRanges.zoom);
+        return mapToView(inX, inY, inRanges.points, inRanges.yMax, inRanges.zoom);
     };
     for (int b = 0; b < count; ++b) {
         const KyBandInfo band = inBands.band(b);
@@ -315,8 +315,9 @@ void KyProfileGraphView::drawBands(QPainter &ioPainter, const QVector<double> &i
         if (count > 10 && number != 1 && number % 5 != 0)
             continue;
         ioPainter.setClipRect(rect());
+        // Centred over the band, and whole where the band is narrower than its number.
         const QRect label(a.x(), plot.top() - 20 - 12 * inChannel, bottom.x() - a.x(), 18);
-        ioPainter.drawText(label, Qt::AlignHCenter | Qt::AlignBottom, QString::number(number));
+        ioPainter.drawText(label, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextDontClip, QString::number(number));
     }
     ioPainter.setClipRect(rect());
 }
@@ -326,9 +327,9 @@ void KyProfileGraphView::drawGrid(QPainter &ioPainter, const Ranges &inRanges) c
     const QRect plot = plotRect();
     const int bottom = plot.top() + plot.height();
     ioPainter.setPen(linePen(QColor(200, 200, 200), Qt::DotLine));
-    const QList<double> values = ticks(0.0, inRanges.yDraw, inRanges.zoom);
+    const QList<double> values = ticks(0.0, inRanges.yMax, inRanges.zoom);
     for (double value : values) {
-        const int y = mapToView(0.0, value, inRanges.xMm, inRanges.yDraw, inRanges.zoom).y();
+        const int y = mapToView(0.0, value, inRanges.xMm, inRanges.yMax, inRanges.zoom).y();
         if (y >= plot.top() && y <= bottom)
             ioPainter.drawLine(plot.left(), y, plot.left() + plot.width(), y);
     }
@@ -345,7 +346,7 @@ void KyProfileGraphView::drawAxes(QPainter &ioPainter, const Ranges &inRanges, c
 
     const int xPlaces = xDecimals(inRanges.xMm);
     for (double value : ticks(0.0, inRanges.xMm, 1.0)) {
-        const int x = mapToView(value, 0.0, inRanges.xMm, inRanges.yDraw, inRanges.zoom).x();
+        const int x = mapToView(value, 0.0, inRanges.xMm, inRanges.yMax, inRanges.zoom).x();
         if (x < plot.left() || x > right)
             continue;
         ioPainter.drawLine(x, bottom, x, bottom - 8);
@@ -354,9 +355,9 @@ void KyProfileGraphView::drawAxes(QPainter &ioPainter, const Ranges &inRanges, c
     }
     ioPainter.drawText(QRect(right - 200, bottom + 16, 200, 30), Qt::AlignRight | Qt::AlignTop, tr("Distance (mm)"));
 
-    const int yPlaces = yDecimals(inRanges.yDraw);
-    for (double value : ticks(0.0, inRanges.yDraw, inRanges.zoom)) {
-        const int y = mapToView(0.0, value, inRanges.xMm, inRanges.yDraw, inRanges.zoom).y();
+    const int yPlaces = yDecimals(inRanges.yMax);
+    for (double value : ticks(0.0, inRanges.yMax, inRanges.zoom)) {
+        const int y = mapToView(0.0, value, inRanges.xMm, inRanges.yMax, inRanges.zoom).y();
         if (y < plot.top() || y > bottom)
             continue;
         ioPainter.drawLine(plot.left(), y, plot.left() + 8, y);

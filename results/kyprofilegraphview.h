@@ -71,8 +71,7 @@ private:
     {
         double xMm = 0.0;     // axes and grid: 0 .. xMm millimetres
         int points = 0;       // curves and bands: 0 .. points
-        double yDraw = 0.0;   // drawing: 0 .. yDraw
-        double yMap = 0.0;    // mapping functions: 0 .. yMap
+        double yMax = 0.0;    // drawing and mapping: 0 .. yMax
         double zoom = 1.0;    // the vertical zoom drawing and mapping use
         bool valid = false;
     };

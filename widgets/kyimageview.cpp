@@ -289,12 +289,11 @@ void KyImageView::scrollTo(QPoint pos)
 {
     if (image.isNull() || pos == offset)
         return;
-    // The upper bound is two less than the overhang.
-    const auto bounded = [](int value, int upper) { return upper < 0 ? 0 : std::clamp(value, 0, upper); };
+    // An axis in which the image fits keeps its centring offset.
     if (scaledWidth() > width())
-        offset.setX(bounded(pos.x(), maxScrollX() - 1));
+        offset.setX(std::clamp(pos.x(), 0, maxScrollX()));
     if (scaledHeight() > height())
-        offset.setY(bounded(pos.y(), maxScrollY() - 1));
+        offset.setY(std::clamp(pos.y(), 0, maxScrollY()));
     centerPoint = imageCenter();
     update();
 }

@@ -103,11 +103,13 @@ private:
 
     int scaledWidth() const;
     int scaledHeight() const;
-    int maxScrollX() const { return scaledWidth() - width() - 1; }
-    int maxScrollY() const { return scaledHeight() - height() - 1; }
     // The rectangle the whole image is drawn into, in canvas points (one pixel more each way than
     // the scaled size, as the corners span it).
     QRect imageCanvasRect() const;
+    // The largest scroll offsets: the widget's last column (row) shows the drawn image's last one,
+    // as the fitted view does.
+    int maxScrollX() const { return imageCanvasRect().width() - width(); }
+    int maxScrollY() const { return imageCanvasRect().height() - height(); }
     KyButton *makeArrow(const char *iconName, void (KyImageView::*slot)());
     void placeArrows();
     void updateArrows();

@@ -531,6 +531,36 @@ private slots:
         curve.setPoints(pointsOf({{100, 80}, {300, 0}}));
         QCOMPARE(curve.value(100), 0.0);
     }
+
+    // The count the screen names when a calibration has no curve: one point fewer fits nothing.
+    void mwCurveFewestPoints_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("fewest");
+        QTest::newRow("log-linear") << 0 << 2;
+        QTest::newRow("log-cubic") << 1 << 4;
+    }
+    void mwCurveFewestPoints()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, fewest);
+        QCOMPARE(KyMwCurve::minimumPoints(mode), fewest);
+        const auto firstOf = [](int inCount) {
+            Points points;
+            for (const auto &[x, y] : {std::pair{120, 250}, {380, 150}, {610, 100}, {820, 75}}) {
+                if (points.size() < inCount)
+                    points.insert(x, y);
+            }
+            return points;
+        };
+        KyMwCurve curve;
+        curve.setMode(mode);
+        curve.setPoints(firstOf(fewest - 1));
+        QVERIFY(!curve.hasCurve());
+        curve.setPoints(firstOf(fewest));
+        QVERIFY(curve.hasCurve());
+        QCOMPARE(KyMwCurve::minimumPoints(2), 0);
+    }
 };
 
 KY_TEST_MAIN(TestCurveFitting)

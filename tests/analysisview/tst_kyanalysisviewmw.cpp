@@ -18,6 +18,7 @@
 #include <QLogValueAxis>
 #include <QScatterSeries>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QValueAxis>
 
 #include <cmath>
@@ -106,6 +107,7 @@ private slots:
     void init()
     {
         AnalysisSettings::instance()->settingsStore()->clear();
+        sampleanalysis::useShippedData();
         doc = laneDocument();
         placeBands(*doc, 0, 1, {10, 20, 30});
         doc->SetMWStandardLane(0, 1);
@@ -233,7 +235,7 @@ private slots:
         QTest::newRow("minus sign refused") << "-40" << "40" << true;
         QTest::newRow("letters refused") << "abc" << "" << false;
         QTest::newRow("decimal point refused") << "1.5" << "15" << true;
-        QTest::newRow("zeros then a digit") << "007" << "007" << true;
+        QTest::newRow("zeros then a digit") << "007" << "7" << true;
         QTest::newRow("nine digits cut to the field") << "123456789" << "12345678" << true;
     }
     void badValuesRefused()
@@ -254,6 +256,73 @@ private slots:
         QCOMPARE(model()->rowCount(), settable ? 1 : 0);
         if (settable)
             QCOMPARE(model()->index(0, 1).data().toInt(), shown.toInt());
+    }
+
+    // The field starts at "0": typed digits replace it wherever the cursor is, as on the pad.
+    void valueTypedOverTheZero_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("clicked left of the zero") << "click";
+        QTest::newRow("cursor after the zero") << "end";
+        QTest::newRow("zero selected") << "select";
+    }
+    void valueTypedOverTheZero()
+    {
+        QFETCH(QString, entry);
+        QTest::mouseClick(view->mwAddButton, Qt::LeftButton);
+        QLineEdit *field = valueField();
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        if (entry == QLatin1String("click")) {
+            // Right-aligned: a click near the left edge puts the cursor before the "0".
+            QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(4, field->height() / 2));
+            QCOMPARE(field->cursorPosition(), 0);
+        } else if (entry == QLatin1String("end")) {
+            field->setFocus();
+            field->end(false);
+        } else {
+            field->setFocus();
+            field->selectAll();
+        }
+        QTest::keyClicks(field, QStringLiteral("75"));
+        QCOMPARE(view->mwcalibValueTextArea->text(), QStringLiteral("75"));
+        QTest::mouseClick(view->mwcalibSetButton, Qt::LeftButton);
+        QCOMPARE(column(model(), 1), QList<int>{75});
+
+        // Once set back to "0", the next value replaces it again; other values are edited as usual.
+        QCOMPARE(field->text(), QStringLiteral("0"));
+        field->setCursorPosition(0);
+        QTest::keyClicks(field, QStringLiteral("4"));
+        QCOMPARE(field->text(), QStringLiteral("4"));
+        field->setCursorPosition(0);
+        QTest::keyClicks(field, QStringLiteral("1"));
+        QCOMPARE(field->text(), QStringLiteral("14"));
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClicks(field, QStringLiteral("0"));
+        QCOMPARE(field->text(), QStringLiteral("140"));
+    }
+
+    // Without any standard, Edit has nothing to open; a new standard makes it available.
+    void editNeedsAStandard()
+    {
+        QTemporaryDir noFiles;
+        QVERIFY(noFiles.isValid());
+        sampleanalysis::setSystemSetting(QStringLiteral("MWStandardFilePath"), noFiles.path() + QLatin1Char('/'));
+        doc->SetMWStandard(KyMwStandard());
+        attach(*view, doc.get());
+        QTest::mouseClick(view->mwModeButton, Qt::LeftButton);
+        QVERIFY(view->mwStandardMenuButton->menus().isEmpty());
+        QVERIFY(doc->MWStandardName().isEmpty());
+        QVERIFY(!view->mwEditButton->isEnabled());
+        QMetaObject::invokeMethod(view.get(), "on_mwEditButton_clicked");
+        QCOMPARE(view->stackedWidget->currentIndex(), 0);
+
+        QTest::mouseClick(view->mwAddButton, Qt::LeftButton);
+        nameField()->clear();
+        QTest::keyClicks(nameField(), QStringLiteral("Mine"));
+        enter(100);
+        QTest::mouseClick(view->mwcalibSaveButton, Qt::LeftButton);
+        QCOMPARE(doc->MWStandardName(), QStringLiteral("Mine"));
+        QVERIFY(view->mwEditButton->isEnabled());
     }
 
     void newStandardSaved()
@@ -467,6 +536,8 @@ private slots:
         // Exactly log-linear: the curve runs from 1200 at position 0 down to 150 at 30.
         QTest::newRow("exact fit") << QList<int>{600, 300, 150} << 90.0 << 11000.0 << "1.0000";
         QTest::newRow("inexact fit") << QList<int>{600, 250, 160} << -1.0 << -1.0 << "";
+        // A flat curve through equal weights leaves nothing unexplained.
+        QTest::newRow("equal weights") << QList<int>{300, 300, 300} << 90.0 << 1100.0 << "1.0000";
     }
     void calibrationPlot()
     {
@@ -549,6 +620,78 @@ private slots:
         QCOMPARE(labelFormat, QStringLiteral("%3g"));
         QCOMPARE(shownRSquared, QStringLiteral("R2 = ") + rSquared);
         QCOMPARE(rSquaredHeight, 22);
+    }
+
+    // Too few checked values for the curve type: the plot says there is no curve and shows the
+    // points alone, on an axis around them.
+    void plotWithoutCurve_data()
+    {
+        QTest::addColumn<int>("curveType");
+        QTest::addColumn<QVector<bool>>("checks");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("one value, line") << 0 << QVector<bool>{true, false, false}
+                                         << "No calibration curve: \"Linear - log\" needs at least 2 checked values.";
+        QTest::newRow("two values, cubic") << 1 << QVector<bool>{true, true, false}
+                                           << "No calibration curve: \"Cubic spline\" needs at least 4 checked values.";
+        QTest::newRow("three values, cubic") << 1 << QVector<bool>{true, true, true}
+                                             << "No calibration curve: \"Cubic spline\" needs at least 4 checked values.";
+    }
+    void plotWithoutCurve()
+    {
+        QFETCH(int, curveType);
+        QFETCH(QVector<bool>, checks);
+        QFETCH(QString, notice);
+        // Bands far enough down the lane for 5 % of the last position to be a few pixels.
+        doc->Bands()[0][1].truncate(0);
+        placeBands(*doc, 0, 1, {40, 70, 100});
+        KyMwStandard ladder;
+        ladder.set(QStringLiteral("Ladder"), QStringLiteral("bp"), {600, 300, 150}, checks);
+        doc->SetMWStandard(ladder);
+        doc->SetMWCurveType(curveType);
+        QTest::mouseClick(view->mwModeButton, Qt::LeftButton);
+        QVERIFY(!doc->HasMWCurve());
+        QVERIFY(view->mwViewPlotButton->isEnabled());
+
+        int lines = -1;
+        int points = -1;
+        double lastX = 0.0;
+        double axisEnd = 0.0;
+        double axisLow = 0.0;
+        double axisHigh = 0.0;
+        QString shown;
+        whenBoxShows([&](KyMessageBox *box) {
+            if (auto *chartView = box->findChild<KyChartView *>()) {
+                lines = 0;
+                for (QAbstractSeries *s : chartView->chart()->series()) {
+                    if (auto *scatter = qobject_cast<QScatterSeries *>(s)) {
+                        points = int(scatter->count());
+                        lastX = scatter->points().isEmpty() ? 0.0 : scatter->points().last().x();
+                    } else if (qobject_cast<QLineSeries *>(s)) {
+                        ++lines;
+                    }
+                }
+                const QList<QAbstractAxis *> across = chartView->chart()->axes(Qt::Horizontal);
+                if (auto *axis = across.isEmpty() ? nullptr : qobject_cast<QValueAxis *>(across.first()))
+                    axisEnd = axis->max();
+                const QList<QAbstractAxis *> axes = chartView->chart()->axes(Qt::Vertical);
+                if (auto *axis = axes.isEmpty() ? nullptr : qobject_cast<QLogValueAxis *>(axes.first())) {
+                    axisLow = axis->min();
+                    axisHigh = axis->max();
+                }
+            }
+            if (auto *text = box->findChild<KyTextEdit *>(QStringLiteral("mwRSquaredText")))
+                shown = text->toPlainText();
+            box->findChild<KyButton *>(QStringLiteral("acceptButton"))->click();
+        });
+        QTest::mouseClick(view->mwViewPlotButton, Qt::LeftButton);
+        QCOMPARE(lines, 0);
+        QCOMPARE(points, int(checks.count(true)));
+        // The axis leaves room after the last point, as it does for a curve.
+        QVERIFY2(axisEnd > lastX && lastX > 0.0, qPrintable(QStringLiteral("%1 to %2").arg(lastX).arg(axisEnd)));
+        // Around the points only: 150 or 600 lie in whole decades from 100 to 1000.
+        QCOMPARE(axisLow, 90.0);
+        QCOMPARE(axisHigh, 1100.0);
+        QCOMPARE(shown, notice);
     }
 
     void plotButtonFollowsPoints()

@@ -866,10 +866,14 @@ void TestKyDocumentAnalysis::mwPointsAndRSquared()
     QVERIFY(qAbs(doc->MWCurveRSquared() - 1.0) < 1e-9);
     QVERIFY(qAbs(doc->MolecularWeightAt(15) - std::sqrt(1000.0 * 500.0)) < 1e-6);
 
-    // Weights that do not vary.
+    // Weights that do not vary lie exactly on a flat curve, line or cubic: it explains them all.
     standard.set(QStringLiteral("Flat"), QString(), {300, 300, 300, 300}, {true, true, true, true});
     doc->SetMWStandard(standard);
-    QCOMPARE(doc->MWCurveRSquared(), 0.0);
+    QCOMPARE(doc->MWCurveRSquared(), 1.0);
+    doc->SetMWCurveType(1);
+    QVERIFY(doc->HasMWCurve());
+    QCOMPARE(doc->MWCurveRSquared(), 1.0);
+    doc->SetMWCurveType(0);
 
     // Clearing the standard lane's channel clears the curve.
     doc->ClearBands(0);

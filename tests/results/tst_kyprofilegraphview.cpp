@@ -1,3 +1,4 @@
+#include "../document/testdocument.h"
 #include "resultfixtures.h"
 #include "testmain.h"
 
@@ -5,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPainter>
 #include <QSignalSpy>
 
 #include <cmath>
@@ -34,6 +36,41 @@ bool isWhite(QRgb inPixel)
     return (inPixel & 0xffffff) == 0xffffff;
 }
 
+bool isInk(QRgb inPixel)
+{
+    return qRed(inPixel) < 200 || qGreen(inPixel) < 200 || qBlue(inPixel) < 200;
+}
+
+// The columns from the first to the last one with ink between inTop and inBottom (inclusive)
+// within [inLeft, inRight]; 0 when there is none.
+int inkWidth(const QImage &inImage, int inLeft, int inRight, int inTop, int inBottom)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = std::max(0, inLeft); x <= std::min(inRight, inImage.width() - 1); ++x) {
+        for (int y = inTop; y <= inBottom; ++y) {
+            if (isInk(inImage.pixel(x, y))) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+// One channel of 120 x 300 pixels at grey level 1000, burnt out (65535) across rows 100 to 139,
+// with three default lanes (rows 60 to 240, 181 profile points each).
+std::unique_ptr<TestDocument> saturatedDocument()
+{
+    auto doc = std::make_unique<TestDocument>(QVector<ImageFile>{
+        kytest::makeImage(120, 300, [](int, int y) { return quint16(y >= 100 && y < 140 ? 65535 : 1000); })});
+    doc->SetDefaultLanes(3, 0.5);
+    doc->ExtractLaneProfiles();
+    return doc;
+}
+
 } // namespace
 
 class TestKyProfileGraphView : public QObject
@@ -55,6 +92,9 @@ private slots:
     void zoomBackFromZero();
     void dragAtZoomOneOnlySignals();
     void bandPastTheProfile();
+    void saturatedLaneDrawnAndReadOnOneScale_data();
+    void saturatedLaneDrawnAndReadOnOneScale();
+    void narrowBandKeepsItsWholeNumber();
     void refreshSkipsUnchanged();
 
 private:
@@ -292,6 +332,95 @@ void TestKyProfileGraphView::bandPastTheProfile()
     graph.setHideBackground(true);
     graph.refresh(-1, lane);
     QVERIFY(!graph.renderImage().isNull());
+}
+
+void TestKyProfileGraphView::saturatedLaneDrawnAndReadOnOneScale_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("zoom 1") << 1.0;
+    QTest::newRow("zoom 3, scrolled to the top") << 3.0;
+}
+
+void TestKyProfileGraphView::saturatedLaneDrawnAndReadOnOneScale()
+{
+    QFETCH(double, zoom);
+    // A burnt-out lane reaches 65535: the axis stops at 66000, and a view point read back as data
+    // (the corner the other graph is kept in step with) must use the scale the curve is drawn with.
+    std::unique_ptr<TestDocument> doc = saturatedDocument();
+    KyCurrentDocument::setDocument(doc.get());
+    QCOMPARE(doc->LaneProfiles(0)->profile(1).value(60), 65535.0);
+    KyProfileGraphView graph;
+    graph.resize(500, 300);
+    graph.refresh(0, 1);
+    graph.setZoom(zoom);
+    if (zoom > 1.0)
+        graph.ensureVisible(QPointF(0.0, 66000.0));
+    const QImage image = graph.renderImage();
+    const QRect plot = graph.plotRect();
+
+    // The highest row the curve is drawn on: its flat top at 65535.
+    const QRgb curve = KyProfileGraphView::curveColor(0).rgb() & 0xffffff;
+    int top = -1;
+    int topX = -1;
+    for (int y = plot.top() + 1; y < plot.top() + plot.height() && top < 0; ++y) {
+        for (int x = plot.left() + 1; x < plot.left() + plot.width(); ++x) {
+            if ((image.pixel(x, y) & 0xffffff) == curve) {
+                top = y;
+                topX = x;
+                break;
+            }
+        }
+    }
+    QVERIFY2(top >= 0, "the top of the curve is in view");
+    double x = 0.0;
+    double y = 0.0;
+    graph.viewPointToData(QPoint(topX, top), x, y);
+    const double pixel = 66000.0 / (plot.height() * zoom);
+    QVERIFY2(std::fabs(y - 65535.0) <= 1.5 * pixel, qPrintable(QStringLiteral("read back %1").arg(y)));
+
+    // Scrolled to the top, the view shows the top 1 / zoom of the axis: the corner a second graph
+    // is put at is the one this one shows.
+    QCOMPARE(graph.scrollOffset(), QPoint(0, 0));
+    const double corner = 66000.0 - 66000.0 / zoom;
+    QVERIFY2(std::fabs(graph.dataToView().y() - corner) <= pixel,
+             qPrintable(QStringLiteral("corner at %1").arg(graph.dataToView().y())));
+}
+
+void TestKyProfileGraphView::narrowBandKeepsItsWholeNumber()
+{
+    // Ten bands, the last one only a few pixels wide at the right end of the lane: its number is
+    // written whole over it, not cut to the band's width.
+    std::unique_ptr<TestDocument> doc = saturatedDocument();
+    KyCurrentDocument::setDocument(doc.get());
+    const int length = doc->LaneProfiles(0)->profileLength(1);
+    QVERIFY(length > 100);
+    KyBandList &bands = doc->Bands()[0][1];
+    for (int b = 0; b < 9; ++b)
+        bands.append(KyBandInfo(8 * b, 8 * b + 3, 8 * b + 6, false, 1.0, false));
+    bands.append(KyBandInfo(length - 6, length - 4, length - 2, false, 1.0, false));
+    KyProfileGraphView graph;
+    graph.resize(500, 300);
+    graph.refresh(0, 1);
+    const QImage image = graph.renderImage();
+    const QRect plot = graph.plotRect();
+    const double perPoint = double(plot.width()) / length;
+    const int centre = plot.left() + int((length - 4) * perPoint);
+    QVERIFY(4 * perPoint < 12.0); // narrower than "10"
+
+    // The same text drawn unclipped, in the graph's font.
+    QImage reference(60, 30, QImage::Format_RGB32);
+    reference.fill(Qt::white);
+    QPainter painter(&reference);
+    painter.setFont(QFont(QStringLiteral("Arial"), 9));
+    painter.setPen(KyProfileGraphView::bandColor(0));
+    painter.drawText(QRect(0, 0, 60, 30), Qt::AlignCenter, QStringLiteral("10"));
+    painter.end();
+    const int whole = inkWidth(reference, 0, 59, 0, 29);
+    QVERIFY(whole > 4 * perPoint);
+
+    // Within a column of where the text falls between pixels.
+    const int shown = inkWidth(image, centre - 25, centre + 25, plot.top() - 20, plot.top() - 3);
+    QVERIFY2(std::abs(shown - whole) <= 1, qPrintable(QStringLiteral("%1 of %2 columns").arg(shown).arg(whole)));
 }
 
 void TestKyProfileGraphView::refreshSkipsUnchanged()

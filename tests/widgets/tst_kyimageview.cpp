@@ -133,6 +133,8 @@ private slots:
     void imageAndZoomKeepEachOther();
     void scrollBounds_data();
     void scrollBounds();
+    void farCornerReachesLastPixel_data();
+    void farCornerReachesLastPixel();
     void click();
     void dragPans();
     void dragOnFittingImage();
@@ -357,11 +359,11 @@ void TestKyImageView::scrollBounds_data()
     QTest::addColumn<QPoint>("target");
     QTest::addColumn<QPoint>("expected");
 
-    // Widget 801 x 601 at magnification 2. Scaled 1600 x 1200: the offset stays within
-    // [0, 1600 - 801 - 2] x [0, 1200 - 601 - 2].
-    QTest::newRow("past the right, above the top") << QSize(1600, 1200) << QPoint(5000, -20) << QPoint(797, 0);
+    // Widget 801 x 601 at magnification 2. Scaled 1600 x 1200, drawn over 1601 x 1201 pixels: the
+    // offset stays within [0, 1601 - 801] x [0, 1201 - 601].
+    QTest::newRow("past the right, above the top") << QSize(1600, 1200) << QPoint(5000, -20) << QPoint(800, 0);
     QTest::newRow("left of the left") << QSize(1600, 1200) << QPoint(-5, 100) << QPoint(0, 100);
-    QTest::newRow("below the bottom") << QSize(1600, 1200) << QPoint(300, 5000) << QPoint(300, 597);
+    QTest::newRow("below the bottom") << QSize(1600, 1200) << QPoint(300, 5000) << QPoint(300, 600);
     QTest::newRow("inside") << QSize(1600, 1200) << QPoint(797, 597) << QPoint(797, 597);
     // Scaled 1600 x 300: the height fits, so the y offset keeps its centring value.
     QTest::newRow("fitting axis") << QSize(1600, 300) << QPoint(10, 10) << QPoint(10, -150);
@@ -379,6 +381,40 @@ void TestKyImageView::scrollBounds()
     QCOMPARE(canvas.offset(), expected);
     QCOMPARE(canvas.view->imageCenter(), canvas.view->mapToImage(400, 300));
     QCOMPARE(scrolled.count(), 0);
+}
+
+void TestKyImageView::farCornerReachesLastPixel_data()
+{
+    QTest::addColumn<double>("magnification");
+    // Widget 801 x 601, image 1600 x 1200, fitted at 0.5.
+    QTest::newRow("scale 1") << 2.0;
+    QTest::newRow("scale 1.85") << 3.7;
+    QTest::newRow("scale 4") << 8.0;
+}
+
+void TestKyImageView::farCornerReachesLastPixel()
+{
+    QFETCH(double, magnification);
+    // Every pixel can be brought into view: scrolled as far as it goes, the widget's last column
+    // and row show the image's last ones, which lie inside the widget for the overlays and clicks
+    // too; the corner then maps where the fitted view's corner does. The same at the other end.
+    Canvas canvas(QSize(801, 601));
+    canvas.view->hideArrows();
+    const QImage image = patternImage(1600, 1200);
+    canvas.view->setImage(image);
+    canvas.view->fitToWindow();
+    QCOMPARE(canvas.view->mapToImage(800, 600), QPoint(1600, 1200));
+    canvas.view->setMagnification(magnification);
+    canvas.scrollTo(QPoint(100000, 100000));
+    QImage shown = canvas.view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.pixel(800, 600), image.pixel(1599, 1199));
+    QVERIFY(canvas.view->rect().contains(canvas.view->mapToWidget(QPoint(1599, 1199))));
+    QCOMPARE(canvas.view->mapToImage(800, 600), QPoint(1600, 1200));
+    QCOMPARE(canvas.view->mapToImage(canvas.view->mapToWidget(QPoint(1599, 1199))), QPoint(1599, 1199));
+    canvas.scrollTo(QPoint(-100000, -100000));
+    QCOMPARE(canvas.view->mapToImage(0, 0), QPoint(0, 0));
+    shown = canvas.view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.pixel(0, 0), image.pixel(0, 0));
 }
 
 void TestKyImageView::click()
@@ -411,7 +447,7 @@ void TestKyImageView::dragPans()
     QCOMPARE(canvas.offset(), QPoint(300, 350));
     // Dragging past the image's edge stops at the scroll bounds.
     canvas.mouse(QEvent::MouseMove, QPoint(2000, -2000));
-    QCOMPARE(canvas.offset(), QPoint(0, 597));
+    QCOMPARE(canvas.offset(), QPoint(0, 600));
     QCOMPARE(scrolled.count(), 0);
     // The release ends the drag with scrolled, even on the last sampled position.
     QTest::qWait(10);
@@ -521,11 +557,11 @@ void TestKyImageView::arrows()
     QCOMPARE(scrolled.last().first().toPoint(), QPoint(400, 290));
 
     // At the right edge the offset stays and the signal still comes.
-    canvas.scrollTo(QPoint(797, 0));
+    canvas.scrollTo(QPoint(800, 0));
     right->click();
-    QCOMPARE(canvas.offset(), QPoint(797, 0));
+    QCOMPARE(canvas.offset(), QPoint(800, 0));
     QCOMPARE(scrolled.count(), 6);
-    QCOMPARE(scrolled.last().first().toPoint(), QPoint(797, 0));
+    QCOMPARE(scrolled.last().first().toPoint(), QPoint(800, 0));
 
     // A resize places them again, keeps the magnification over the new fit and says so.
     QSignalSpy resized(canvas.view, &KyImageView::resized);
