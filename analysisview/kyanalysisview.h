@@ -371,7 +371,6 @@ private:
     void updateImageToolButtons();
     void updateInvertAndContrastControls();
     void updateToolButtonVisibility();
-    void rotateImage(int direction);
     // The job body: turns the document it is given; the starting slot passes the document it read
     // on the GUI thread, so the pool thread reads no widget and no current-document holder.
     void rotateDocument(KyDocument *doc, int direction);
