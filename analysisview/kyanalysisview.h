@@ -410,6 +410,9 @@ private:
     bool fillSummaryItems(KyPrintData *data);
     // The picture imageView holds, as the document renders it for the current display.
     QImage shownImage();
+    // Why a print did not come out, and the notice that says so.
+    enum EPrintProblem { kPrint_None, kPrint_NoDocument, kPrint_NotReady, kPrint_Failed };
+    void showPrintProblem(EPrintProblem problem);
     // end of print operations
 
     int mMode = kMode_other;
@@ -459,7 +462,6 @@ private:
     PrinterReadiness mPrinterReadiness;
     std::function<QDateTime()> mInfoClock;
     // Why the last printImagePage failed, for the notice print() shows.
-    enum EPrintProblem { kPrint_None, kPrint_NoDocument, kPrint_NotReady, kPrint_Failed };
     EPrintProblem mPrintProblem = kPrint_None;
     // end of print state
 };

@@ -129,10 +129,14 @@ void KyAnalysisView::print()
         return;
     const bool printed = printImagePage(&printer);
     stackedWidget->setCurrentIndex(0);
-    if (printed)
-        return;
-    // A page that did not come out is never passed over in silence.
-    switch (mPrintProblem) {
+    if (!printed)
+        showPrintProblem(mPrintProblem);
+}
+
+// A page that did not come out is never passed over in silence.
+void KyAnalysisView::showPrintProblem(EPrintProblem problem)
+{
+    switch (problem) {
     case kPrint_NotReady:
         KyMessageBox::question(this, QString(), tr("The printer is not ready.\nCheck the printer and try again."),
                                tr("OK"), QString());

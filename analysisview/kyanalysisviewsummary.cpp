@@ -147,7 +147,8 @@ void KyAnalysisView::on_printSummaryButton_clicked()
     QString caption = currentBarCaption();
     if (!mTableModel || mTableModel->selectedModel()->rowCount() == 0)
         caption.clear();
-    printer.PrintReport(laneImage, chartImage, summaryTableView_2, caption);
+    if (!printer.PrintReport(laneImage, chartImage, summaryTableView_2, caption))
+        showPrintProblem(kPrint_Failed);
 }
 
 int KyAnalysisView::currentBarColumn() const

@@ -376,17 +376,30 @@ private slots:
         QCOMPARE(view->stackedWidget->currentIndex(), accept ? 0 : 2);
     }
 
-    // In the Summary step print is the summary print: the report page with its table.
+    // In the Summary step print is the summary print: the report page with its table; a page that
+    // did not come out is reported as in the other steps.
+    void printInSummaryStep_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("printed") << true << "";
+        QTest::newRow("failed") << false << "The image could not be printed.";
+    }
     void printInSummaryStep()
     {
+        QFETCH(bool, writable);
+        QFETCH(QString, notice);
         open(bandDocument());
         enterSummary();
-        const QString pdf = files.filePath(QStringLiteral("summary-print.pdf"));
+        const QString pdf = writable ? filePath(QStringLiteral("summary-print"))
+                                     : files.filePath(QStringLiteral("missing/summary-print.pdf"));
         ModalAnswers answers(pdf, true);
         view->print();
         QVERIFY(answers.dialogShown);
-        QVERIFY(answers.notices.isEmpty());
-        QVERIFY(pdfText(pdf).contains(QStringLiteral("Serial number:")));
+        QCOMPARE(answers.notices, notice.isEmpty() ? QStringList() : QStringList{notice});
+        QCOMPARE(QFileInfo::exists(pdf), writable);
+        if (writable)
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("Serial number:")));
     }
 
     // ---- the summary items and the summary PDF
