@@ -123,6 +123,12 @@ void KyAnalysisView::print()
         on_printSummaryButton_clicked();
         return;
     }
+    // The printer and its dialog ask the print service for its printers, and would wait minutes
+    // on one that accepts but never answers.
+    if (!KyPrinter::PrintServiceAnswers()) {
+        showPrintProblem(kPrint_NotReady);
+        return;
+    }
     KyPrinter printer;
     QPrintDialog dialog(printer.printer(), window());
     if (dialog.exec() != QDialog::Accepted)
@@ -201,7 +207,7 @@ bool KyAnalysisView::saveSummaryPdfTo(const QString &fileName)
     KyPrintData items(fileName);
     if (!fillSummaryItems(&items))
         return false;
-    KyPrinter printer;
+    KyPrinter printer(KyPrinter::Output::PdfFile);
     printer.SetTitle(items.title());
     return printer.PrintToPdf(fileName, items.image(), items.image2(), items.table(), items.caption());
 }

@@ -126,6 +126,11 @@ void KyAnalysisView::syncSummaryChannelTab()
 
 void KyAnalysisView::on_printSummaryButton_clicked()
 {
+    // As in print(): the printer and its dialog would wait on a silent print service.
+    if (!KyPrinter::PrintServiceAnswers()) {
+        showPrintProblem(kPrint_NotReady);
+        return;
+    }
     KyPrinter printer;
     QPrintDialog dialog(printer.printer(), window());
     if (dialog.exec() != QDialog::Accepted)
