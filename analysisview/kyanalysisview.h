@@ -371,7 +371,6 @@ private:
     void updateImageToolButtons();
     void updateInvertAndContrastControls();
     void updateToolButtonVisibility();
-    void rotateImage(int direction);
     // The job body: turns the document it is given; the starting slot passes the document it read
     // on the GUI thread, so the pool thread reads no widget and no current-document holder.
     void rotateDocument(KyDocument *doc, int direction);
@@ -411,6 +410,9 @@ private:
     bool fillSummaryItems(KyPrintData *data);
     // The picture imageView holds, as the document renders it for the current display.
     QImage shownImage();
+    // Why a print did not come out, and the notice that says so.
+    enum EPrintProblem { kPrint_None, kPrint_NoDocument, kPrint_NotReady, kPrint_Failed };
+    void showPrintProblem(EPrintProblem problem);
     // end of print operations
 
     int mMode = kMode_other;
@@ -461,7 +463,6 @@ private:
     PrinterReadiness mPrinterReadiness;
     std::function<QDateTime()> mInfoClock;
     // Why the last printImagePage failed, for the notice print() shows.
-    enum EPrintProblem { kPrint_None, kPrint_NoDocument, kPrint_NotReady, kPrint_Failed };
     EPrintProblem mPrintProblem = kPrint_None;
     // end of print state
 };

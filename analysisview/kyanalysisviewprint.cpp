@@ -123,16 +123,26 @@ void KyAnalysisView::print()
         on_printSummaryButton_clicked();
         return;
     }
+    // The printer and its dialog ask the print service for its printers, and would wait minutes
+    // on one that accepts but never answers.
+    if (!KyPrinter::PrintServiceAnswers()) {
+        showPrintProblem(kPrint_NotReady);
+        return;
+    }
     KyPrinter printer;
     QPrintDialog dialog(printer.printer(), window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const bool printed = printImagePage(&printer);
     stackedWidget->setCurrentIndex(0);
-    if (printed)
-        return;
-    // A page that did not come out is never passed over in silence.
-    switch (mPrintProblem) {
+    if (!printed)
+        showPrintProblem(mPrintProblem);
+}
+
+// A page that did not come out is never passed over in silence.
+void KyAnalysisView::showPrintProblem(EPrintProblem problem)
+{
+    switch (problem) {
     case kPrint_NotReady:
         KyMessageBox::question(this, QString(), tr("The printer is not ready.\nCheck the printer and try again."),
                                tr("OK"), QString());
@@ -197,7 +207,7 @@ bool KyAnalysisView::saveSummaryPdfTo(const QString &fileName)
     KyPrintData items(fileName);
     if (!fillSummaryItems(&items))
         return false;
-    KyPrinter printer;
+    KyPrinter printer(KyPrinter::Output::PdfFile);
     printer.SetTitle(items.title());
     return printer.PrintToPdf(fileName, items.image(), items.image2(), items.table(), items.caption());
 }

@@ -126,6 +126,11 @@ void KyAnalysisView::syncSummaryChannelTab()
 
 void KyAnalysisView::on_printSummaryButton_clicked()
 {
+    // As in print(): the printer and its dialog would wait on a silent print service.
+    if (!KyPrinter::PrintServiceAnswers()) {
+        showPrintProblem(kPrint_NotReady);
+        return;
+    }
     KyPrinter printer;
     QPrintDialog dialog(printer.printer(), window());
     if (dialog.exec() != QDialog::Accepted)
@@ -147,7 +152,8 @@ void KyAnalysisView::on_printSummaryButton_clicked()
     QString caption = currentBarCaption();
     if (!mTableModel || mTableModel->selectedModel()->rowCount() == 0)
         caption.clear();
-    printer.PrintReport(laneImage, chartImage, summaryTableView_2, caption);
+    if (!printer.PrintReport(laneImage, chartImage, summaryTableView_2, caption))
+        showPrintProblem(kPrint_Failed);
 }
 
 int KyAnalysisView::currentBarColumn() const

@@ -907,11 +907,6 @@ void KyAnalysisView::startRotation(int direction)
     mRotateWatcher.setFuture(QtConcurrent::run(&KyAnalysisView::rotateDocument, this, doc, direction));
 }
 
-void KyAnalysisView::rotateImage(int direction)
-{
-    rotateDocument(document(), direction);
-}
-
 // Pool thread: touches the document it was given and nothing else.
 void KyAnalysisView::rotateDocument(KyDocument *doc, int direction)
 {

@@ -154,6 +154,33 @@ QString KyHelp::ElideText(const QString &inText, const QFont &inFont, int inWidt
     return inText;
 }
 
+QStringList KyHelp::WrapText(const QString &inText, const QFont &inFont, int inWidth)
+{
+    QStringList rows;
+    QString rest = inText;
+    while (!rest.isEmpty()) {
+        QString row = ElideText(rest, inFont, inWidth);
+        // Not even one character fits: it still takes a row of its own, or the text never ends.
+        if (row.isEmpty())
+            row = rest.left(1);
+        if (row.size() < rest.size() && !rest.at(row.size()).isSpace()) {
+            const qsizetype blank = row.lastIndexOf(QLatin1Char(' '));
+            if (blank > 0)
+                row.truncate(blank);
+        }
+        rest.remove(0, row.size());
+        if (!rest.isEmpty()) {
+            // A break: the blanks at it belong to neither row.
+            while (!row.isEmpty() && row.back().isSpace())
+                row.chop(1);
+            while (!rest.isEmpty() && rest.front().isSpace())
+                rest.remove(0, 1);
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
 QWidget *KyHelp::TablePage(const QString &inText)
 {
     auto *page = new QWidget;
@@ -170,25 +197,25 @@ QWidget *KyHelp::TablePage(const QString &inText)
 
     const auto addRow = [page, layout](const QString &inKey, const QString &inValue, int inHeight) {
         auto *key = new KyLabel(inKey, page);
-        auto *value = new KyLabel(page);
-        const QString shown = ElideText(inValue, value->font(), kTableValueWidth);
-        value->setText(shown);
+        auto *value = new KyLabel(inValue, page);
         key->setFixedHeight(inHeight);
         value->setFixedHeight(inHeight);
         layout->addRow(key, value);
-        return shown;
     };
 
+    // Values are measured in the font their labels get.
+    const QFont valueFont = KyLabel(page).font();
     const QStringList lines = inText.split(QLatin1Char('\n'), Qt::KeepEmptyParts);
     for (const QString &line : lines) {
         const qsizetype firstTab = line.indexOf(QLatin1Char('\t'));
         const QString key = firstTab < 0 ? line : line.left(firstTab);
         const QString value = firstTab < 0 ? line : line.mid(line.lastIndexOf(QLatin1Char('\t')) + 1);
         const int height = key.isEmpty() && value.isEmpty() ? kTableSpacerHeight : kTableRowHeight;
-        const QString shown = addRow(key, value, height);
-        // One continuation row; anything beyond it is cut.
-        if (shown.size() < value.size())
-            addRow(QStringLiteral(" "), value.mid(shown.size()), height);
+        // A long value (a comment) goes on in rows with a blank key, as many as it needs.
+        const QStringList rows = WrapText(value, valueFont, kTableValueWidth);
+        addRow(key, rows.value(0), height);
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            addRow(QStringLiteral(" "), rows.at(i), height);
     }
     return page;
 }

@@ -35,7 +35,8 @@ public:
     };
     using Page = QPair<int, QVariant>;
 
-    // The value text of a table page is cut to this width, in pixels of the value label's font.
+    // The value text of a table page goes on in rows of at most this width, in pixels of the
+    // value label's font.
     static constexpr int kTableValueWidth = 360;
     static constexpr int kTableRowHeight = 30;
     static constexpr int kTableSpacerHeight = 10;
@@ -69,6 +70,9 @@ public:
     static QString ReadTextPage(const QString &inPageName);
     // The longest leading part of inText narrower than inWidth pixels in inFont; no mark is added.
     static QString ElideText(const QString &inText, const QFont &inFont, int inWidth);
+    // inText in rows narrower than inWidth pixels in inFont, broken at blanks (which no row keeps
+    // at its end or start); a word wider than a row is broken inside. All of the text is kept.
+    static QStringList WrapText(const QString &inText, const QFont &inFont, int inWidth);
     // The two-column widget of a table page.
     static QWidget *TablePage(const QString &inText);
 

@@ -5,7 +5,14 @@
 
 #include <cups/cups.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace platform {
 
@@ -14,6 +21,10 @@ namespace {
 // Bounded waits: a print service that is gone must not hold the caller (the GUI thread).
 constexpr int kConnectMilliseconds = 1500;
 constexpr double kReplySeconds = 2.0;
+// Our own connection gives up after the waits above, but looking a printer up also opens the
+// library's own connections, which wait a minute per request. So every question runs on a thread
+// of its own, and the caller stops waiting for it after this.
+constexpr std::chrono::milliseconds kAnswerWait(2500);
 
 struct HttpClose
 {
@@ -55,6 +66,57 @@ public:
     NoPrompt &operator=(const NoPrompt &) = delete;
 };
 
+// Questions that outlived their wait and still run. While one does, the print service counts as
+// silent and no further question is put, so threads never pile up on a service that never answers.
+std::atomic<int> gUnanswered{0};
+
+// Runs question on a thread of its own and waits for its answer at most kAnswerWait. False, with
+// *answer untouched, when the answer did not come in time (or no thread could be started); the
+// question then finishes on its own and its answer is dropped.
+template <typename Result>
+bool askWithin(const char *caller, std::function<Result()> question, Result *answer)
+{
+    if (gUnanswered.load() > 0) {
+        qDebug("%s: the print service has not answered an earlier question yet", caller);
+        return false;
+    }
+    struct Exchange
+    {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        bool done = false;
+        bool abandoned = false;
+        Result result{};
+    };
+    const auto exchange = std::make_shared<Exchange>();
+    try {
+        std::thread([exchange, question = std::move(question)] {
+            const NoPrompt noPrompt;
+            Result result = question();
+            const std::lock_guard lock(exchange->mutex);
+            if (exchange->abandoned) {
+                --gUnanswered;
+                return;
+            }
+            exchange->result = std::move(result);
+            exchange->done = true;
+            exchange->arrived.notify_one();
+        }).detach();
+    } catch (const std::system_error &error) {
+        qDebug("%s: no thread to ask the print service on (%s)", caller, error.what());
+        return false;
+    }
+    std::unique_lock lock(exchange->mutex);
+    if (!exchange->arrived.wait_for(lock, kAnswerWait, [&exchange] { return exchange->done; })) {
+        exchange->abandoned = true;
+        ++gUnanswered;
+        qDebug("%s: the print service did not answer within %d ms", caller, int(kAnswerWait.count()));
+        return false;
+    }
+    *answer = std::move(exchange->result);
+    return true;
+}
+
 Http connectToService(const char *caller)
 {
     const char *server = cupsServer();
@@ -84,7 +146,7 @@ void reportMissingPrinter(http_t *http, const char *caller, const QByteArray &na
     else if (count == 0)
         qDebug("%s: the print service has no printers", caller);
     else if (name.isEmpty())
-        qDebug("%s: no printer named", caller);
+        qDebug("%s: no default printer", caller);
     else
         qDebug("%s: no printer \"%s\" among %d", caller, name.constData(), count);
 }
@@ -103,13 +165,14 @@ bool openPrinter(const char *caller, const QString &printerName, Printer *printe
     if (!printer->http)
         return false;
     printer->name = printerName.toUtf8();
-    // An empty name would ask for the default destination: the caller names the printer it means.
-    if (!printer->name.isEmpty())
-        printer->dest.reset(cupsGetNamedDest(printer->http.get(), printer->name.constData(), nullptr));
+    // No name asks for the default destination.
+    printer->dest.reset(cupsGetNamedDest(printer->http.get(), printer->name.isEmpty() ? nullptr : printer->name.constData(),
+                                         nullptr));
     if (!printer->dest) {
         reportMissingPrinter(printer->http.get(), caller, printer->name);
         return false;
     }
+    printer->name = printer->dest->name;
     return true;
 }
 
@@ -194,11 +257,8 @@ bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<q
     return true;
 }
 
-} // namespace
-
-bool readPrinterSnapshot(const QString &printerName, PrinterSnapshot *snapshot)
+bool readSnapshotNow(const char *caller, const QString &printerName, PrinterSnapshot *snapshot)
 {
-    static const char caller[] = "printer status";
     Printer printer;
     if (!openPrinter(caller, printerName, &printer))
         return false;
@@ -211,6 +271,46 @@ bool readPrinterSnapshot(const QString &printerName, PrinterSnapshot *snapshot)
     if (!readJobs(printer.http.get(), caller, printerUri(dest), &read.jobs))
         return false;
     *snapshot = read;
+    return true;
+}
+
+bool setWorkOfflineNow(const char *caller, const QString &printerName, bool offline)
+{
+    Printer printer;
+    if (!openPrinter(caller, printerName, &printer))
+        return false;
+    const bool paused = printerState(printer.dest.get()) == ippstate::kPrinterStopped;
+    if (paused == offline)
+        return true;
+
+    ipp_t *request = ippNewRequest(offline ? IPP_OP_PAUSE_PRINTER : IPP_OP_RESUME_PRINTER);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 printerUri(printer.dest.get()).constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
+               cupsLastErrorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool readPrinterSnapshot(const QString &printerName, PrinterSnapshot *snapshot)
+{
+    static const char caller[] = "printer status";
+    using Answer = std::pair<bool, PrinterSnapshot>;
+    Answer answer;
+    const bool answered = askWithin<Answer>(caller, [printerName] {
+        Answer read{false, {}};
+        read.first = readSnapshotNow(caller, printerName, &read.second);
+        return read;
+    }, &answer);
+    if (!answered || !answer.first)
+        return false;
+    *snapshot = answer.second;
     return true;
 }
 
@@ -229,25 +329,32 @@ bool printerReady(const QString &printerName, int *printerStatus, int *jobStatus
 bool setPrinterWorkOffline(const QString &printerName, bool offline)
 {
     static const char caller[] = "printer work offline";
-    Printer printer;
-    if (!openPrinter(caller, printerName, &printer))
-        return false;
-    const bool paused = printerState(printer.dest.get()) == ippstate::kPrinterStopped;
-    if (paused == offline)
-        return true;
+    bool changed = false;
+    return askWithin<bool>(caller, [printerName, offline] { return setWorkOfflineNow(caller, printerName, offline); },
+                           &changed)
+           && changed;
+}
 
-    const NoPrompt noPrompt;
-    ipp_t *request = ippNewRequest(offline ? IPP_OP_PAUSE_PRINTER : IPP_OP_RESUME_PRINTER);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 printerUri(printer.dest.get()).constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
-    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
-               cupsLastErrorString());
-        return false;
-    }
-    return true;
+bool printServiceAnswers()
+{
+    bool answered = false;
+    // What Qt's printer look-up asks first, on the library's own connection with its own waits.
+    return askWithin<bool>("print service", [] {
+        cupsFreeDests(1, cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+        return true;
+    }, &answered);
+}
+
+NoPrintServiceScope::NoPrintServiceScope()
+{
+    // A local socket under a file that is no folder: every connection fails at once.
+    cupsSetServer("/dev/null/no-print-service");
+}
+
+NoPrintServiceScope::~NoPrintServiceScope()
+{
+    // Back to the configured print service (environment, then client configuration).
+    cupsSetServer(nullptr);
 }
 
 } // namespace platform

@@ -239,6 +239,26 @@ void KyBarChartCtrl::SelectChanged()
     mXAxis->setCategories(categoryLabels(*mModel));
     mYAxis->setMax(maximum * 1.05);
     // Nice numbers over 0..0 would come out undefined.
-    if (maximum > 0.0)
+    if (maximum > 0.0) {
         mYAxis->applyNiceNumbers();
+        const int ticks = mYAxis->tickCount();
+        if (ticks > 1)
+            mYAxis->setLabelFormat(valueLabelFormat((mYAxis->max() - mYAxis->min()) / (ticks - 1)));
+    }
+}
+
+QString KyBarChartCtrl::valueLabelFormat(double inTickInterval)
+{
+    // Nice-number ticks are whole multiples of 1, 2 or 5 times a power of ten: a few decimals
+    // always suffice.
+    constexpr int kMostDecimals = 6;
+    int decimals = 0;
+    if (std::isfinite(inTickInterval) && inTickInterval > 0.0) {
+        double scaled = inTickInterval;
+        while (decimals < kMostDecimals && std::abs(scaled - std::round(scaled)) > 1e-9 * std::max(1.0, scaled)) {
+            scaled *= 10.0;
+            ++decimals;
+        }
+    }
+    return QStringLiteral("%'.%1f").arg(decimals);
 }

@@ -43,6 +43,10 @@ public:
     // category axis drops repeated categories and the bars would then carry the wrong labels.
     static QStringList categoryLabels(const KySelectedModel &inModel);
 
+    // The value axis's label format for ticks inTickInterval apart from 0: thousands grouped, and
+    // as many decimals as the ticks need, none for whole numbers ("3,000,000", "0.5", "0.25").
+    static QString valueLabelFormat(double inTickInterval);
+
 private slots:
     void SelectChanged();
 

@@ -1,6 +1,6 @@
 #include "results/kychartview.h"
 
-#include "results/kycopymenu.h"
+#include "widgets/copymenu.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,6 +31,6 @@ void KyChartView::CopyToClipboard()
 
 void KyChartView::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (KyCopyMenu::exec(this, event->globalPos()))
+    if (runCopyMenu(this, tr("Copy"), event->globalPos()))
         CopyToClipboard();
 }

@@ -8,11 +8,11 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QPainter>
-#include <QPrinterInfo>
 #include <QTableView>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -74,9 +74,16 @@ bool pdfComplete(const QString &fileName)
 
 } // namespace
 
-KyPrinter::KyPrinter()
-    : mPrinter(QPrinter::ScreenResolution)
+KyPrinter::KyPrinter(Output output)
+    // Making a QPrinter asks the print service for its printers, which a PDF file does not need:
+    // the look-up is kept from it then, so a silent print service cannot hold the caller. The
+    // scope lasts to the end of this initialisation, the printer's construction included.
+    : mPrinter((output == Output::PdfFile ? std::optional<platform::NoPrintServiceScope>(std::in_place)
+                                          : std::nullopt,
+                QPrinter::ScreenResolution))
 {
+    if (output == Output::PdfFile)
+        mPrinter.setOutputFormat(QPrinter::PdfFormat);
 }
 
 KyPrinter::~KyPrinter() = default;
@@ -306,8 +313,9 @@ bool KyPrinter::PrintImageToScale(const QImage &image, double pixelSize)
 
 QString KyPrinter::chosenPrinterName() const
 {
-    const QString name = mPrinter.printerName();
-    return name.isEmpty() ? QPrinterInfo::defaultPrinterName() : name;
+    // No name stands for the default printer, looked up by the print service with a bounded wait
+    // (Qt's own look-up may wait minutes).
+    return mPrinter.printerName();
 }
 
 bool KyPrinter::IsDefaultPrinterReady(int *printerStatus, int *jobStatus)
@@ -327,4 +335,9 @@ bool KyPrinter::SetDefaultPrinterOffline(bool offline)
     if (mPrinter.outputFormat() == QPrinter::PdfFormat)
         return true;
     return platform::setPrinterWorkOffline(chosenPrinterName(), offline);
+}
+
+bool KyPrinter::PrintServiceAnswers()
+{
+    return platform::printServiceAnswers();
 }

@@ -16,7 +16,9 @@ class QTableView;
 class KyPrinter
 {
 public:
-    KyPrinter();
+    // Where the pages go: a paper printer (chosen in the print dialog), or only ever a PDF file.
+    enum class Output { Paper, PdfFile };
+    explicit KyPrinter(Output output = Output::Paper);
     ~KyPrinter();
     KyPrinter(const KyPrinter &) = delete;
     KyPrinter &operator=(const KyPrinter &) = delete;
@@ -48,6 +50,9 @@ public:
     bool IsDefaultPrinterReady(int *printerStatus, int *jobStatus);
     // Working offline for that printer; nothing to change for a PDF file.
     bool SetDefaultPrinterOffline(bool offline);
+    // Whether the print service answers within a couple of seconds. Making a printer for paper and
+    // its print dialog waits minutes on a service that accepts but never answers: ask this first.
+    static bool PrintServiceAnswers();
 
     // Column width fractions of the printed summary table: without and with its channel column.
     static const QVector<double> &columnFractionsWithoutChannel();

@@ -2,7 +2,7 @@
 
 #include "document/kycurrentdocument.h"
 #include "document/kydocument.h"
-#include "results/kycopymenu.h"
+#include "widgets/copymenu.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -450,6 +450,6 @@ void KyProfileGraphView::keyPressEvent(QKeyEvent *event)
 
 void KyProfileGraphView::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (KyCopyMenu::exec(this, event->globalPos()))
+    if (runCopyMenu(this, tr("Copy"), event->globalPos()))
         copyToClipboard();
 }

@@ -16,13 +16,20 @@ QIcon copyMenuIcon()
 
 bool runCopyMenu(QWidget *parent, const QString &copyText, const QPoint &globalPos)
 {
+    return runCopyMenu(parent, copyText, {}, globalPos) == 0;
+}
+
+int runCopyMenu(QWidget *parent, const QString &copyText, const QStringList &moreTexts, const QPoint &globalPos)
+{
     // On the heap: a parent destroyed while the menu runs takes the menu with it.
     QPointer<QMenu> menu = new QMenu(parent);
-    QAction *copyAction = menu->addAction(copyMenuIcon(), copyText);
+    QList<QAction *> entries{menu->addAction(copyMenuIcon(), copyText)};
+    for (const QString &text : moreTexts)
+        entries.append(menu->addAction(text));
     menu->move(globalPos);
     QAction *chosen = menu->exec();
     if (!menu)
-        return false;
+        return -1;
     delete menu;
-    return chosen == copyAction;
+    return int(entries.indexOf(chosen));
 }

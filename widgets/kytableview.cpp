@@ -7,7 +7,6 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QIcon>
-#include <QMenu>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -216,14 +215,10 @@ void KyTableView::resizeEvent(QResizeEvent *event)
 
 void KyTableView::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu menu(this);
-    menu.move(event->globalPos());
-    QAction *copy = menu.addAction(copyMenuIcon(), tr("Copy"));
-    QAction *deselect = menu.addAction(tr("Deselect all"));
-    QAction *chosen = menu.exec(event->globalPos());
-    if (chosen == copy)
+    const int chosen = runCopyMenu(this, tr("Copy"), {tr("Deselect all")}, event->globalPos());
+    if (chosen == 0)
         emit Copy();
-    else if (chosen == deselect)
+    else if (chosen == 1)
         clearSelection();
 }
 

@@ -3,6 +3,7 @@
 // and pictures rendered without running the event loop.
 
 #include "mwsummaryfixture.h"
+#include "silentprintservice.h"
 #include "testmain.h"
 
 #include "results/kybarchartctrl.h"
@@ -17,6 +18,7 @@
 
 #include <QClipboard>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPrintDialog>
@@ -376,17 +378,72 @@ private slots:
         QCOMPARE(view->stackedWidget->currentIndex(), accept ? 0 : 2);
     }
 
-    // In the Summary step print is the summary print: the report page with its table.
+    // In the Summary step print is the summary print: the report page with its table; a page that
+    // did not come out is reported as in the other steps.
+    void printInSummaryStep_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("printed") << true << "";
+        QTest::newRow("failed") << false << "The image could not be printed.";
+    }
     void printInSummaryStep()
     {
+        QFETCH(bool, writable);
+        QFETCH(QString, notice);
         open(bandDocument());
         enterSummary();
-        const QString pdf = files.filePath(QStringLiteral("summary-print.pdf"));
+        const QString pdf = writable ? filePath(QStringLiteral("summary-print"))
+                                     : files.filePath(QStringLiteral("missing/summary-print.pdf"));
         ModalAnswers answers(pdf, true);
         view->print();
         QVERIFY(answers.dialogShown);
-        QVERIFY(answers.notices.isEmpty());
-        QVERIFY(pdfText(pdf).contains(QStringLiteral("Serial number:")));
+        QCOMPARE(answers.notices, notice.isEmpty() ? QStringList() : QStringList{notice});
+        QCOMPARE(QFileInfo::exists(pdf), writable);
+        if (writable)
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("Serial number:")));
+    }
+
+    // A print service that accepts connections but never answers holds the window a couple of
+    // seconds at most: print says the printer is not ready without opening the print dialog, and
+    // the summary PDF, which needs no printer, is written without asking the service at all.
+    void silentPrintService_data()
+    {
+        QTest::addColumn<bool>("summary");
+        QTest::addColumn<bool>("toPdf");
+        QTest::newRow("print from a step") << false << false;
+        QTest::newRow("print the summary") << true << false;
+        QTest::newRow("summary PDF") << true << true;
+    }
+    void silentPrintService()
+    {
+        QFETCH(bool, summary);
+        QFETCH(bool, toPdf);
+        open(bandDocument());
+        if (summary) {
+            enterSummary();
+            pickRows({0});
+        }
+        const QString pdf = filePath(QStringLiteral("silent"));
+        kytest::SilentPrintService service;
+        QVERIFY(service.listening());
+        QElapsedTimer timer;
+        timer.start();
+        if (toPdf) {
+            QVERIFY(view->saveSummaryPdfTo(pdf));
+            QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("Volume")));
+        } else {
+            ModalAnswers answers(pdf, true);
+            view->print();
+            QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
+            QVERIFY(!answers.dialogShown);
+            QCOMPARE(answers.notices, QStringList{QStringLiteral("The printer is not ready.\nCheck the printer and try again.")});
+            QVERIFY(!QFileInfo::exists(pdf));
+        }
+        // The question left waiting ends with the service; later tests find the service absent.
+        service.close();
+        QTRY_VERIFY_WITH_TIMEOUT(KyPrinter::PrintServiceAnswers(), 10000);
     }
 
     // ---- the summary items and the summary PDF

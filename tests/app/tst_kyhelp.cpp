@@ -312,7 +312,8 @@ private slots:
         QTEST(rows[0].height, "height");
     }
 
-    // A value wider than the column goes on in one row with a blank key; the rest is cut.
+    // A value wider than the column (a long comment) goes on in as many rows as it needs, each with
+    // a blank key, broken between words: nothing is cut, and each row is as full as its words allow.
     void tablePageLongValue()
     {
         const QFont font = KyLabel().font();
@@ -320,24 +321,70 @@ private slots:
         QString value;
         for (int i = 0; metrics.horizontalAdvance(value) < 3 * KyHelp::kTableValueWidth; ++i)
             value += QStringLiteral("word%1 ").arg(i);
+        value = value.trimmed();
         std::unique_ptr<QWidget> page(KyHelp::TablePage(QStringLiteral("Comment\t") + value + QStringLiteral("\nNext\tx")));
         const QList<Row> rows = rowsOf(page.get());
-        QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows[0].key, QStringLiteral("Comment"));
-        QCOMPARE(rows[1].key, QStringLiteral(" "));
-        QCOMPARE(rows[1].height, 30);
-        QCOMPARE(rows[2].key, QStringLiteral("Next"));
-        const QString first = rows[0].value, second = rows[1].value;
-        QVERIFY(!first.isEmpty() && !second.isEmpty());
-        QVERIFY(value.startsWith(first + second));
-        QVERIFY(first.size() + second.size() < value.size());
-        for (const QString &shown : {first, second}) {
-            QVERIFY(metrics.horizontalAdvance(shown) < KyHelp::kTableValueWidth);
-            QVERIFY(!shown.endsWith(QChar(0x2026)));
+        QVERIFY2(rows.size() >= 5, qPrintable(QString::number(rows.size())));
+        QCOMPARE(rows.first().key, QStringLiteral("Comment"));
+        QCOMPARE(rows.last().key, QStringLiteral("Next"));
+        QStringList shown;
+        for (qsizetype i = 0; i + 1 < rows.size(); ++i) {
+            if (i > 0)
+                QCOMPARE(rows[i].key, QStringLiteral(" "));
+            QCOMPARE(rows[i].height, 30);
+            shown.append(rows[i].value);
         }
-        // Each row is as long as fits: one more character reaches the width.
-        QVERIFY(metrics.horizontalAdvance(value.left(first.size() + 1)) >= KyHelp::kTableValueWidth);
-        QVERIFY(metrics.horizontalAdvance(value.mid(first.size(), second.size() + 1)) >= KyHelp::kTableValueWidth);
+        QCOMPARE(shown.join(QLatin1Char(' ')), value);
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QVERIFY2(metrics.horizontalAdvance(shown[i]) < KyHelp::kTableValueWidth, qPrintable(shown[i]));
+            QVERIFY2(!shown[i].isEmpty() && !shown[i].startsWith(QLatin1Char(' ')) && !shown[i].endsWith(QLatin1Char(' ')),
+                     qPrintable(shown[i]));
+            // The next row's first word would not have fitted on this one.
+            if (i + 1 < shown.size()) {
+                const QString longer = shown[i] + QLatin1Char(' ') + shown[i + 1].section(QLatin1Char(' '), 0, 0);
+                QVERIFY(metrics.horizontalAdvance(longer) >= KyHelp::kTableValueWidth);
+            }
+        }
+    }
+
+    void wrapText_data()
+    {
+        const QFontMetrics metrics(QFont(QStringLiteral("Arial"), 16));
+        const int twoWords = metrics.horizontalAdvance(QStringLiteral("alpha beta")) + 1;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("empty") << "" << twoWords << QStringList{};
+        QTest::newRow("fits") << "alpha beta" << twoWords << QStringList{"alpha beta"};
+        QTest::newRow("between words") << "alpha beta gamma" << twoWords << QStringList{"alpha beta", "gamma"};
+        QTest::newRow("the width inside a word: back to the blank") << "alpha betas" << twoWords
+                                                                << QStringList{"alpha", "betas"};
+        QTest::newRow("blanks at a break dropped") << "alpha beta   gamma" << twoWords
+                                                   << QStringList{"alpha beta", "gamma"};
+        QTest::newRow("a leading blank stays") << " (2x)" << twoWords << QStringList{" (2x)"};
+        QTest::newRow("no room for a character") << "ab" << 1 << QStringList{"a", "b"};
+    }
+
+    void wrapText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(QStringList, rows);
+        QCOMPARE(KyHelp::WrapText(text, QFont(QStringLiteral("Arial"), 16), width), rows);
+    }
+
+    // A word wider than a row (a path) is broken inside it; no character is lost.
+    void wrapTextLongWord()
+    {
+        const QFont font(QStringLiteral("Arial"), 16);
+        const QFontMetrics metrics(font);
+        const QString path = QStringLiteral("D:/captures/2021/westernblot_anti-actin_exposure.tif");
+        const int width = metrics.horizontalAdvance(path) / 2;
+        const QStringList rows = KyHelp::WrapText(path, font, width);
+        QVERIFY2(rows.size() >= 3, qPrintable(rows.join(QLatin1Char('|'))));
+        QCOMPARE(rows.join(QString()), path);
+        for (const QString &row : rows)
+            QVERIFY2(metrics.horizontalAdvance(row) < width, qPrintable(row));
     }
 
     void elideText_data()

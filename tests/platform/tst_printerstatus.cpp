@@ -1,3 +1,4 @@
+#include "silentprintservice.h"
 #include "testmain.h"
 
 #include "platform/printerqueue.h"
@@ -5,6 +6,8 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+
+#include <functional>
 
 using namespace platform;
 using namespace platform::printerbits;
@@ -193,7 +196,50 @@ private slots:
         QCOMPARE(snapshot.status, 0x2u); // left as it was
         QVERIFY(!setPrinterWorkOffline(name, true));
         QVERIFY(!setPrinterWorkOffline(name, false));
+        // No service at all answers at once: nothing to wait for.
+        QVERIFY(printServiceAnswers());
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    }
+    // A print service that accepts connections and never answers: every question says no within a
+    // couple of seconds, instead of the library's minute-long waits on connections of its own.
+    void silentPrintService_data()
+    {
+        using Question = std::function<bool()>;
+        QTest::addColumn<Question>("question");
+        QTest::newRow("ready, named printer") << Question([] {
+            int printerStatus = -1;
+            int jobStatus = -1;
+            const bool ready = printerReady(QStringLiteral("Office"), &printerStatus, &jobStatus);
+            return !ready && printerStatus == 0 && jobStatus == 0;
+        });
+        QTest::newRow("ready, default printer") << Question([] { return !printerReady(QString(), nullptr, nullptr); });
+        QTest::newRow("snapshot") << Question([] {
+            PrinterSnapshot snapshot{0x2, {}};
+            return !readPrinterSnapshot(QStringLiteral("Office"), &snapshot) && snapshot.status == 0x2u;
+        });
+        QTest::newRow("work offline") << Question([] { return !setPrinterWorkOffline(QStringLiteral("Office"), true); });
+        QTest::newRow("back online") << Question([] { return !setPrinterWorkOffline(QStringLiteral("Office"), false); });
+        QTest::newRow("service answers") << Question([] { return !printServiceAnswers(); });
+    }
+
+    void silentPrintService()
+    {
+        using Question = std::function<bool()>;
+        QFETCH(Question, question);
+        kytest::SilentPrintService service;
+        QVERIFY(service.listening());
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(question());
+        QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
+        // A second question while the first still waits for its answer is not put at all.
+        timer.restart();
+        QVERIFY(question());
+        QVERIFY2(timer.elapsed() < 200, qPrintable(QString::number(timer.elapsed())));
+
+        // Once the service is gone, the waiting question ends and questions are put again.
+        service.close();
+        QTRY_VERIFY_WITH_TIMEOUT(printServiceAnswers(), 10000);
     }
 };
 

@@ -10,6 +10,9 @@
 #include <QBarSet>
 #include <QChart>
 #include <QClipboard>
+#include <QGraphicsTextItem>
+
+#include <algorithm>
 
 using namespace resultfixtures;
 
@@ -31,6 +34,25 @@ QList<qreal> barValues(const KyBarChartCtrl &inCtrl)
     for (int i = 0; i < sets.first()->count(); ++i)
         values.append(sets.first()->at(i));
     return values;
+}
+
+// The value axis's labels as drawn: the texts left of the plot area, top to bottom.
+QStringList valueAxisTexts(QChartView &inView)
+{
+    QList<QGraphicsTextItem *> texts;
+    for (QGraphicsItem *item : inView.scene()->items()) {
+        auto *text = dynamic_cast<QGraphicsTextItem *>(item);
+        if (text && text->isVisible() && !text->toPlainText().isEmpty()
+            && text->sceneBoundingRect().right() <= inView.chart()->plotArea().left())
+            texts.append(text);
+    }
+    std::sort(texts.begin(), texts.end(), [](const QGraphicsTextItem *a, const QGraphicsTextItem *b) {
+        return a->sceneBoundingRect().top() < b->sceneBoundingRect().top();
+    });
+    QStringList labels;
+    for (const QGraphicsTextItem *text : texts)
+        labels.append(text->toPlainText());
+    return labels;
 }
 
 QStringList visible(const QStringList &inLabels)
@@ -57,6 +79,8 @@ private slots:
     void oneImageLabels();
     void secondModelStillDrives();
     void renderedBarColour();
+    void valueAxisLabels_data();
+    void valueAxisLabels();
 
 private:
     QTemporaryDir dir;
@@ -222,6 +246,34 @@ void TestKyBarChartCtrl::renderedBarColour()
     QVERIFY2(barPixels > 200, qPrintable(QString::number(barPixels)));
     view.CopyToClipboard();
     QCOMPARE(QApplication::clipboard()->image().size(), view.size());
+}
+
+// Whole-number ticks read without decimals and with grouped thousands; fractional ticks keep the
+// decimals they need, the same number on every label.
+void TestKyBarChartCtrl::valueAxisLabels_data()
+{
+    QTest::addColumn<QStringList>("volumes");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("millions") << QStringList{"3000000", "1250000"}
+                              << QStringList{"4,000,000", "3,000,000", "2,000,000", "1,000,000", "0"};
+    QTest::newRow("tens") << QStringList{"12.5", "30.25"} << QStringList{"40", "30", "20", "10", "0"};
+    QTest::newRow("halves") << QStringList{"0.6", "1.2"} << QStringList{"1.5", "1.0", "0.5", "0.0"};
+}
+
+void TestKyBarChartCtrl::valueAxisLabels()
+{
+    QFETCH(QStringList, volumes);
+    QFETCH(QStringList, labels);
+    KySelectedModel model;
+    model.SetDocument(fluor.get());
+    KyChartView view;
+    view.resize(500, 350);
+    KyBarChartCtrl ctrl(&model, view.chart(), 3, 3);
+    for (int i = 0; i < volumes.size(); ++i)
+        QVERIFY(model.InsertData(i, row(QStringLiteral("Blue"), 1, i + 1, volumes.at(i))));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTRY_COMPARE(valueAxisTexts(view).join(QLatin1String(" | ")), labels.join(QLatin1String(" | ")));
 }
 
 KY_TEST_MAIN_WITH(QApplication, TestKyBarChartCtrl)

@@ -1,3 +1,4 @@
+#include "silentprintservice.h"
 #include "testmain.h"
 
 #include "results/kyprintdata.h"
@@ -597,6 +598,35 @@ private slots:
         // With no printer at all and no file chosen, nothing is printed, and that is no success.
         KyPrinter none;
         QVERIFY(!none.PrintImageToScale(solidImage(10, 10, qRgb(0, 0, 0)), 100.0));
+    }
+
+    // A print service that accepts connections but never answers: a printer for a PDF file is made
+    // and writes its file without asking it, and the question put before making a printer for
+    // paper says no within a couple of seconds. Afterwards this thread asks the configured service
+    // again.
+    void silentPrintService()
+    {
+        kytest::SilentPrintService service;
+        QVERIFY(service.listening());
+        QElapsedTimer timer;
+        timer.start();
+        {
+            KyPrinter pdf(KyPrinter::Output::PdfFile);
+            QCOMPARE(pdf.printer()->outputFormat(), QPrinter::PdfFormat);
+            std::unique_ptr<KyTableView> table(makeTable(3, 8));
+            QVERIFY(pdf.PrintToPdf(path(QStringLiteral("silent.pdf")), solidImage(20, 10, qRgb(0, 0, 0)), QImage(),
+                                   table.get(), QString()));
+        }
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(pdfPageCount(path(QStringLiteral("silent.pdf"))), 1);
+
+        timer.restart();
+        QVERIFY(!KyPrinter::PrintServiceAnswers());
+        QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(QByteArray(cupsServer()), QByteArray("127.0.0.1"));
+
+        service.close();
+        QTRY_VERIFY_WITH_TIMEOUT(KyPrinter::PrintServiceAnswers(), 10000);
     }
 };
 

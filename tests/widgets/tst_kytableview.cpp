@@ -1,3 +1,4 @@
+#include "contextmenuclose.h"
 #include "scrollbarparts.h"
 #include "testmain.h"
 #include "widgettest.h"
@@ -364,6 +365,21 @@ private slots:
         }
         // The menu is gone after use.
         QVERIFY(table.view.findChildren<QMenu *>().isEmpty());
+    }
+
+    // A window closed while the menu is open takes the view and its menu with it, once.
+    void deletedWhileMenuOpen()
+    {
+        FixedTableModel model({30, 30}, 3);
+        auto *window = new QWidget;
+        auto *view = new KyTableView(window);
+        view->setModel(&model);
+        window->resize(300, 200);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QSignalSpy copy(view, &KyTableView::Copy);
+        QVERIFY(kytest::deleteWhileContextMenuOpen(view->viewport(), window, QPoint(20, 40)));
+        QCOMPARE(copy.count(), 0);
     }
 
     void constructionSettings()
