@@ -1,6 +1,7 @@
 #include "document/kysafefile.h"
 
 #include "core/fileutility.h"
+#include "platform/regularfile.h"
 #include "platform/writeaccess.h"
 
 #include <QFile>
@@ -27,7 +28,8 @@ bool Read(const QString &inPath, QByteArray &outBytes)
 {
     QFile file(inPath);
     outBytes.clear();
-    if (!file.open(QIODevice::ReadOnly))
+    // A FIFO or a device would keep the reader waiting, or never end.
+    if (!platform::openRegularForReading(file))
         return false;
     outBytes = file.readAll();
     if (file.error() == QFileDevice::NoError)

@@ -14,7 +14,8 @@ namespace KySafeFile {
 // False when the file cannot be opened, a write falls short, or the commit fails.
 bool Write(const QString &inPath, const QByteArray &inBytes);
 
-// The file's bytes; false (and outBytes empty) when it cannot be opened or a read fails.
+// The file's bytes; false (and outBytes empty) when it cannot be opened, is no regular file, or a
+// read fails.
 bool Read(const QString &inPath, QByteArray &outBytes);
 
 // Whether no file can be written at inPath at all: the path names something other than a file (a

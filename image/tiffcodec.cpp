@@ -6,6 +6,7 @@
 #include "image/imagedescription.h"
 #include "image/imagefile.h"
 #include "image/tifftag.h"
+#include "platform/regularfile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -739,9 +740,10 @@ bool readPixels(int inHandle, qint64 inOffset, quint16 *outPixels, qsizetype inC
     return !failed;
 }
 
+// Only a regular file: a FIFO with a TIFF name would hold the reader until some writer came.
 bool openForReading(QFile &ioFile)
 {
-    return ioFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return platform::openRegularForReading(ioFile, QIODevice::Unbuffered);
 }
 
 } // namespace
