@@ -9,6 +9,8 @@
 
 #include <QColor>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -96,6 +98,12 @@ QVector<RowRange> rowPieces(int inHeight)
     return pieces;
 }
 
+// A path absolute and clean, so that two spellings of one file compare equal.
+QString absoluteClean(const QString &inPath)
+{
+    return QDir::cleanPath(QFileInfo(inPath).absoluteFilePath());
+}
+
 } // namespace
 
 KyMultiDocument::KyMultiDocument(QObject *inParent)
@@ -113,11 +121,21 @@ KyMultiDocument::KyMultiDocument(const QString &inPath, QObject *inParent)
     const LDir folder(FileUtility::Slashed(inPath));
     for (const QString &name : KyCaptureFiles::CaptureFileNames(inPath)) {
         ImageFile image;
-        if (!ImageFile::Read(folder.absoluteFilePath(name), image))
+        if (!ImageFile::Read(folder.absoluteFilePath(name), image)) {
+            mUnreadFiles.append(name);
             continue;
+        }
         const int channel = image.Tag(KyItemName::Channel).toInt();
         if (channel >= 1 && channel <= kChannels)
             mSampleImageList[channel - 1] = image;
+    }
+    if (!mUnreadFiles.isEmpty() && FirstValidImage()) {
+        // Where a save in place writes it: beside the channel images, named like them less the
+        // channel (FilePathOfFirstImage), with the picture's suffix.
+        const QString image = FilePathOfFirstImage();
+        const qsizetype dot = image.lastIndexOf(QLatin1Char('.'));
+        const QString base = dot > image.lastIndexOf(QLatin1Char('/')) ? image.left(dot) : image;
+        mKeptComposite = absoluteClean(base + QLatin1String(".jpg"));
     }
     ReadAnalysisMetadata();
     SetDirty(false);
@@ -348,10 +366,13 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         BuildComposite(ChannelMask());
     if (!mColorImage)
         return -21;
+    const bool keepComposite =
+        !mKeptComposite.isEmpty() && absoluteClean(WithExtension(path, QStringLiteral(".jpg"))) == mKeptComposite;
     QList<SaveTarget> targets;
     for (const QString &suffix : std::as_const(suffixes))
         targets << SaveTarget{WithExtension(path + suffix, QStringLiteral(".tif")), -21};
-    targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -22};
+    if (!keepComposite)
+        targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -22};
     if (HasAnalysis())
         targets << SaveTarget{ReportFilePath(path), -11};
     if (const int blocked = BlockedSaveTarget(targets))
@@ -367,7 +388,7 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         emit SaveProgress();
     }
 
-    if (!SaveAsJpeg(path, mColorImage))
+    if (!keepComposite && !SaveAsJpeg(path, mColorImage))
         return -22;
     emit SaveProgress();
 
