@@ -6,6 +6,7 @@
 #include "core/systemsettings.h"
 #include "document/kycapturefiles.h"
 #include "document/kyitemnames.h"
+#include "image/tiffcodec.h"
 
 #include <QColor>
 #include <QDebug>
@@ -119,15 +120,35 @@ KyMultiDocument::KyMultiDocument(const QString &inPath, QObject *inParent)
     // Only the folder's first capture: a second capture beside it may hold images of the same
     // channels, which would take this capture's places and later be saved under its names.
     const LDir folder(FileUtility::Slashed(inPath));
-    for (const QString &name : KyCaptureFiles::CaptureFileNames(inPath)) {
-        ImageFile image;
-        if (!ImageFile::Read(folder.absoluteFilePath(name), image)) {
-            mUnreadFiles.append(name);
+    const QStringList names = KyCaptureFiles::CaptureFileNames(inPath);
+    // Headers first: a folder may hold far more files sharing the capture's name than a capture
+    // has channels, and reading a whole image costs many times what its header does. Per channel,
+    // the last file listed whose image reads whole is the channel's image.
+    QSet<QString> unread;
+    QStringList candidates[kChannels];
+    for (const QString &name : names) {
+        QMap<QString, QString> items;
+        if (!readTiffTags(folder.absoluteFilePath(name), items)) {
+            unread.insert(name);
             continue;
         }
-        const int channel = image.Tag(KyItemName::Channel).toInt();
+        const int channel = items.value(KyItemName::Channel).toInt();
         if (channel >= 1 && channel <= kChannels)
-            mSampleImageList[channel - 1] = image;
+            candidates[channel - 1].append(name);
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        for (qsizetype i = candidates[c].size() - 1; i >= 0; --i) {
+            ImageFile image;
+            if (ImageFile::Read(folder.absoluteFilePath(candidates[c].at(i)), image)) {
+                mSampleImageList[c] = image;
+                break;
+            }
+            unread.insert(candidates[c].at(i));
+        }
+    }
+    for (const QString &name : names) {
+        if (unread.contains(name))
+            mUnreadFiles.append(name);
     }
     if (!mUnreadFiles.isEmpty() && FirstValidImage()) {
         // Where a save in place writes it: beside the channel images, named like them less the

@@ -16,6 +16,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -23,6 +24,7 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <atomic>
 #include <memory>
 
 #include <fcntl.h>
@@ -158,6 +160,7 @@ private slots:
     void noFolder();
     void damagedCaptures_data();
     void damagedCaptures();
+    void manyFilesSharingTheName();
 };
 
 void TestKyDocumentFactory::decisionTable_data()
@@ -497,6 +500,47 @@ void TestKyDocumentFactory::damagedCaptures()
     QCOMPARE(document->ChannelMask(), mask);
     QCOMPARE(document->UnreadFiles(), unread);
     QVERIFY(!document->IsDirty());
+}
+
+// Ten thousand names sharing the capture's name, for one channel image of the instrument's size
+// (hard links: no disk space, every read served from memory). A capture holds one image per
+// channel, and only those are read whole: the open fails (one channel, and no image named after the
+// folder) after a capture's worth of whole reads, not ten thousand of them.
+void TestKyDocumentFactory::manyFilesSharingTheName()
+{
+    constexpr int kNames = 10000;
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString path = temp.filePath(QStringLiteral("A"));
+    QVERIFY(QDir().mkpath(path));
+    ImageFile image = captureImage(2, 1000);
+    image.Resize(2046, 3072);
+    image.Fill(1000);
+    image.UpdateHistogram();
+    image.SetTag(KyItemName::Channel, QStringLiteral("1"));
+    QVERIFY(ImageFile::Save(path + QStringLiteral("/A-00000"), image));
+    const QByteArray first = QFile::encodeName(path + QStringLiteral("/A-00000.tif"));
+    for (int i = 1; i < kNames; ++i) {
+        const QByteArray name = QFile::encodeName(path + QStringLiteral("/A-%1.tif").arg(i, 5, 10, QLatin1Char('0')));
+        QVERIFY(::link(first.constData(), name.constData()) == 0);
+    }
+
+    // Every whole read writes its debug line.
+    static std::atomic<int> wholeReads{0};
+    wholeReads = 0;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &inText) {
+        if (inText.startsWith(QLatin1String("ImageFile::Read()")))
+            ++wholeReads;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const std::unique_ptr<KyDocument> document(KyDocument::Create(path));
+    const qint64 elapsed = timer.elapsed();
+    qInstallMessageHandler(previous);
+    qInfo("%d names: %d whole reads, %lld ms", kNames, wholeReads.load(), elapsed);
+    QVERIFY(!document);
+    // The channel's image, and the folder's own image the fallback looks for.
+    QCOMPARE(wholeReads.load(), 2);
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentFactory)
