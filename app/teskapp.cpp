@@ -6,6 +6,7 @@
 #include "instrument/versiontext.h"
 #include "widgets/kymessagebox.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -87,9 +88,10 @@ bool TeskApp::openImage(const QString &path)
     if (QWidget *window = mainWindow())
         window->setDisabled(true);
     mOpening = true;
+    mOpenAbandoned = false;
     QThread *guiThread = thread();
-    mOpenWatcher.setFuture(QtConcurrent::run([path, guiThread] {
-        KyDocument *document = openInThread(path);
+    mOpenWatcher.setFuture(QtConcurrent::run([path, guiThread, opener = mOpener] {
+        KyDocument *document = openInThread(path, opener);
         // Made on this pool thread, the document would deliver its queued signals and timers to a
         // thread without an event loop: it goes to the GUI thread before anyone sees it.
         if (document)
@@ -99,18 +101,39 @@ bool TeskApp::openImage(const QString &path)
     return true;
 }
 
-KyDocument *TeskApp::openInThread(QString path)
+KyDocument *TeskApp::openInThread(QString path, const Opener &opener)
 {
     const QFileInfo info(path);
     if (info.isFile())
         path = info.dir().absolutePath();
-    return KyDocument::Create(path, nullptr);
+    return opener ? opener(path) : KyDocument::Create(path, nullptr);
+}
+
+void TeskApp::abandonOpen()
+{
+    if (!mOpening)
+        return;
+    mOpenAbandoned = true;
+    KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);
+}
+
+bool TeskApp::waitForOpen(int inMilliseconds) const
+{
+    const QDeadlineTimer deadline(inMilliseconds);
+    while (mOpening && !mOpenWatcher.isFinished() && !deadline.hasExpired())
+        QThread::msleep(10);
+    return !mOpening || mOpenWatcher.isFinished();
 }
 
 void TeskApp::onOpenFinished()
 {
     mOpening = false;
     KyDocument *document = mOpenWatcher.result();
+    if (mOpenAbandoned) {
+        mOpenAbandoned = false;
+        delete document;
+        return;
+    }
     if (document) {
         setDocument(document);
         CaptureShot shot;

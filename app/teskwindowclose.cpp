@@ -64,8 +64,13 @@ void TeskWindow::closeCurrentImage()
 
 void TeskWindow::closeEvent(QCloseEvent *event)
 {
-    // A running job or save holds the document.
-    if (KyViewMode::instance()->isBusy() || KyCopyView::IsBusy() || isSaving()) {
+    TeskApp *app = TeskApp::instance();
+    // A running job or save holds the document. An open holds nothing yet and may never end (a
+    // read that stalls): the close gives it up.
+    const KyViewMode *viewMode = KyViewMode::instance();
+    const bool onlyOpening =
+        app && app->isOpening() && viewMode->busyReasons() == QSet<int>{KyViewMode::kBusy_Opening};
+    if ((viewMode->isBusy() && !onlyOpening) || KyCopyView::IsBusy() || isSaving()) {
         event->ignore();
         return;
     }
@@ -80,7 +85,8 @@ void TeskWindow::closeEvent(QCloseEvent *event)
     default:
         break;
     }
-    if (TeskApp *app = TeskApp::instance()) {
+    if (app) {
+        app->abandonOpen();
         app->closeDocument();
         if (mAnalysisView)
             mAnalysisView->resetForDocument(false);

@@ -23,11 +23,13 @@
 #include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <utility>
 
@@ -828,6 +830,49 @@ private slots:
         Answerer answers({});
         QVERIFY(window.close());
         QCOMPARE(AnalysisSettings::instance()->rectValue(kPositionKey), geometry);
+        QCOMPARE(answers.seen, QStringList());
+    }
+
+    // An open that stalls (a read that never returns) does not hold the window: closing it gives
+    // the open up, and the document the open delivers later is dropped unseen.
+    void closingDuringAStalledOpen()
+    {
+        const QString folder = newCapture();
+        QSemaphore release;
+        std::atomic<bool> deleted{false};
+        app()->setOpener([&release, &deleted](const QString &inFolder) {
+            release.acquire();
+            KyDocument *document = KyDocument::Create(inFolder);
+            if (document)
+                QObject::connect(document, &QObject::destroyed, [&deleted] { deleted = true; });
+            return document;
+        });
+        const auto restore = qScopeGuard([&] {
+            release.release();
+            QTest::qWaitFor([this] { return !app()->isOpening(); }, 20000);
+            app()->setOpener(nullptr);
+        });
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy opened(app(), &TeskApp::imageOpened);
+        Answerer answers({});
+        emit app()->open(folder);
+        QVERIFY(app()->isOpening());
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Busy));
+
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
+        QVERIFY(viewMode()->busyReasons().isEmpty());
+        // Nothing waits for the task: it still runs.
+        QVERIFY(app()->isOpening());
+        QVERIFY(!app()->waitForOpen(0));
+
+        release.release();
+        QTRY_VERIFY(!app()->isOpening());
+        QTRY_VERIFY(deleted);
+        QCOMPARE(opened.size(), 0);
+        QVERIFY(!TeskApp::currentDocument());
         QCOMPARE(answers.seen, QStringList());
     }
 
