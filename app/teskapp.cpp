@@ -139,8 +139,14 @@ void TeskApp::onOpenFinished()
         CaptureShot shot;
         shot.mode = LightMode(1, QString(), QString(), int(LightMode::kNoExtra));
         logCaptureInfo({shot}, false);
+        const QStringList unread = document->UnreadFiles();
         // Busy reason 9 stays: the main window clears it once it has taken the document up.
         emit imageOpened();
+        if (!unread.isEmpty())
+            KyMessageBox::question(mainWindow(), QString(),
+                                   tr("The capture was opened without these files, which could not be read:\n%1")
+                                       .arg(unread.join(QLatin1Char('\n'))),
+                                   QStringLiteral("OK"), QString(), 0);
         return;
     }
     KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);
