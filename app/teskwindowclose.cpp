@@ -3,8 +3,10 @@
 
 #include "analysisview/kyanalysisview.h"
 #include "app/kycopyview.h"
+#include "app/savefailuretext.h"
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
+#include "core/fileutility.h"
 #include "document/kydocument.h"
 #include "widgets/kymessagebox.h"
 
@@ -26,10 +28,12 @@ void TeskWindow::on_actionClose_triggered()
         break;
     }
     KyDocument *document = TeskApp::currentDocument();
+    FileUtility::TakeWriteError();
     if (document && !document->IsDirty() && document->IsDisplayChanged() && !saveDisplayChanges()) {
         KyMessageBox::question(window(), tr("Error"),
-                               tr("Failed to save image. Please close all files related to the capture that are "
-                                  "opened in other applications."),
+                               saveFailureText(tr("Failed to save image."), FileUtility::TakeWriteError(),
+                                               tr("Failed to save image. Please close all files related to the "
+                                                  "capture that are opened in other applications.")),
                                tr("OK"), QString(), 0);
         return;
     }

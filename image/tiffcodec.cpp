@@ -768,11 +768,15 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
     // The old file is replaced only once the new one is complete and on the disk.
     const QString target = inPath + QLatin1String(".tif");
     QSaveFile file(target);
+    errno = 0;
     // Unbuffered: the pixels go out in large blocks, and a write the disk refuses shows at once.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        FileUtility::NoteWriteError(errno);
         return false;
+    }
     if (file.write(header) != header.size() || !writePixels(file, inImage.ConstData(), pixelCount)
         || file.write(directory) != directory.size()) {
+        FileUtility::NoteWriteError(errno);
         file.cancelWriting();
         return false;
     }
