@@ -120,9 +120,9 @@ void TeskApp::abandonOpen()
 bool TeskApp::waitForOpen(int inMilliseconds) const
 {
     const QDeadlineTimer deadline(inMilliseconds);
-    while (mOpening && !mOpenWatcher.isFinished() && !deadline.hasExpired())
+    while (mOpening && !mOpenWatcher.future().isFinished() && !deadline.hasExpired())
         QThread::msleep(10);
-    return !mOpening || mOpenWatcher.isFinished();
+    return !mOpening || mOpenWatcher.future().isFinished();
 }
 
 void TeskApp::onOpenFinished()

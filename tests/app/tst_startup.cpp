@@ -11,7 +11,9 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -200,6 +202,32 @@ private slots:
         QCOMPARE(probe->exitCode(), 0);
         said.removeIf([](const QString &line) { return line.startsWith(QLatin1String("home: ")); });
         QCOMPARE(said, (QStringList{QStringLiteral("window"), QStringLiteral("opening")}));
+        QCOMPARE(instances.countRunning(), 0);
+    }
+
+    // An open still running at the close but ending soon after is waited for: the program ends
+    // through its teardown (here, runApplication returns).
+    void waitsForAnOpenThatEnds()
+    {
+        InstanceSlots instances(mFolder->path());
+        TeskApp *app = TeskApp::instance();
+        app->setOpener([](const QString &) -> KyDocument * {
+            QThread::msleep(300);
+            return nullptr;
+        });
+        const auto restore = qScopeGuard([app] { app->setOpener(nullptr); });
+        const int result = runApplication(*app, instances, [app] {
+            auto window = std::make_unique<QWidget>();
+            QTimer::singleShot(0, window.get(), [app, shown = window.get()] {
+                QVERIFY(app->openImage(QDir::currentPath()));
+                app->abandonOpen();
+                shown->close();
+            });
+            return window;
+        });
+        QCOMPARE(result, 0);
+        QVERIFY(app->waitForOpen(0));
+        QTRY_VERIFY(!app->isOpening());
         QCOMPARE(instances.countRunning(), 0);
     }
 
