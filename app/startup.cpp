@@ -7,6 +7,7 @@
 #include "instrument/instrumentnames.h"
 #include "instrument/kestova.h"
 #include "platform/instanceslots.h"
+#include "platform/quickexit.h"
 #include "widgets/kyfonts.h"
 
 #include <QDebug>
@@ -15,6 +16,14 @@
 #include <QTranslator>
 
 using platform::InstanceSlots;
+
+namespace {
+
+// How long the end of the program waits for an open to end by itself: about what a whole capture
+// takes to read.
+constexpr int kOpenEndWaitMilliseconds = 2000;
+
+} // namespace
 
 void showInstanceLimitMessage()
 {
@@ -56,6 +65,13 @@ int runApplication(TeskApp &app, InstanceSlots &instances, const MainWindowFacto
     const int result = app.run();
     instances.release();
     window.reset();
+    // An open the window gave up at its close may be stuck in a read that never returns; the
+    // teardown would wait for its thread for ever, though nothing of the open is kept.
+    if (!app.waitForOpen(kOpenEndWaitMilliseconds)) {
+        qDebug() << "An open did not end: the program ends without waiting for it.";
+        AnalysisSettings::instance()->sync();
+        platform::endProcessNow(result);
+    }
     return result;
 }
 

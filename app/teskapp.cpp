@@ -6,6 +6,7 @@
 #include "instrument/versiontext.h"
 #include "widgets/kymessagebox.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -87,9 +88,10 @@ bool TeskApp::openImage(const QString &path)
     if (QWidget *window = mainWindow())
         window->setDisabled(true);
     mOpening = true;
+    mOpenAbandoned = false;
     QThread *guiThread = thread();
-    mOpenWatcher.setFuture(QtConcurrent::run([path, guiThread] {
-        KyDocument *document = openInThread(path);
+    mOpenWatcher.setFuture(QtConcurrent::run([path, guiThread, opener = mOpener] {
+        KyDocument *document = openInThread(path, opener);
         // Made on this pool thread, the document would deliver its queued signals and timers to a
         // thread without an event loop: it goes to the GUI thread before anyone sees it.
         if (document)
@@ -99,25 +101,52 @@ bool TeskApp::openImage(const QString &path)
     return true;
 }
 
-KyDocument *TeskApp::openInThread(QString path)
+KyDocument *TeskApp::openInThread(QString path, const Opener &opener)
 {
     const QFileInfo info(path);
     if (info.isFile())
         path = info.dir().absolutePath();
-    return KyDocument::Create(path, nullptr);
+    return opener ? opener(path) : KyDocument::Create(path, nullptr);
+}
+
+void TeskApp::abandonOpen()
+{
+    if (!mOpening)
+        return;
+    mOpenAbandoned = true;
+    KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);
+}
+
+bool TeskApp::waitForOpen(int inMilliseconds) const
+{
+    const QDeadlineTimer deadline(inMilliseconds);
+    while (mOpening && !mOpenWatcher.future().isFinished() && !deadline.hasExpired())
+        QThread::msleep(10);
+    return !mOpening || mOpenWatcher.future().isFinished();
 }
 
 void TeskApp::onOpenFinished()
 {
     mOpening = false;
     KyDocument *document = mOpenWatcher.result();
+    if (mOpenAbandoned) {
+        mOpenAbandoned = false;
+        delete document;
+        return;
+    }
     if (document) {
         setDocument(document);
         CaptureShot shot;
         shot.mode = LightMode(1, QString(), QString(), int(LightMode::kNoExtra));
         logCaptureInfo({shot}, false);
+        const QStringList unread = document->UnreadFiles();
         // Busy reason 9 stays: the main window clears it once it has taken the document up.
         emit imageOpened();
+        if (!unread.isEmpty())
+            KyMessageBox::question(mainWindow(), QString(),
+                                   tr("The capture was opened without these files, which could not be read:\n%1")
+                                       .arg(unread.join(QLatin1Char('\n'))),
+                                   QStringLiteral("OK"), QString(), 0);
         return;
     }
     KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);

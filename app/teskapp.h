@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class KyDocument;
 
 // One exposure of a capture, as the capture log lists it.
@@ -49,6 +51,17 @@ public:
     // the task started; false, doing nothing, while another open runs.
     bool openImage(const QString &path);
     bool isOpening() const { return mOpening; }
+    // Gives up the running open, for a main window that closes meanwhile: busy reason 9 is
+    // cleared, and the document the task delivers, if any, is deleted unseen and unannounced.
+    void abandonOpen();
+    // Whether no open task runs, after waiting up to inMilliseconds for one to end. A read can
+    // stall for ever (a file on a lost network share), and no thread waits for such a task.
+    bool waitForOpen(int inMilliseconds) const;
+
+    // What the open task runs on the folder to open: KyDocument::Create unless replaced. Tests put
+    // an open that stalls here.
+    using Opener = std::function<KyDocument *(const QString &folder)>;
+    void setOpener(Opener opener) { mOpener = std::move(opener); }
     // Deletes the current document and emits imageClosed(), with or without one. Always true.
     bool closeDocument();
     // Saves the document in place, under its first image's path without the suffix. True on
@@ -82,7 +95,7 @@ private slots:
 private:
     // The open task's body, on a pool thread: the document, already handed to the GUI thread, or
     // null.
-    static KyDocument *openInThread(QString path);
+    static KyDocument *openInThread(QString path, const Opener &opener);
     void setDocument(KyDocument *document);
 
     QPointer<QWidget> mMainWindow;
@@ -90,5 +103,7 @@ private:
     QList<CaptureShot> mCaptureShots;
     bool mWithMarker = false;
     bool mOpening = false;
+    bool mOpenAbandoned = false;
+    Opener mOpener;
     QFutureWatcher<KyDocument *> mOpenWatcher;
 };

@@ -183,6 +183,9 @@ private:
     bool mSaving = false;
     QFutureWatcher<bool> mSaveWatcher;
     QFutureWatcher<bool> mSaveAsWatcher;
+    // The system's reason for the last failed save or save-as task (FileUtility::TakeWriteError),
+    // set by the task before its watcher reports the end.
+    int mSaveWriteError = 0;
     ProcessStarter mProcessStarter;
     // Owned by the window; the comment field only uses it.
     QRegularExpressionValidator *mCommentValidator = nullptr;

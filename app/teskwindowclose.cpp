@@ -3,8 +3,10 @@
 
 #include "analysisview/kyanalysisview.h"
 #include "app/kycopyview.h"
+#include "app/savefailuretext.h"
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
+#include "core/fileutility.h"
 #include "document/kydocument.h"
 #include "widgets/kymessagebox.h"
 
@@ -26,10 +28,12 @@ void TeskWindow::on_actionClose_triggered()
         break;
     }
     KyDocument *document = TeskApp::currentDocument();
+    FileUtility::TakeWriteError();
     if (document && !document->IsDirty() && document->IsDisplayChanged() && !saveDisplayChanges()) {
         KyMessageBox::question(window(), tr("Error"),
-                               tr("Failed to save image. Please close all files related to the capture that are "
-                                  "opened in other applications."),
+                               saveFailureText(tr("Failed to save image."), FileUtility::TakeWriteError(),
+                                               tr("Failed to save image. Please close all files related to the "
+                                                  "capture that are opened in other applications.")),
                                tr("OK"), QString(), 0);
         return;
     }
@@ -64,8 +68,13 @@ void TeskWindow::closeCurrentImage()
 
 void TeskWindow::closeEvent(QCloseEvent *event)
 {
-    // A running job or save holds the document.
-    if (KyViewMode::instance()->isBusy() || KyCopyView::IsBusy() || isSaving()) {
+    TeskApp *app = TeskApp::instance();
+    // A running job or save holds the document. An open holds nothing yet and may never end (a
+    // read that stalls): the close gives it up.
+    const KyViewMode *viewMode = KyViewMode::instance();
+    const bool onlyOpening =
+        app && app->isOpening() && viewMode->busyReasons() == QSet<int>{KyViewMode::kBusy_Opening};
+    if ((viewMode->isBusy() && !onlyOpening) || KyCopyView::IsBusy() || isSaving()) {
         event->ignore();
         return;
     }
@@ -80,7 +89,8 @@ void TeskWindow::closeEvent(QCloseEvent *event)
     default:
         break;
     }
-    if (TeskApp *app = TeskApp::instance()) {
+    if (app) {
+        app->abandonOpen();
         app->closeDocument();
         if (mAnalysisView)
             mAnalysisView->resetForDocument(false);

@@ -4,8 +4,10 @@
 
 #include "analysisview/kyanalysisview.h"
 #include "app/kycopyview.h"
+#include "app/savefailuretext.h"
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
+#include "core/fileutility.h"
 #include "document/kydocument.h"
 #include "image/imagefile.h"
 #include "instrument/lightmode.h"
@@ -163,14 +165,20 @@ void TeskWindow::startSave(int inAfterSaveAction)
 
 bool TeskWindow::saveTask()
 {
+    FileUtility::TakeWriteError();
     TeskApp *app = TeskApp::instance();
-    return app && app->saveDocument();
+    const bool saved = app && app->saveDocument();
+    mSaveWriteError = FileUtility::TakeWriteError();
+    return saved;
 }
 
 bool TeskWindow::saveAsTask(const QString &inPath)
 {
+    FileUtility::TakeWriteError();
     TeskApp *app = TeskApp::instance();
-    return app && app->saveDocumentAs(inPath);
+    const bool saved = app && app->saveDocumentAs(inPath);
+    mSaveWriteError = FileUtility::TakeWriteError();
+    return saved;
 }
 
 void TeskWindow::saveAsInteractive()
@@ -300,15 +308,18 @@ void TeskWindow::reportSaveError(const QString &inText)
 void TeskWindow::onSaveFinished()
 {
     const bool saved = mSaveWatcher.result();
+    FileUtility::TakeWriteError();
     if (!saved || !writeSummaryPdf(true)) {
+        const int error = saved ? FileUtility::TakeWriteError() : mSaveWriteError;
         endSaving(false);
         // The images are written but the PDF is not: the analysis counts as unsaved.
         if (saved) {
             if (KyDocument *document = TeskApp::currentDocument())
                 document->SetDirty(true);
         }
-        reportSaveError(tr("Failed to save image. Please close all files related to the capture that are opened in "
-                           "other applications."));
+        reportSaveError(saveFailureText(tr("Failed to save image."), error,
+                                        tr("Failed to save image. Please close all files related to the capture "
+                                           "that are opened in other applications.")));
         return;
     }
     endSaving(true);
@@ -332,14 +343,18 @@ void TeskWindow::onSaveAsFinished()
 {
     if (!mSaveAsWatcher.result()) {
         endSaving(false);
-        reportSaveError(tr("Failed to save image file."));
+        const QString failure = tr("Failed to save image file.");
+        reportSaveError(saveFailureText(failure, mSaveWriteError, failure));
         return;
     }
     // The document now lives in the new folder, whether or not its PDF can be written.
     updateWindowTitle();
+    FileUtility::TakeWriteError();
     if (!writeSummaryPdf(false)) {
+        const int error = FileUtility::TakeWriteError();
         endSaving(false);
-        reportSaveError(tr("Failed to save PDF file of analysis summary."));
+        const QString failure = tr("Failed to save PDF file of analysis summary.");
+        reportSaveError(saveFailureText(failure, error, failure));
         return;
     }
     endSaving(true);

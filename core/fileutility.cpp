@@ -11,6 +11,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cerrno>
+#include <utility>
+
 namespace FileUtility {
 
 namespace {
@@ -328,20 +331,45 @@ bool CommitSaveFile(QSaveFile &ioFile, const char *inOperation)
     // size limit or a full disk met in the last buffered bytes, or a write error the disk reports
     // only at the sync, would rename a cut-off file over the old one and report success.
     int error = 0;
-    if (!ioFile.flush() || !platform::syncDescriptor(ioFile.handle(), &error)) {
-        if (error != 0)
-            qDebug("error: %d fsync() in %s: %s", error, inOperation,
-                   QFile::encodeName(ioFile.fileName()).constData());
+    errno = 0;
+    if (!ioFile.flush()) {
+        NoteWriteError(errno);
+        ioFile.cancelWriting();
+        return false;
+    }
+    if (!platform::syncDescriptor(ioFile.handle(), &error)) {
+        NoteWriteError(error);
+        qDebug("error: %d fsync() in %s: %s", error, inOperation, QFile::encodeName(ioFile.fileName()).constData());
         ioFile.cancelWriting();
         return false;
     }
     // QSaveFile writes through a link: the rename happens beside the file the link names.
     const QString replaced = ReplacedFile(ioFile.fileName());
-    if (!ioFile.commit())
+    errno = 0;
+    if (!ioFile.commit()) {
+        NoteWriteError(errno);
         return false;
+    }
     // The new name is durable only once its folder is on the disk too.
     FlushDriveAfter(replaced, inOperation);
     return true;
+}
+
+namespace {
+
+thread_local int t_writeError = 0;
+
+} // namespace
+
+void NoteWriteError(int inError)
+{
+    if (t_writeError == 0)
+        t_writeError = inError;
+}
+
+int TakeWriteError()
+{
+    return std::exchange(t_writeError, 0);
 }
 
 QString ReplacedFile(const QString &inPath)

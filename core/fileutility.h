@@ -60,6 +60,13 @@ QString ReplacedFile(const QString &inPath);
 // letters elsewhere. False when a leftover could not be removed.
 bool RemoveStaleSaveFiles(const QString &inPath);
 
+// The system's reason (an errno value) for the first write of this thread that failed since the
+// last TakeWriteError, which returns it and forgets it; 0 when no write failed, or when none told
+// why. Writers note the reason where a write fails, so that whoever reports the failure to the user
+// can say what the system said (no space, no permission) after the cleanup has changed errno.
+void NoteWriteError(int inError);
+int TakeWriteError();
+
 // The flushes that follow a successful change: a failure is only written to the debug output.
 void FlushFileAfter(const QString &inPath, const char *inOperation);
 void FlushDriveAfter(const QString &inPath, const char *inOperation);

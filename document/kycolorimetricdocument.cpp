@@ -76,7 +76,12 @@ KyColorimetricDocument::KyColorimetricDocument(const QString &inPath, QObject *i
     if (ImageFile::Read(base + QLatin1String(".tif"), image))
         mSampleImageList.append(image);
     ReadAnalysisMetadata();
-    LoadColorImage(base + QLatin1String(".jpg"));
+    const QString picture = base + QLatin1String(".jpg");
+    LoadColorImage(picture);
+    // The capture's colour photo cannot be made again from its grey image: without it the document
+    // opens on the grey image alone, and says which file it missed.
+    if (!HasColorImage())
+        mUnreadFiles.append(picture.section(QLatin1Char('/'), -1));
     SetDirty(false);
 }
 

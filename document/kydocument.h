@@ -112,6 +112,10 @@ public:
     bool IsDirty() const { return mDirty; }
     bool IsDisplayChanged() const { return mDisplayChanged; }
     bool IsOpenedDocument() const { return mKind == kKind_Opened; }
+    // The files of the capture that could not be read when it was opened (names without the
+    // folder): a damaged channel image or photo the document opened without. Empty for a capture
+    // read whole.
+    const QStringList &UnreadFiles() const { return mUnreadFiles; }
     bool IsParameterChanged() const { return mParameterChanged; }
     bool IsAnalysisChanged() const { return mAnalysisChanged; }
     // Raised when the analysis-changed flag is lowered, lowered when it is raised again; false in a
@@ -413,6 +417,7 @@ protected:
     QVector<QString> mChannelTexts;
     KyMwStandard mMwStandard;
     KyMwCurve mMwCurve;
+    QStringList mUnreadFiles;
 
 private:
     void Initialise();

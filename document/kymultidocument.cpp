@@ -6,9 +6,12 @@
 #include "core/systemsettings.h"
 #include "document/kycapturefiles.h"
 #include "document/kyitemnames.h"
+#include "image/tiffcodec.h"
 
 #include <QColor>
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -96,6 +99,12 @@ QVector<RowRange> rowPieces(int inHeight)
     return pieces;
 }
 
+// A path absolute and clean, so that two spellings of one file compare equal.
+QString absoluteClean(const QString &inPath)
+{
+    return QDir::cleanPath(QFileInfo(inPath).absoluteFilePath());
+}
+
 } // namespace
 
 KyMultiDocument::KyMultiDocument(QObject *inParent)
@@ -111,13 +120,43 @@ KyMultiDocument::KyMultiDocument(const QString &inPath, QObject *inParent)
     // Only the folder's first capture: a second capture beside it may hold images of the same
     // channels, which would take this capture's places and later be saved under its names.
     const LDir folder(FileUtility::Slashed(inPath));
-    for (const QString &name : KyCaptureFiles::CaptureFileNames(inPath)) {
-        ImageFile image;
-        if (!ImageFile::Read(folder.absoluteFilePath(name), image))
+    const QStringList names = KyCaptureFiles::CaptureFileNames(inPath);
+    // Headers first: a folder may hold far more files sharing the capture's name than a capture
+    // has channels, and reading a whole image costs many times what its header does. Per channel,
+    // the last file listed whose image reads whole is the channel's image.
+    QSet<QString> unread;
+    QStringList candidates[kChannels];
+    for (const QString &name : names) {
+        QMap<QString, QString> items;
+        if (!readTiffTags(folder.absoluteFilePath(name), items)) {
+            unread.insert(name);
             continue;
-        const int channel = image.Tag(KyItemName::Channel).toInt();
+        }
+        const int channel = items.value(KyItemName::Channel).toInt();
         if (channel >= 1 && channel <= kChannels)
-            mSampleImageList[channel - 1] = image;
+            candidates[channel - 1].append(name);
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        for (qsizetype i = candidates[c].size() - 1; i >= 0; --i) {
+            ImageFile image;
+            if (ImageFile::Read(folder.absoluteFilePath(candidates[c].at(i)), image)) {
+                mSampleImageList[c] = image;
+                break;
+            }
+            unread.insert(candidates[c].at(i));
+        }
+    }
+    for (const QString &name : names) {
+        if (unread.contains(name))
+            mUnreadFiles.append(name);
+    }
+    if (!mUnreadFiles.isEmpty() && FirstValidImage()) {
+        // Where a save in place writes it: beside the channel images, named like them less the
+        // channel (FilePathOfFirstImage), with the picture's suffix.
+        const QString image = FilePathOfFirstImage();
+        const qsizetype dot = image.lastIndexOf(QLatin1Char('.'));
+        const QString base = dot > image.lastIndexOf(QLatin1Char('/')) ? image.left(dot) : image;
+        mKeptComposite = absoluteClean(base + QLatin1String(".jpg"));
     }
     ReadAnalysisMetadata();
     SetDirty(false);
@@ -348,10 +387,13 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         BuildComposite(ChannelMask());
     if (!mColorImage)
         return -21;
+    const bool keepComposite =
+        !mKeptComposite.isEmpty() && absoluteClean(WithExtension(path, QStringLiteral(".jpg"))) == mKeptComposite;
     QList<SaveTarget> targets;
     for (const QString &suffix : std::as_const(suffixes))
         targets << SaveTarget{WithExtension(path + suffix, QStringLiteral(".tif")), -21};
-    targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -22};
+    if (!keepComposite)
+        targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -22};
     if (HasAnalysis())
         targets << SaveTarget{ReportFilePath(path), -11};
     if (const int blocked = BlockedSaveTarget(targets))
@@ -367,7 +409,7 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         emit SaveProgress();
     }
 
-    if (!SaveAsJpeg(path, mColorImage))
+    if (!keepComposite && !SaveAsJpeg(path, mColorImage))
         return -22;
     emit SaveProgress();
 

@@ -63,6 +63,10 @@ public:
 protected:
     // The selection the cached composite was built for.
     int mCompositeMask = 0;
+    // The capture's own composite file, when channel images of the capture could not be read: it
+    // shows channels this document lacks, and a save over it would put a picture without them in
+    // its place. Empty otherwise.
+    QString mKeptComposite;
 
 private:
     // "_" + the first image's channel name up to its last "-" (…_Fl-Blue gives "_Fl"); "" when the

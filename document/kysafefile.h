@@ -11,16 +11,19 @@
 // the whole one (and written back as it).
 namespace KySafeFile {
 
-// False when the file cannot be opened, a write falls short, or the commit fails.
+// False when the file cannot be opened, a write falls short, or the commit fails; the system's reason
+// is noted (FileUtility::NoteWriteError).
 bool Write(const QString &inPath, const QByteArray &inBytes);
 
-// The file's bytes; false (and outBytes empty) when it cannot be opened or a read fails.
+// The file's bytes; false (and outBytes empty) when it cannot be opened, is no regular file, or a
+// read fails.
 bool Read(const QString &inPath, QByteArray &outBytes);
 
 // Whether no file can be written at inPath at all: the path names something other than a file (a
 // folder, a dangling link), an existing file that may not be written or whose folder may not be, or
 // a new file whose nearest existing folder is not a writable folder. A save asks this of each of its
 // targets before it replaces the first file, so that a failure it can foresee changes nothing.
+// When blocked, the reason is noted as a failed write's is (FileUtility::NoteWriteError).
 bool IsBlocked(const QString &inPath);
 
 } // namespace KySafeFile

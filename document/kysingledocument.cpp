@@ -130,11 +130,15 @@ bool KySingleDocument::Load(const QString &inPath)
     const QString gray = grayImageSuffix();
     const QString overlaid = overlaidImageSuffix();
 
+    const auto fileName = [](const QString &inPath) { return inPath.section(QLatin1Char('/'), -1); };
     const QString markerFile = base + gray + QLatin1String(".tif");
-    if (QFileInfo::exists(markerFile)) {
+    const bool markerCapture = QFileInfo::exists(markerFile);
+    if (markerCapture) {
         ImageFile marker;
         if (ImageFile::Read(markerFile, marker))
             mSampleImageList.append(marker);
+        else
+            mUnreadFiles.append(fileName(markerFile));
     }
 
     // The photos are kept as read as well: written back unchanged, they are never re-encoded.
@@ -145,6 +149,16 @@ bool KySingleDocument::Load(const QString &inPath)
         if (!photo.isNull()) {
             mMarkerColorImage = rgb888(photo);
             mMarkerColorBytes = bytes;
+            mHasMarker = true;
+        }
+    }
+    if (markerCapture && !mHasMarker) {
+        mUnreadFiles.append(fileName(photoFile));
+        // The grey image alone makes the marker; the images are all the analysis needs.
+        if (mSampleImageList.size() >= 2) {
+            mMarkerColorImage = rgb888(mSampleImageList[1].ToIndexed8(false));
+            SetResolution(mMarkerColorImage, DotsPerMeter());
+            mMarkerPhotoStandIn = true;
             mHasMarker = true;
         }
     }
@@ -524,10 +538,12 @@ QList<KySingleDocument::Target> KySingleDocument::SaveAsTargets(const QString &i
     targets << Target{WithExtension(inPath, QStringLiteral(".tif")), kSampleNotWritten};
     if (inWithMarker) {
         const QString gray = inPath + grayImageSuffix();
-        targets << Target{WithExtension(gray, QStringLiteral(".tif")), kMarkerNotWritten}
-                << Target{QString(), kNoMarkerPhoto}
-                << Target{WithExtension(gray, QStringLiteral(".jpg")), kMarkerPhotoNotWritten}
-                << Target{WithExtension(inPath + overlaidImageSuffix(), QStringLiteral(".jpg")), kOverlayNotWritten};
+        targets << Target{WithExtension(gray, QStringLiteral(".tif")), kMarkerNotWritten};
+        if (!mMarkerPhotoStandIn)
+            targets << Target{QString(), kNoMarkerPhoto}
+                    << Target{WithExtension(gray, QStringLiteral(".jpg")), kMarkerPhotoNotWritten}
+                    << Target{WithExtension(inPath + overlaidImageSuffix(), QStringLiteral(".jpg")),
+                              kOverlayNotWritten};
     } else {
         targets << Target{WithExtension(inPath, QStringLiteral(".jpg")), kMarkerNotWritten};
     }
@@ -552,7 +568,7 @@ QList<KySingleDocument::Target> KySingleDocument::SaveTargets(const QString &inF
     if (inWithMarker) {
         if (inWriteImages)
             targets << files(grayImageSuffix(), tif, kMarkerNotWritten);
-        if (inWriteJpeg) {
+        if (inWriteJpeg && !mMarkerPhotoStandIn) {
             targets << Target{QString(), kNoMarkerPhoto};
             targets << files(grayImageSuffix(), jpg, kMarkerPhotoNotWritten);
             targets << files(overlaidImageSuffix(), jpg, kOverlayNotWritten);
@@ -589,25 +605,31 @@ int KySingleDocument::SaveAs(const QString &inPath)
             return kMarkerNotWritten;
         emit SaveProgress();
 
-        QByteArray photo;
-        if (!MarkerPhotoReady())
-            return kNoMarkerPhoto;
-        if (!MarkerPhotoBytes(photo) || !WriteFileWhole(WithExtension(gray, QStringLiteral(".jpg")), photo))
-            return kMarkerPhotoNotWritten;
-        emit SaveProgress();
-
-        const QString overlayFile = WithExtension(path + overlaidImageSuffix(), QStringLiteral(".jpg"));
-        if (mColorImage && !mOverlayBytes.isEmpty()) {
-            if (!WriteFileWhole(overlayFile, mOverlayBytes))
-                return kOverlayNotWritten;
+        if (mMarkerPhotoStandIn) {
+            // The photo and the overlay there are stay as they are.
+            emit SaveProgress();
+            emit SaveProgress();
         } else {
-            const std::unique_ptr<QImage> overlay(MakeOverlaidImage(false));
-            if (!overlay)
-                return kNoOverlay;
-            if (!SaveAsJpeg(overlayFile, overlay.get()))
-                return kOverlayNotWritten;
+            QByteArray photo;
+            if (!MarkerPhotoReady())
+                return kNoMarkerPhoto;
+            if (!MarkerPhotoBytes(photo) || !WriteFileWhole(WithExtension(gray, QStringLiteral(".jpg")), photo))
+                return kMarkerPhotoNotWritten;
+            emit SaveProgress();
+
+            const QString overlayFile = WithExtension(path + overlaidImageSuffix(), QStringLiteral(".jpg"));
+            if (mColorImage && !mOverlayBytes.isEmpty()) {
+                if (!WriteFileWhole(overlayFile, mOverlayBytes))
+                    return kOverlayNotWritten;
+            } else {
+                const std::unique_ptr<QImage> overlay(MakeOverlaidImage(false));
+                if (!overlay)
+                    return kNoOverlay;
+                if (!SaveAsJpeg(overlayFile, overlay.get()))
+                    return kOverlayNotWritten;
+            }
+            emit SaveProgress();
         }
-        emit SaveProgress();
     } else {
         QImage shown = SampleDisplayImage();
         if (!SaveAsJpeg(path, &shown))
@@ -665,7 +687,11 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
                 return kMarkerNotWritten;
             emit SaveProgress();
         }
-        if (inWriteJpeg) {
+        if (inWriteJpeg && mMarkerPhotoStandIn) {
+            // The photos there are stay as they are.
+            emit SaveProgress();
+            emit SaveProgress();
+        } else if (inWriteJpeg) {
             if (!MarkerPhotoReady())
                 return kNoMarkerPhoto;
             // Whole photos are written as they were read; cut parts are new pictures.

@@ -117,6 +117,10 @@ protected:
     QByteArray mOverlayBytes;
     // mColorImage carries the saturated-pixel colour (composed for display).
     bool mColorImageMarked = false;
+    // The marker photo could not be read: mMarkerColorImage is the grey marker image standing in
+    // for it on the screen. Saves write neither the stand-in nor an overlay made with it, so that
+    // the capture's own photo and overlay are never replaced by a grey likeness.
+    bool mMarkerPhotoStandIn = false;
 
 private:
     // A save's targets; an empty path stands for the marker photo, which must exist before its step.

@@ -6,6 +6,7 @@
 #include "image/imagedescription.h"
 #include "image/imagefile.h"
 #include "image/tifftag.h"
+#include "platform/regularfile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -739,9 +740,10 @@ bool readPixels(int inHandle, qint64 inOffset, quint16 *outPixels, qsizetype inC
     return !failed;
 }
 
+// Only a regular file: a FIFO with a TIFF name would hold the reader until some writer came.
 bool openForReading(QFile &ioFile)
 {
-    return ioFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return platform::openRegularForReading(ioFile, QIODevice::Unbuffered);
 }
 
 } // namespace
@@ -766,11 +768,15 @@ bool writeTiffFile(const QString &inPath, const ImageFile &inImage)
     // The old file is replaced only once the new one is complete and on the disk.
     const QString target = inPath + QLatin1String(".tif");
     QSaveFile file(target);
+    errno = 0;
     // Unbuffered: the pixels go out in large blocks, and a write the disk refuses shows at once.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        FileUtility::NoteWriteError(errno);
         return false;
+    }
     if (file.write(header) != header.size() || !writePixels(file, inImage.ConstData(), pixelCount)
         || file.write(directory) != directory.size()) {
+        FileUtility::NoteWriteError(errno);
         file.cancelWriting();
         return false;
     }

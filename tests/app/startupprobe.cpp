@@ -7,11 +7,16 @@
 //   "open: <path>"    the application object asked the window to open a path.
 // The window closes, ending the program, once the file named by KY_PROBE_RELEASE_FILE exists, or
 // 300 ms after the start without that variable.
+// With KY_PROBE_STALLED_OPEN set, the window first starts an open whose read never returns and
+// reports "home: <folder>" (the probe's own user folders, which a program that ends without its
+// teardown leaves behind) and "opening".
 #include "app/startup.h"
 #include "app/teskapp.h"
 #include "testmain.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QTextStream>
 #include <QTimer>
 
@@ -42,6 +47,16 @@ std::unique_ptr<QWidget> makeWindow()
         poll->start(20);
     }
     say(QStringLiteral("window"));
+    if (qEnvironmentVariableIsSet("KY_PROBE_STALLED_OPEN")) {
+        say(QStringLiteral("home: ") + QFileInfo(qEnvironmentVariable("XDG_CONFIG_HOME")).path());
+        TeskApp::instance()->setOpener([](const QString &) -> KyDocument * {
+            static QSemaphore never;
+            never.acquire();
+            return nullptr;
+        });
+        if (TeskApp::instance()->openImage(QDir::currentPath()))
+            say(QStringLiteral("opening"));
+    }
     return window;
 }
 

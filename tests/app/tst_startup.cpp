@@ -6,11 +6,14 @@
 #include "platform/instanceslots.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -38,13 +41,16 @@ private:
         return waitUntil([&] { return instances.countRunning() == held.size(); });
     }
 
-    QProcess *startProbe(const QStringList &arguments, const QString &releaseFile = QString())
+    QProcess *startProbe(const QStringList &arguments, const QString &releaseFile = QString(),
+                         bool stalledOpen = false)
     {
         auto *probe = new QProcess(this);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KY_INSTANCE_LOCK_DIR"), mFolder->path());
         if (!releaseFile.isEmpty())
             env.insert(QStringLiteral("KY_PROBE_RELEASE_FILE"), releaseFile);
+        if (stalledOpen)
+            env.insert(QStringLiteral("KY_PROBE_STALLED_OPEN"), QStringLiteral("1"));
         probe->setProcessEnvironment(env);
         probe->start(QStringLiteral(KY_STARTUP_PROBE), arguments);
         return probe;
@@ -172,6 +178,56 @@ private slots:
     {
         InstanceSlots instances(mFolder->path());
         QCOMPARE(runApplication(*TeskApp::instance(), instances, [] { return std::unique_ptr<QWidget>(); }), 0);
+        QCOMPARE(instances.countRunning(), 0);
+    }
+
+    // The window closes while an open hangs in a read that never returns: the program still ends,
+    // with its exit code, and gives its instance slot back.
+    void endsDespiteAStalledOpen()
+    {
+        InstanceSlots instances(mFolder->path());
+        QProcess *probe = startProbe({}, QString(), true);
+        const bool ended = probe->waitForFinished(20000);
+        if (!ended) {
+            probe->kill();
+            probe->waitForFinished();
+        }
+        QStringList said = lines(probe);
+        for (const QString &line : said) {
+            if (line.startsWith(QLatin1String("home: ")))
+                QDir(line.mid(6)).removeRecursively();
+        }
+        QVERIFY2(ended, "the program waited for the open");
+        QCOMPARE(probe->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(probe->exitCode(), 0);
+        said.removeIf([](const QString &line) { return line.startsWith(QLatin1String("home: ")); });
+        QCOMPARE(said, (QStringList{QStringLiteral("window"), QStringLiteral("opening")}));
+        QCOMPARE(instances.countRunning(), 0);
+    }
+
+    // An open still running at the close but ending soon after is waited for: the program ends
+    // through its teardown (here, runApplication returns).
+    void waitsForAnOpenThatEnds()
+    {
+        InstanceSlots instances(mFolder->path());
+        TeskApp *app = TeskApp::instance();
+        app->setOpener([](const QString &) -> KyDocument * {
+            QThread::msleep(300);
+            return nullptr;
+        });
+        const auto restore = qScopeGuard([app] { app->setOpener(nullptr); });
+        const int result = runApplication(*app, instances, [app] {
+            auto window = std::make_unique<QWidget>();
+            QTimer::singleShot(0, window.get(), [app, shown = window.get()] {
+                QVERIFY(app->openImage(QDir::currentPath()));
+                app->abandonOpen();
+                shown->close();
+            });
+            return window;
+        });
+        QCOMPARE(result, 0);
+        QVERIFY(app->waitForOpen(0));
+        QTRY_VERIFY(!app->isOpening());
         QCOMPARE(instances.countRunning(), 0);
     }
 

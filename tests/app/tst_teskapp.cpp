@@ -18,6 +18,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 // What a failure box showed before the test answered it.
@@ -220,6 +222,52 @@ private slots:
         KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);
         QVERIFY(openAndWait(mFluor));
         QVERIFY(TeskApp::currentDocument()->FilePathOfFirstImage().startsWith(mFluor + QLatin1Char('/')));
+    }
+
+    void openWithUnreadableFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("suffix"); // the damaged file: the capture's base name + this
+        QTest::addColumn<QString>("damage"); // "cut", "fifo" or "garbage"
+        QTest::newRow("three channels, one cut short") << "fluor" << "-Green.tif" << "cut";
+        QTest::newRow("colour photo that is a FIFO") << "color" << ".jpg" << "fifo";
+        QTest::newRow("marker photo that is no JPEG") << "marker" << "-Marker.jpg" << "garbage";
+    }
+
+    // A capture with a file it cannot read opens without it, and the user learns which one.
+    void openWithUnreadableFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, suffix);
+        QFETCH(QString, damage);
+        QTemporaryDir temp;
+        const QString folder = SampleCaptureWriter(64, 96, 5).Write(kind, temp.path());
+        QVERIFY(!folder.isEmpty());
+        const QString name = folder.section(QLatin1Char('/'), -1) + suffix;
+        const QString file = folder + QLatin1Char('/') + name;
+        QFile damaged(file);
+        if (damage == QLatin1String("cut"))
+            QVERIFY(damaged.resize(damaged.size() / 2));
+        else if (damage == QLatin1String("fifo"))
+            QVERIFY(damaged.remove() && ::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+        else
+            QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate) && damaged.write("no picture") > 0);
+        damaged.close();
+
+        QWidget window;
+        window.show();
+        app()->setMainWindow(&window);
+        AnsweredBox box;
+        acceptNextBox(&box);
+        const bool opened = openAndWait(folder);
+        app()->setMainWindow(nullptr);
+        QVERIFY(opened);
+        QTRY_VERIFY(box.shown);
+        QCOMPARE(box.text,
+                 QStringLiteral("The capture was opened without these files, which could not be read:\n") + name);
+        QCOMPARE(box.parent, &window);
+        QVERIFY(TeskApp::currentDocument());
+        QCOMPARE(TeskApp::currentDocument()->UnreadFiles(), QStringList{name});
     }
 
     void closingWithoutADocument()

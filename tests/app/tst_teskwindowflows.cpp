@@ -2,6 +2,7 @@
 
 #include "analysisview/kyanalysisview.h"
 #include "app/kycopyview.h"
+#include "app/savefailuretext.h"
 #include "app/kyprogressview.h"
 #include "app/teskapp.h"
 #include "app/teskwindow.h"
@@ -9,7 +10,9 @@
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
 #include "platform/instanceslots.h"
+#include "platform/writeaccess.h"
 #include "samplecapturewriter.h"
+#include "tmpfsmount.h"
 #include "widgets/kybutton.h"
 #include "widgets/kymessagebox.h"
 #include "widgets/kyprogressbar.h"
@@ -23,12 +26,16 @@
 #include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -571,6 +578,101 @@ private slots:
         QVERIFY(window.windowTitle().contains(QLatin1Char('*')));
     }
 
+    void saveFailureText_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        const QString failed = QStringLiteral("Failed to save image. ");
+        QTest::newRow("no space") << ENOSPC << failed + QStringLiteral("There is not enough free space on the disk.");
+        QTest::newRow("quota") << EDQUOT << failed + QStringLiteral("There is not enough free space on the disk.");
+        QTest::newRow("file size limit")
+            << EFBIG << failed + QStringLiteral("The file is larger than the disk or the system allows.");
+        QTest::newRow("no permission") << EACCES << failed + QStringLiteral("You have no permission to write to the folder.");
+        QTest::newRow("not permitted") << EPERM << failed + QStringLiteral("You have no permission to write to the folder.");
+        QTest::newRow("read-only disk") << EROFS << failed + QStringLiteral("The disk is read-only.");
+        QTest::newRow("a folder in the way") << EISDIR << kSaveFailed;
+        QTest::newRow("input/output error") << EIO << kSaveFailed;
+        QTest::newRow("no cause told") << 0 << kSaveFailed;
+    }
+
+    void saveFailureText()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        QCOMPARE(::saveFailureText(QStringLiteral("Failed to save image."), error, kSaveFailed), text);
+    }
+
+    void saveFailureSaysWhy_data()
+    {
+        QTest::addColumn<QString>("cause"); // "no permission", "full disk" or "read-only disk"
+        QTest::addColumn<QString>("how");   // "save", "save-as" or "close" (display changes written back)
+        QTest::addColumn<QString>("text");
+        QTest::newRow("save, no permission")
+            << "no permission" << "save" << "Failed to save image. You have no permission to write to the folder.";
+        QTest::newRow("save-as, no permission") << "no permission" << "save-as"
+                                                << "Failed to save image file. You have no permission to write to "
+                                                   "the folder.";
+        QTest::newRow("close, no permission")
+            << "no permission" << "close" << "Failed to save image. You have no permission to write to the folder.";
+        QTest::newRow("save, full disk")
+            << "full disk" << "save" << "Failed to save image. There is not enough free space on the disk.";
+        QTest::newRow("save, read-only disk") << "read-only disk" << "save" << "Failed to save image. The disk is read-only.";
+    }
+
+    // A save the system refuses says why, where the system tells it. (A folder where a file goes,
+    // which it cannot name, keeps the general text: blockedTargetKeepsTheOriginals.)
+    void saveFailureSaysWhy()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, how);
+        QFETCH(QString, text);
+        std::unique_ptr<kytest::TmpfsMount> disk;
+        QString parent = mTemp.filePath(QStringLiteral("c%1").arg(++mCaptures));
+        if (cause != QLatin1String("no permission")) {
+            disk = std::make_unique<kytest::TmpfsMount>(1024);
+            if (!disk->isMounted())
+                QSKIP("This process may not mount a file system.");
+            parent = disk->path();
+        }
+        const QString folder = SampleCaptureWriter(48, 64, 5).Write(QStringLiteral("gel"), parent);
+        QVERIFY(!folder.isEmpty());
+        const QString target = parent + QStringLiteral("/saved/copy_Ch");
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        if (how == QLatin1String("close"))
+            QVERIFY(document->SetDisplayRange(0, 100, 2000));
+        else
+            QVERIFY(document->SetComment(QStringLiteral("not saved")));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+
+        // Root may write anywhere: a stand-in refuses in its place.
+        const platform::WriteCheck previous =
+            platform::setWriteCheck(cause == QLatin1String("no permission") ? +[](const QString &) { return false; }
+                                                                             : nullptr);
+        const auto restore = qScopeGuard([previous] { platform::setWriteCheck(previous); });
+        if (cause == QLatin1String("full disk"))
+            QVERIFY(disk->fill());
+        else if (cause == QLatin1String("read-only disk"))
+            QVERIFY(disk->makeReadOnly());
+
+        Answerer answers(how == QLatin1String("save-as") ? QStringList{target, QStringLiteral("accept")}
+                                                         : QStringList{QStringLiteral("accept")});
+        if (how == QLatin1String("save-as"))
+            window.form().actionSaveAs->trigger();
+        else if (how == QLatin1String("save"))
+            window.form().actionSave->trigger();
+        else
+            window.form().actionClose->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_VERIFY(!answers.seen.isEmpty() && answers.seen.last().startsWith(QLatin1String("box:")));
+        QCOMPARE(answers.seen.last(), QStringLiteral("box:") + text);
+        QCOMPARE(folderBytes(folder), before);
+        QCOMPARE(TeskApp::currentDocument(), document);
+        app()->closeDocument();
+    }
+
     // ---- open
 
     void openFlows_data()
@@ -828,6 +930,49 @@ private slots:
         Answerer answers({});
         QVERIFY(window.close());
         QCOMPARE(AnalysisSettings::instance()->rectValue(kPositionKey), geometry);
+        QCOMPARE(answers.seen, QStringList());
+    }
+
+    // An open that stalls (a read that never returns) does not hold the window: closing it gives
+    // the open up, and the document the open delivers later is dropped unseen.
+    void closingDuringAStalledOpen()
+    {
+        const QString folder = newCapture();
+        QSemaphore release;
+        std::atomic<bool> deleted{false};
+        app()->setOpener([&release, &deleted](const QString &inFolder) {
+            release.acquire();
+            KyDocument *document = KyDocument::Create(inFolder);
+            if (document)
+                QObject::connect(document, &QObject::destroyed, [&deleted] { deleted = true; });
+            return document;
+        });
+        const auto restore = qScopeGuard([&] {
+            release.release();
+            QTest::qWaitFor([this] { return !app()->isOpening(); }, 20000);
+            app()->setOpener(nullptr);
+        });
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy opened(app(), &TeskApp::imageOpened);
+        Answerer answers({});
+        emit app()->open(folder);
+        QVERIFY(app()->isOpening());
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Busy));
+
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
+        QVERIFY(viewMode()->busyReasons().isEmpty());
+        // Nothing waits for the task: it still runs.
+        QVERIFY(app()->isOpening());
+        QVERIFY(!app()->waitForOpen(0));
+
+        release.release();
+        QTRY_VERIFY(!app()->isOpening());
+        QTRY_VERIFY(deleted);
+        QCOMPARE(opened.size(), 0);
+        QVERIFY(!TeskApp::currentDocument());
         QCOMPARE(answers.seen, QStringList());
     }
 

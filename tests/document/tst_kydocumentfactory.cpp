@@ -14,13 +14,22 @@
 #include "image/imagefile.h"
 #include "samplecapturewriter.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 
+#include <atomic>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,6 +55,8 @@ ImageFile captureImage(int inLightMode, quint16 inLevel)
 //   "garbage"            bytes that are no TIFF file
 //   "photo"              a small colour JPEG picture
 //   "link"               a symbolic link to a readable image outside the folder
+//   "fifo"               a FIFO: a reader that opens it waits until some writer comes
+//   "cut:<content>"      that content cut to half its length
 bool writeFixture(const QString &inFolder, const QString &inName, const QString &inContent, const QString &inOutside)
 {
     const QString path = inFolder + QLatin1Char('/') + inName;
@@ -80,6 +91,12 @@ bool writeFixture(const QString &inFolder, const QString &inName, const QString 
         picture.fill(QColor(200, 180, 120));
         return picture.save(path, "jpg");
     }
+    if (inContent == QLatin1String("fifo"))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (inContent.startsWith(QLatin1String("cut:"))) {
+        QFile file(path);
+        return writeFixture(inFolder, inName, inContent.mid(4), inOutside) && file.resize(file.size() / 2);
+    }
     if (inContent == QLatin1String("link")) {
         const QString target = inOutside + QStringLiteral("/linked");
         return (QFile::exists(target + QStringLiteral(".tif")) || ImageFile::Save(target, captureImage(0, 2000)))
@@ -99,6 +116,33 @@ struct BandsAtOpenReader : KyDocument
     static bool read(const KyDocument &inDocument) { return inDocument.*(&BandsAtOpenReader::mBandsAtOpen); }
 };
 
+// Create() on a pool thread, given a few seconds: a reader that waits for a FIFO's writer would
+// otherwise hang the whole test. Past the time, outHung is set and the FIFOs of the folder are
+// opened for writing and closed again until the open ends, which ends any such wait.
+std::unique_ptr<KyDocument> createWithin(const QString &inFolder, int inMilliseconds, bool &outHung)
+{
+    QThread *caller = QThread::currentThread();
+    QFuture<KyDocument *> future = QtConcurrent::run([inFolder, caller] {
+        KyDocument *document = KyDocument::Create(inFolder);
+        if (document)
+            document->moveToThread(caller);
+        return document;
+    });
+    const QDeadlineTimer deadline(inMilliseconds);
+    while (!future.isFinished() && !deadline.hasExpired())
+        QThread::msleep(5);
+    outHung = !future.isFinished();
+    while (!future.isFinished()) {
+        for (const QFileInfo &entry : QDir(inFolder).entryInfoList(QDir::System)) {
+            const int fd = ::open(QFile::encodeName(entry.filePath()).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        QThread::msleep(5);
+    }
+    return std::unique_ptr<KyDocument>(future.result());
+}
+
 } // namespace
 
 class TestKyDocumentFactory : public QObject
@@ -114,6 +158,9 @@ private slots:
     void pathForms();
     void bandsAtOpen();
     void noFolder();
+    void damagedCaptures_data();
+    void damagedCaptures();
+    void manyFilesSharingTheName();
 };
 
 void TestKyDocumentFactory::decisionTable_data()
@@ -152,9 +199,9 @@ void TestKyDocumentFactory::decisionTable_data()
     QTest::newRow("marker pair with its overlay")
         << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi", "m-Marker.jpg|photo", "m+Marker.jpg|photo"}
         << "KySingleDocument" << 2 << 0x83 << true;
-    // Without the marker's photo the capture has no marker: one image where two are needed.
+    // The grey image makes the marker; the photo missing is told (damagedCaptures).
     QTest::newRow("marker pair without its photo")
-        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi"} << "" << 0 << 0 << true;
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi"} << "KySingleDocument" << 2 << 0x83 << true;
     // The photo makes the marker: the count is two, though only the sample has pixels. The
     // unreadable file is the first, so the folder is not known as the instrument's.
     QTest::newRow("marker pair whose grey image is unreadable")
@@ -362,6 +409,138 @@ void TestKyDocumentFactory::noFolder()
     QVERIFY(ImageFile::Save(file.chopped(4), captureImage(0, 100)));
     QVERIFY(!KyDocument::Create(file));
     QVERIFY(!KyDocument::IsInstrumentImage(file));
+}
+
+void TestKyDocumentFactory::damagedCaptures_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("files"); // "<name>|<content>", see writeFixture
+    QTest::addColumn<QString>("kind");      // class name; "" for no document
+    QTest::addColumn<int>("images");        // valid images
+    QTest::addColumn<int>("mask");          // ChannelMask
+    QTest::addColumn<QStringList>("unread");
+
+    QTest::newRow("colorimetric picture that is a FIFO")
+        << "c_Co" << QStringList{"c_Co.tif|chemi", "c_Co.jpg|fifo"} << "KyColorimetricDocument" << 1 << 0
+        << QStringList{"c_Co.jpg"};
+    QTest::newRow("colorimetric picture that is no JPEG")
+        << "c_Co" << QStringList{"c_Co.tif|chemi", "c_Co.jpg|garbage"} << "KyColorimetricDocument" << 1 << 0
+        << QStringList{"c_Co.jpg"};
+    QTest::newRow("colorimetric picture cut short")
+        << "c_Co" << QStringList{"c_Co.tif|chemi", "c_Co.jpg|cut:photo"} << "KyColorimetricDocument" << 1 << 0
+        << QStringList{"c_Co.jpg"};
+    QTest::newRow("colorimetric capture without its picture")
+        << "c_Co" << QStringList{"c_Co.tif|chemi"} << "KyColorimetricDocument" << 1 << 0 << QStringList{"c_Co.jpg"};
+    QTest::newRow("colorimetric image that is a FIFO, not listed")
+        << "c_Co" << QStringList{"c_Co.tif|fifo", "c_Co.jpg|photo"} << "" << 0 << 0 << QStringList{};
+
+    QTest::newRow("three channels, one cut short")
+        << "F_Fl" << QStringList{"F_Fl-Blue.tif|ch1", "F_Fl-Green.tif|cut:ch2", "F_Fl-Red.tif|ch3"}
+        << "KyMultiDocument" << 2 << 0x85 << QStringList{"F_Fl-Green.tif"};
+    QTest::newRow("three channels, one no TIFF")
+        << "F_Fl" << QStringList{"F_Fl-Blue.tif|ch1", "F_Fl-Green.tif|ch2", "F_Fl-Red.tif|garbage"}
+        << "KyMultiDocument" << 2 << 0x83 << QStringList{"F_Fl-Red.tif"};
+    QTest::newRow("three channels, two cut short")
+        << "F_Fl" << QStringList{"F_Fl-Blue.tif|cut:ch1", "F_Fl-Green.tif|ch2", "F_Fl-Red.tif|cut:ch3"} << ""
+        << 0 << 0 << QStringList{};
+    QTest::newRow("three channels whole")
+        << "F_Fl" << QStringList{"F_Fl-Blue.tif|ch1", "F_Fl-Green.tif|ch2", "F_Fl-Red.tif|ch3"}
+        << "KyMultiDocument" << 3 << 0x87 << QStringList{};
+
+    QTest::newRow("marker photo that is no JPEG")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi", "m-Marker.jpg|garbage", "m+Marker.jpg|photo"}
+        << "KySingleDocument" << 2 << 0x83 << QStringList{"m-Marker.jpg"};
+    QTest::newRow("marker photo cut short")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi", "m-Marker.jpg|cut:photo"} << "KySingleDocument"
+        << 2 << 0x83 << QStringList{"m-Marker.jpg"};
+    QTest::newRow("marker pair without its photo")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi"} << "KySingleDocument" << 2 << 0x83
+        << QStringList{"m-Marker.jpg"};
+    QTest::newRow("marker photo that is a FIFO")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi", "m-Marker.jpg|fifo"} << "KySingleDocument" << 2
+        << 0x83 << QStringList{"m-Marker.jpg"};
+    QTest::newRow("marker overlay that is a FIFO: composed anew")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|chemi", "m-Marker.jpg|photo", "m+Marker.jpg|fifo"}
+        << "KySingleDocument" << 2 << 0x83 << QStringList{};
+    QTest::newRow("marker grey image cut short")
+        << "m" << QStringList{"m.tif|chemi", "m-Marker.tif|cut:chemi", "m-Marker.jpg|photo"} << "KySingleDocument"
+        << 1 << 0x83 << QStringList{"m-Marker.tif"};
+    QTest::newRow("sample image that is a FIFO")
+        << "m" << QStringList{"m.tif|fifo", "m-Marker.tif|chemi", "m-Marker.jpg|photo"} << "" << 0 << 0
+        << QStringList{};
+}
+
+// A capture with a damaged file opens without it, at once, and names it; one that cannot do
+// without it is refused, at once.
+void TestKyDocumentFactory::damagedCaptures()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, files);
+    QFETCH(QString, kind);
+    QFETCH(int, images);
+    QFETCH(int, mask);
+    QFETCH(QStringList, unread);
+
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString path = temp.filePath(folder);
+    QVERIFY(QDir().mkpath(path));
+    for (const QString &file : files)
+        QVERIFY2(writeFixture(path, file.section(QLatin1Char('|'), 0, 0), file.section(QLatin1Char('|'), 1),
+                              temp.path()),
+                 qPrintable(file));
+
+    bool hung = false;
+    const std::unique_ptr<KyDocument> document = createWithin(path, 5000, hung);
+    QVERIFY2(!hung, "the open waited for a file that never delivers");
+    QCOMPARE(kindOf(document.get()), kind);
+    if (!document)
+        return;
+    QCOMPARE(document->ValidImageCount(), images);
+    QCOMPARE(document->ChannelMask(), mask);
+    QCOMPARE(document->UnreadFiles(), unread);
+    QVERIFY(!document->IsDirty());
+}
+
+// Ten thousand names sharing the capture's name, for one channel image of the instrument's size
+// (hard links: no disk space, every read served from memory). A capture holds one image per
+// channel, and only those are read whole: the open fails (one channel, and no image named after the
+// folder) after a capture's worth of whole reads, not ten thousand of them.
+void TestKyDocumentFactory::manyFilesSharingTheName()
+{
+    constexpr int kNames = 10000;
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString path = temp.filePath(QStringLiteral("A"));
+    QVERIFY(QDir().mkpath(path));
+    ImageFile image = captureImage(2, 1000);
+    image.Resize(2046, 3072);
+    image.Fill(1000);
+    image.UpdateHistogram();
+    image.SetTag(KyItemName::Channel, QStringLiteral("1"));
+    QVERIFY(ImageFile::Save(path + QStringLiteral("/A-00000"), image));
+    const QByteArray first = QFile::encodeName(path + QStringLiteral("/A-00000.tif"));
+    for (int i = 1; i < kNames; ++i) {
+        const QByteArray name = QFile::encodeName(path + QStringLiteral("/A-%1.tif").arg(i, 5, 10, QLatin1Char('0')));
+        QVERIFY(::link(first.constData(), name.constData()) == 0);
+    }
+
+    // Every whole read writes its debug line.
+    static std::atomic<int> wholeReads{0};
+    wholeReads = 0;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &inText) {
+        if (inText.startsWith(QLatin1String("ImageFile::Read()")))
+            ++wholeReads;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const std::unique_ptr<KyDocument> document(KyDocument::Create(path));
+    const qint64 elapsed = timer.elapsed();
+    qInstallMessageHandler(previous);
+    qInfo("%d names: %d whole reads, %lld ms", kNames, wholeReads.load(), elapsed);
+    QVERIFY(!document);
+    // The channel's image, and the folder's own image the fallback looks for.
+    QCOMPARE(wholeReads.load(), 2);
 }
 
 KY_TEST_MAIN_WITH(QGuiApplication, TestKyDocumentFactory)

@@ -64,6 +64,7 @@ private slots:
     void saveInPlace_data();
     void saveInPlace();
     void saveInPlaceFailsOnFileSizeLimit();
+    void unreadChannelKeepsTheComposite();
     void saveNewCapture_data();
     void saveNewCapture();
     void saveNewCaptureFailures_data();
@@ -331,6 +332,46 @@ void TestKyMultiDocumentSave::saveInPlaceFailsOnFileSizeLimit()
     QCOMPARE(snapshot(temp.path()), original);
     QVERIFY(doc.IsDirty());
     QCOMPARE(doc.kind(), 2);
+}
+
+// A channel image that cannot be read is left out, and the capture's composite, which still shows
+// it, is not replaced by one without it; a save-as elsewhere makes a two-channel capture whole.
+void TestKyMultiDocumentSave::unreadChannelKeepsTheComposite()
+{
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString sample = writeFluorCapture(temp.path());
+    const QString name = lastSection(sample);
+    const QString green = sample + QLatin1Char('/') + name + QStringLiteral("-Green.tif");
+    {
+        QFile file(green);
+        QVERIFY(file.resize(file.size() / 2));
+    }
+    const QString composite = sample + QLatin1Char('/') + name + QStringLiteral(".jpg");
+    const QByteArray compositeBytes = kytest::readBytes(composite);
+    const QByteArray greenBytes = kytest::readBytes(green);
+
+    ProbeMultiDocument doc(sample);
+    QCOMPARE(doc.UnreadFiles(), QStringList{name + QStringLiteral("-Green.tif")});
+    QCOMPARE(doc.ChannelMask(), 0x85);
+    addLanes(doc);
+    QSignalSpy progress(&doc, &KyDocument::SaveProgress);
+    QCOMPARE(doc.SaveInPlace(true, true, true), 0);
+    QCOMPARE(progress.count(), doc.SaveStepCount());
+    QVERIFY(!doc.IsDirty());
+    QCOMPARE(kytest::readBytes(composite), compositeBytes);
+    QCOMPARE(kytest::readBytes(green), greenBytes);
+    QVERIFY(QFileInfo::exists(sample + QLatin1Char('/') + name + QStringLiteral(".csv")));
+    ProbeMultiDocument again(sample);
+    QCOMPARE(again.LaneFrame().laneCount(), 4);
+
+    // A new capture holds the two channels the document has; its composite is theirs.
+    const QString out = temp.filePath(QStringLiteral("out/X"));
+    QCOMPARE(doc.SaveAs(out), 0);
+    QCOMPARE(listing(temp.filePath(QStringLiteral("out"))),
+             (QStringList{"X-Blue.tif", "X-Red.tif", "X.csv", "X.jpg"}));
+    QCOMPARE(QImage(out + QStringLiteral(".jpg")).size(), QSize(160, 240));
+    QCOMPARE(kytest::readBytes(composite), compositeBytes);
 }
 
 void TestKyMultiDocumentSave::saveNewCapture_data()

@@ -161,7 +161,8 @@ private slots:
     void failedWriteNotHiddenByLaterSuccess();
     void failedSaveUnderSizeLimit_data();
     void failedSaveUnderSizeLimit();
-    void saveWithoutMarkerPhoto();
+    void markerWithoutItsPhoto_data();
+    void markerWithoutItsPhoto();
     void zeroPixelSizeKeepsResolution();
 
     void sampleImagePaths_data();
@@ -244,10 +245,10 @@ void TestKySingleDocument::open_data()
     QTest::newRow("marker: all four files") << "marker" << 2 << 2 << 0x83 << 5 << "Marker" << int(kLoadedColour);
     QTest::newRow("marker without overlay") << "marker without overlay" << 2 << 2 << 0x83 << 5 << "Marker" << int(kComposedColour);
     QTest::newRow("unreadable overlay is composed") << "unreadable overlay" << 2 << 2 << 0x83 << 5 << "Marker" << int(kComposedColour);
-    // The photo makes the marker; the grey image alone does not.
-    QTest::newRow("marker without photo") << "marker without photo" << 2 << 1 << 0 << 3 << "Marker" << int(kLoadedColour);
-    QTest::newRow("unreadable photo") << "unreadable photo" << 2 << 1 << 0 << 3 << "Marker" << int(kLoadedColour);
-    QTest::newRow("photo is a folder") << "photo is a folder" << 2 << 1 << 0 << 3 << "Marker" << int(kLoadedColour);
+    // The grey image makes the marker, with or without its photo (markerWithoutItsPhoto).
+    QTest::newRow("marker without photo") << "marker without photo" << 2 << 2 << 0x83 << 5 << "Marker" << int(kLoadedColour);
+    QTest::newRow("unreadable photo") << "unreadable photo" << 2 << 2 << 0x83 << 5 << "Marker" << int(kLoadedColour);
+    QTest::newRow("photo is a folder") << "photo is a folder" << 2 << 2 << 0x83 << 5 << "Marker" << int(kLoadedColour);
     QTest::newRow("marker without grey image") << "marker without grey image" << 1 << 2 << 0x83 << 5 << "" << int(kLoadedColour);
     QTest::newRow("no sample: no images") << "no sample" << 0 << 0 << 0 << 3 << "" << int(kNoColour);
     QTest::newRow("unreadable sample: no images") << "unreadable sample" << 0 << 0 << 0 << 3 << "" << int(kNoColour);
@@ -367,7 +368,6 @@ void TestKySingleDocument::displayImageOutOfRange_data()
     QTest::newRow("channel -1") << "marker" << -1;
     QTest::newRow("channel 2 of a marker capture") << "marker" << 2;
     QTest::newRow("channel 1 without a marker") << "gel" << 1;
-    QTest::newRow("channel 1 with a grey marker image but no photo") << "marker without photo" << 1;
     QTest::newRow("channel 0 without images") << "no sample" << 0;
 }
 
@@ -1101,23 +1101,56 @@ void TestKySingleDocument::failedSaveUnderSizeLimit()
     QVERIFY(doc.IsDirty());
 }
 
-void TestKySingleDocument::saveWithoutMarkerPhoto()
+void TestKySingleDocument::markerWithoutItsPhoto_data()
 {
-    // A grey marker image without its photo: no photo can be written, and that is known before
-    // anything is.
-    const QString folder = variant(QStringLiteral("marker without photo"));
+    QTest::addColumn<QString>("variant");
+    QTest::newRow("no photo") << "marker without photo";
+    QTest::newRow("photo no JPEG") << "unreadable photo";
+    QTest::newRow("photo is a folder") << "photo is a folder";
+}
+
+// A marker capture whose photo cannot be read opens with its images and names the photo; its
+// grey marker image stands in on the screen. No save writes that stand-in, or an overlay made with
+// it, anywhere: what the capture holds stays as it is.
+void TestKySingleDocument::markerWithoutItsPhoto()
+{
+    QFETCH(QString, variant);
+    const QString folder = this->variant(variant);
+    const QString name = nameOf(folder);
     SingleProbe doc(folder);
+    QCOMPARE(doc.UnreadFiles(), QStringList{name + kGray + ".jpg"});
+    QCOMPARE(doc.ImageCount(), 2);
+    QCOMPARE(rgb(doc.qImage(1, QRect())), rgb(doc.records()[1].ToIndexed8(false)));
+
     doc.SetDefaultLanes(4, 0.8);
+    doc.ExtractLaneProfiles();
     const QMap<QString, QByteArray> before = filesBelow(folder);
-    QCOMPARE(doc.SaveInPlace(true, true, true), -20);
-    const QString out = temp->filePath(QStringLiteral("out"));
-    QCOMPARE(doc.Save(out, QStringLiteral("P"), true, true, true), -20);
-    QCOMPARE(filesBelow(folder), before);
-    QVERIFY(!QFileInfo::exists(out));
-    QVERIFY(doc.IsDirty());
-    // Without pictures asked for, the images and the report are written.
-    QCOMPARE(doc.Save(out, QStringLiteral("P"), true, false, true), 0);
+    QStringList tree = treeOf(folder) << name + ".csv";
+    tree.sort();
+    QSignalSpy progress(&doc, &KyDocument::SaveProgress);
+    QCOMPARE(doc.SaveInPlace(true, true, true), 0);
+    QCOMPARE(progress.count(), doc.SaveStepCount());
     QVERIFY(!doc.IsDirty());
+    const QMap<QString, QByteArray> after = filesBelow(folder);
+    QCOMPARE(after.value(name + kGray + ".jpg"), before.value(name + kGray + ".jpg"));
+    QCOMPARE(after.value(name + kOverlaid + ".jpg"), before.value(name + kOverlaid + ".jpg"));
+    QVERIFY(after.value(name + ".tif") != before.value(name + ".tif"));
+    QVERIFY(after.value(name + kGray + ".tif") != before.value(name + kGray + ".tif"));
+    QCOMPARE(treeOf(folder), tree);
+
+    // A new capture gets the images and the report, and no picture of the marker.
+    const QString out = temp->filePath(QStringLiteral("out"));
+    progress.clear();
+    QCOMPARE(doc.Save(out, QStringLiteral("P"), true, true, true), 0);
+    QCOMPARE(progress.count(), doc.SaveStepCount());
+    for (const QString &file : treeOf(out))
+        QVERIFY2(!file.endsWith(QLatin1String(".jpg")), qPrintable(file));
+    QCOMPARE(doc.SaveAs(temp->filePath(QStringLiteral("Copy/Copy"))), 0);
+    QCOMPARE(treeOf(temp->filePath(QStringLiteral("Copy"))),
+             (QStringList{"Copy-Marker.tif", "Copy.csv", "Copy.tif"}));
+    SingleProbe copy(temp->filePath(QStringLiteral("Copy")));
+    QCOMPARE(copy.ImageCount(), 2);
+    QCOMPARE(copy.UnreadFiles(), QStringList{"Copy-Marker.jpg"});
 }
 
 void TestKySingleDocument::zeroPixelSizeKeepsResolution()

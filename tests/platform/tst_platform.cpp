@@ -2,6 +2,7 @@
 
 #include "platform/diskspace.h"
 #include "platform/filesync.h"
+#include "platform/regularfile.h"
 #include "platform/safefileops.h"
 
 #include <QDir>
@@ -143,6 +144,44 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(folder).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 07777), 0700);
         QVERIFY(!platform::makeRemovable(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    void openRegularForReading_data()
+    {
+        QTest::addColumn<QString>("entry"); // the name opened, in the fixture folder below
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("regular file") << "file" << true;
+        QTest::newRow("link to a regular file") << "link-to-file" << true;
+        QTest::newRow("FIFO") << "fifo" << false;
+        QTest::newRow("link to a FIFO") << "link-to-fifo" << false;
+        QTest::newRow("folder") << "folder" << false;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("empty name") << "" << false;
+    }
+
+    // Only a regular file opens, and a FIFO without a writer is refused at once rather than
+    // waited on (a plain open would block here for ever).
+    void openRegularForReading()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, opens);
+        QTemporaryDir dir;
+        kytest::writeFile(dir.filePath(QStringLiteral("file")), "0123456789");
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("folder"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("file")), dir.filePath(QStringLiteral("link-to-file"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("fifo")), dir.filePath(QStringLiteral("link-to-fifo"))));
+
+        QFile file(entry.isEmpty() ? QString() : dir.filePath(entry));
+        QCOMPARE(platform::openRegularForReading(file, QIODevice::Unbuffered), opens);
+        QCOMPARE(file.isOpen(), opens);
+        if (!opens)
+            return;
+        QVERIFY(file.openMode().testFlag(QIODevice::Unbuffered));
+        QVERIFY(!file.isWritable());
+        QVERIFY(file.seek(4));
+        QCOMPARE(file.readAll(), QByteArray("456789"));
+        QCOMPARE(file.size(), qint64(10));
     }
 };
 
