@@ -375,6 +375,12 @@ bool KyDocument::FinishSaveAs(const QString &inPath)
 {
     bool reported = ExportAnalysisReport(inPath);
     if (reported && mCaptureSave) {
+        // The report and the summary PDF of an earlier analysis no longer describe the images.
+        if (!HasAnalysis()) {
+            const QString path = FileUtility::Slashed(inPath);
+            mCaptureSave->removeOnInstall(ReportFilePath(path));
+            mCaptureSave->removeOnInstall(WithExtension(path, QStringLiteral(".pdf")));
+        }
         if (mHoldSave) {
             mSaveHeld = true;
         } else {

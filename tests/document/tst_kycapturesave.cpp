@@ -1,7 +1,8 @@
 // A save of a capture as one whole: saves stopped by SIGKILL at each step leave the capture with
 // one analysis (all old or all new) and nothing the open takes for a capture file; a save into a
 // new folder leaves the folder whole or absent; what a cut-off save left is rolled forward or
-// removed; one save of a capture at a time across processes.
+// removed; one save of a capture at a time across processes; reports of an analysis that is gone
+// go with it.
 
 #include "lockholder.h"
 #include "multifixtures.h"
@@ -360,6 +361,46 @@ private slots:
                      qPrintable(comments.join(QStringLiteral("; "))));
             QCOMPARE(leftoversIn(folder), QStringList());
         }
+    }
+
+    // A save without an analysis removes the report and the summary PDF of the analysis the
+    // capture had; one that keeps its analysis writes the report anew and leaves the PDF to the
+    // window.
+    void reportsFollowTheAnalysis_data()
+    {
+        QTest::addColumn<bool>("clearAnalysis");
+        QTest::newRow("analysis cleared") << true;
+        QTest::newRow("analysis kept") << false;
+    }
+
+    void reportsFollowTheAnalysis()
+    {
+        QFETCH(bool, clearAnalysis);
+        QTemporaryDir temp;
+        const QString folder = savedCapture(temp.filePath(QStringLiteral("in")));
+        QVERIFY(!folder.isEmpty());
+        ProbeMultiDocument doc(folder);
+        QVERIFY(doc.HasAnalysis());
+        const QString base = basePathOf(doc);
+        QVERIFY(QFileInfo(base + QStringLiteral(".csv")).isFile());
+        QVERIFY(kytest::writeBytes(base + QStringLiteral(".pdf"), "%PDF- old summary"));
+        if (clearAnalysis)
+            doc.SetLaneCount(5);
+        else
+            QVERIFY(doc.SetComment(kNew));
+        QCOMPARE(doc.HasAnalysis(), !clearAnalysis);
+
+        QCOMPARE(doc.SaveAs(base), 0);
+        QCOMPARE(QFileInfo::exists(base + QStringLiteral(".csv")), !clearAnalysis);
+        QCOMPARE(QFileInfo::exists(base + QStringLiteral(".pdf")), !clearAnalysis);
+        if (!clearAnalysis) {
+            QCOMPARE(commentsIn(folder).last(), QFileInfo(base).fileName() + QStringLiteral(".csv: ") + kNew);
+            QCOMPARE(kytest::readBytes(base + QStringLiteral(".pdf")), QByteArray("%PDF- old summary"));
+        }
+        const std::unique_ptr<KyDocument> reopened(KyDocument::Create(folder));
+        QVERIFY(reopened);
+        QCOMPARE(reopened->LaneFrame().laneCount(), clearAnalysis ? 5 : 2);
+        QCOMPARE(leftoversIn(folder), QStringList());
     }
 
     // The files a save replaces keep their permissions, as with every whole-file write.
