@@ -166,6 +166,8 @@ private:
     void endSaving(bool inSucceeded);
     // The error box of a failed save, save-as or summary PDF.
     void reportSaveError(const QString &inText);
+    // inText, unless the save gave up because another window saved the capture: then that reason.
+    QString saveErrorText(const QString &inText) const;
     // Hands the save page's comment to the document, only when the user changed it.
     void applyEditedComment();
     // Writes the display-only changes of a clean document back into its images; false on failure.

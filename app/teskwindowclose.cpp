@@ -28,8 +28,8 @@ void TeskWindow::on_actionClose_triggered()
     KyDocument *document = TeskApp::currentDocument();
     if (document && !document->IsDirty() && document->IsDisplayChanged() && !saveDisplayChanges()) {
         KyMessageBox::question(window(), tr("Error"),
-                               tr("Failed to save image. Please close all files related to the capture that are "
-                                  "opened in other applications."),
+                               saveErrorText(tr("Failed to save image. Please close all files related to the capture "
+                                                "that are opened in other applications.")),
                                tr("OK"), QString(), 0);
         return;
     }

@@ -158,6 +158,8 @@ void TeskWindow::startSave(int inAfterSaveAction)
     mSaving = true;
     emit openSavingView(saveStepTotal(document));
     reconnectSaveProgress(document);
+    // The summary PDF joins the save's files, which go into the capture together.
+    document->HoldNextSave();
     mSaveWatcher.setFuture(QtConcurrent::run([this] { return saveTask(); }));
 }
 
@@ -218,6 +220,7 @@ void TeskWindow::saveAsInteractive()
     emit openSavingView(saveStepTotal(document));
     reconnectSaveProgress(document);
     const QString target = QDir(chosen).absoluteFilePath(chosen.section(QLatin1Char('/'), -1));
+    document->HoldNextSave();
     mSaveAsWatcher.setFuture(QtConcurrent::run([this, target] { return saveAsTask(target); }));
 }
 
@@ -226,7 +229,8 @@ bool TeskWindow::writeSummaryPdf(bool inAfterSave)
     KyDocument *document = TeskApp::currentDocument();
     if (!mAnalysisView || !document || !document->HasAnalysis())
         return true;
-    const QString path = summaryPdfPath(document->FilePathOfFirstImage());
+    // Written where the held save keeps its files until they all go in place.
+    const QString path = document->StagedSavePath(summaryPdfPath(document->FilePathOfFirstImage()));
     onSaveProgress();
     QCoreApplication::processEvents();
     if (path.isEmpty())
@@ -297,18 +301,29 @@ void TeskWindow::reportSaveError(const QString &inText)
     KyMessageBox::question(window(), tr("Error"), inText, QStringLiteral("OK"), QString(), 0, false);
 }
 
+QString TeskWindow::saveErrorText(const QString &inText) const
+{
+    const KyDocument *document = TeskApp::currentDocument();
+    if (document && document->IsSaveRefusedAsBusy())
+        return tr("Another window is saving this capture. Please try again when it has finished.");
+    return inText;
+}
+
 void TeskWindow::onSaveFinished()
 {
     const bool saved = mSaveWatcher.result();
-    if (!saved || !writeSummaryPdf(true)) {
+    // The images, the report and the PDF go into the capture together: without the PDF none of
+    // them does, and the capture stays as it was.
+    const bool written = saved && writeSummaryPdf(true);
+    KyDocument *document = TeskApp::currentDocument();
+    const bool installed = document && document->FinishHeldSave(written);
+    if (!written || !installed) {
         endSaving(false);
-        // The images are written but the PDF is not: the analysis counts as unsaved.
-        if (saved) {
-            if (KyDocument *document = TeskApp::currentDocument())
-                document->SetDirty(true);
-        }
-        reportSaveError(tr("Failed to save image. Please close all files related to the capture that are opened in "
-                           "other applications."));
+        // The analysis counts as unsaved.
+        if (saved && document)
+            document->SetDirty(true);
+        reportSaveError(saveErrorText(tr("Failed to save image. Please close all files related to the capture that "
+                                         "are opened in other applications.")));
         return;
     }
     endSaving(true);
@@ -330,14 +345,24 @@ void TeskWindow::onSaveFinished()
 
 void TeskWindow::onSaveAsFinished()
 {
+    KyDocument *document = TeskApp::currentDocument();
     if (!mSaveAsWatcher.result()) {
+        if (document)
+            document->FinishHeldSave(false);
+        endSaving(false);
+        reportSaveError(saveErrorText(tr("Failed to save image file.")));
+        return;
+    }
+    // The document now lives in the new folder, whether or not its PDF can be written: the
+    // capture goes in place with the PDF or without it.
+    const bool pdfWritten = writeSummaryPdf(false);
+    if (document && !document->FinishHeldSave(true)) {
         endSaving(false);
         reportSaveError(tr("Failed to save image file."));
         return;
     }
-    // The document now lives in the new folder, whether or not its PDF can be written.
     updateWindowTitle();
-    if (!writeSummaryPdf(false)) {
+    if (!pdfWritten) {
         endSaving(false);
         reportSaveError(tr("Failed to save PDF file of analysis summary."));
         return;

@@ -1,3 +1,4 @@
+#include "lockholder.h"
 #include "testmain.h"
 
 #include "analysisview/kyanalysisview.h"
@@ -6,8 +7,10 @@
 #include "app/teskapp.h"
 #include "app/teskwindow.h"
 #include "core/analysissettings.h"
+#include "core/fileutility.h"
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
+#include "platform/capturelock.h"
 #include "platform/instanceslots.h"
 #include "samplecapturewriter.h"
 #include "widgets/kybutton.h"
@@ -52,6 +55,8 @@ const QString kOverwrite =
     QStringLiteral("This file name already exists.\nAre you sure you want to overwrite the existing file?");
 const QString kPdfFailed = QStringLiteral("Failed to save PDF file of analysis summary.");
 const QString kNewWindowFailed = QStringLiteral("Failed to open new window.");
+const QString kAnotherWindowSaves =
+    QStringLiteral("Another window is saving this capture. Please try again when it has finished.");
 
 // Answers the modal boxes and folder dialogs as they show, in order, from a zero-time timer, and
 // keeps what each one said: "box:<text>" or "dialog:<start folder>". An answer is "accept",
@@ -390,6 +395,63 @@ private slots:
         QVERIFY(document->IsDirty());
         QVERIFY(window.windowTitle().contains(QLatin1Char('*')));
         QVERIFY(QFileInfo(TeskWindow::summaryPdfPath(firstTif(folder))).isDir());
+    }
+
+    // A save whose summary PDF cannot be written puts none of its files in place: the images and
+    // the report stay as they were, beside the earlier summary.
+    void pdfFailureLeavesTheCaptureAsItWas()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        QVERIFY(document->SetComment(QStringLiteral("not saved")));
+        QVERIFY(QDir().mkpath(TeskWindow::summaryPdfPath(firstTif(folder))));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        Answerer answers({QStringLiteral("accept")});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("box:") + kSaveFailed});
+        QCOMPARE(folderBytes(folder), before);
+        QVERIFY(document->IsDirty());
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+                 before.size() + 1);
+    }
+
+    // Another window (another process) is saving the capture: the save waits for it a little,
+    // then says so, and nothing changes.
+    void saveWhileAnotherWindowSaves()
+    {
+        const QString folder = newCapture();
+        QTemporaryDir locks;
+        qputenv("KY_INSTANCE_LOCK_DIR", QFile::encodeName(locks.path()));
+        const auto unset = qScopeGuard([] { qunsetenv("KY_INSTANCE_LOCK_DIR"); });
+        kytest::LockHolder other(platform::CaptureLock::lockFilePath(FileUtility::ResolvedPath(folder)));
+        QVERIFY(other.started());
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(document->SetComment(QStringLiteral("not saved")));
+        QVERIFY(kytest::waitUntil([&] {
+            platform::CaptureLock probe(FileUtility::ResolvedPath(folder));
+            return probe.lock(0) == platform::CaptureLock::kBusy;
+        }));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        Answerer answers({QStringLiteral("accept")});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("box:") + kAnotherWindowSaves});
+        QCOMPARE(folderBytes(folder), before);
+        QVERIFY(document->IsDirty());
+
+        // Once the other save is over, this one goes through.
+        other.end();
+        Answerer again({});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(again.seen, QStringList());
+        QVERIFY(!document->IsDirty());
     }
 
     // While the background save writes the document nothing may close, reopen or save it again.
@@ -829,6 +891,40 @@ private slots:
         QVERIFY(window.close());
         QCOMPARE(AnalysisSettings::instance()->rectValue(kPositionKey), geometry);
         QCOMPARE(answers.seen, QStringList());
+    }
+
+    // Exit > Save after the lane count changed (which drops the analysis): the report and the
+    // summary PDF of the earlier analysis do not stay beside the images that no longer hold it.
+    void exitSaveDropsReportsOfAGoneAnalysis()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
+        const QString report = pdf.chopped(3) + QStringLiteral("csv");
+        {
+            Answerer answers({});
+            window.form().actionSave->trigger();
+            QVERIFY(waitSaved(window));
+        }
+        QVERIFY(QFileInfo(report).isFile());
+        if (!QFileInfo(pdf).isFile())
+            QSKIP("the analysis screen writes no summary PDF in this build");
+
+        document->SetLaneCount(5);
+        QVERIFY(!document->HasAnalysis());
+        Answerer answers({QStringLiteral("accept")});
+        QVERIFY(!window.close());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
+        QVERIFY(!QFileInfo::exists(report));
+        QVERIFY(!QFileInfo::exists(pdf));
+        QVERIFY(openCapture(folder));
+        QCOMPARE(TeskApp::currentDocument()->LaneFrame().laneCount(), 5);
     }
 
     // "Save" on exit: the window closes by itself once the save has succeeded.
