@@ -170,6 +170,8 @@ private:
     QString saveErrorText(const QString &inText) const;
     // Hands the save page's comment to the document, only when the user changed it.
     void applyEditedComment();
+    // Fills the save page's comment field with a document's comment, whole.
+    void showStoredComment(const QString &inComment);
     // Writes the display-only changes of a clean document back into its images; false on failure.
     bool saveDisplayChanges();
 
@@ -188,4 +190,6 @@ private:
     ProcessStarter mProcessStarter;
     // Owned by the window; the comment field only uses it.
     QRegularExpressionValidator *mCommentValidator = nullptr;
+    // The most characters the comment field takes from the keyboard (the form's limit).
+    int mCommentTypedLength = 0;
 };

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 namespace {
 
 const QString kSaveAsPathKey = QStringLiteral("AN/SaveAsPath");
@@ -120,6 +122,14 @@ void TeskWindow::applyEditedComment()
     if (text == stored || (limit > 0 && stored.size() > limit && text == stored.left(limit)))
         return;
     document->SetComment(text);
+}
+
+void TeskWindow::showStoredComment(const QString &inComment)
+{
+    // The limit binds what is typed: a longer comment the instrument stored is shown whole, and an
+    // edit of it keeps the rest.
+    ui.saveCommentText->setMaxLength(std::max(mCommentTypedLength, int(inComment.size())));
+    ui.saveCommentText->setText(inComment);
 }
 
 void TeskWindow::on_saveSaveButton_clicked()

@@ -22,6 +22,7 @@
 #include <QDirIterator>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
 #include <QProcess>
@@ -328,7 +329,8 @@ private slots:
         TeskWindow window;
         QVERIFY(openCapture(folder));
         KyDocument *document = TeskApp::currentDocument();
-        const QString longComment = QString(70, QLatin1Char('c'));
+        // Longer than the field takes, whatever the comment the capture came with made it take.
+        const QString longComment = QString(window.form().saveCommentText->maxLength() + 20, QLatin1Char('c'));
         QVERIFY(document->SetComment(longComment));
         window.form().saveCommentText->setText(longComment);
         QVERIFY(window.form().saveCommentText->text().size() < longComment.size());
@@ -925,6 +927,65 @@ private slots:
         QVERIFY(!QFileInfo::exists(pdf));
         QVERIFY(openCapture(folder));
         QCOMPARE(TeskApp::currentDocument()->LaneFrame().laneCount(), 5);
+    }
+
+    // The comment field: a stored comment longer than the field's limit is shown whole and an edit
+    // keeps the rest of it; the limit binds what is typed.
+    void commentFieldKeepsLongComments_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<int>("saved");
+        QTest::newRow("stored comment of 89, last character replaced") << 89 << 0 << 89;
+        QTest::newRow("short comment, typed past the limit") << 10 << 60 << 50;
+    }
+
+    void commentFieldKeepsLongComments()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, typed);
+        QFETCH(int, saved);
+        const QString folder = newCapture();
+        QString comment;
+        for (int i = 0; i < stored; ++i)
+            comment += QLatin1Char('a' + i % 26);
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        QVERIFY(TeskApp::currentDocument()->SetComment(comment));
+        {
+            Answerer answers({});
+            window.form().actionSave->trigger();
+            QVERIFY(waitSaved(window));
+        }
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QCOMPARE(document->Comment(), comment);
+
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        auto *field = window.form().saveCommentText->findChild<QLineEdit *>();
+        QVERIFY(field);
+        QCOMPARE(field->text(), comment);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End);
+        QString expected = comment;
+        if (typed == 0) {
+            QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, QStringLiteral("Z"));
+            expected = comment.chopped(1) + QLatin1Char('Z');
+        } else {
+            QTest::keyClicks(field, QString(typed, QLatin1Char('x')));
+            expected = (comment + QString(typed, QLatin1Char('x'))).left(saved);
+        }
+        QCOMPARE(field->text(), expected);
+        Answerer answers({});
+        window.form().saveSaveButton->click();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(document->Comment(), expected);
+        QVERIFY(openCapture(folder));
+        QCOMPARE(TeskApp::currentDocument()->Comment().size(), saved);
+        QCOMPARE(TeskApp::currentDocument()->Comment(), expected);
     }
 
     // "Save" on exit: the window closes by itself once the save has succeeded.
