@@ -168,8 +168,10 @@ bool rollForward(const QString &inFolder, const QString &inStaging, const Journa
         }
         reached(KyCaptureSave::kStep_Remove, path);
     }
-    // The new names are on the disk before the journal that could repeat them goes.
-    return FileUtility::FlushDrive(inFolder);
+    // The new names go onto the disk before the journal that could repeat them goes. A flush that
+    // fails is only logged: the files are in their places by then, as after any whole-file write.
+    FileUtility::FlushDriveAfter(inFolder, "KyCaptureSave");
+    return true;
 }
 
 void removeFolder(const QString &inFolder)
