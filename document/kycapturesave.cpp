@@ -345,10 +345,11 @@ bool KyCaptureSave::installIntoFolder()
         const quint64 identity = platform::fileIdentity(rename.staged);
         if (!staged.isFile() || identity == 0 || KySafeFile::IsBlocked(mFolder + QLatin1Char('/') + rename.target))
             return false;
-        // As in every whole-file write, a replaced file's permissions stay.
+        // As in every whole-file write, a replaced file's permissions stay (where the file system
+        // keeps any).
         const QFileInfo replaced(mFolder + QLatin1Char('/') + rename.target);
         if (replaced.isFile() && !QFile::setPermissions(rename.staged, replaced.permissions()))
-            return false;
+            qDebug().noquote() << QStringLiteral("KyCaptureSave: permissions of %1 not kept").arg(replaced.filePath());
         journal.renames.append(JournalRename{staged.fileName(), rename.target, staged.size(), identity});
     }
     for (const QString &name : std::as_const(mRemovals)) {

@@ -8,8 +8,8 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QRandomGenerator>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -80,10 +80,11 @@ QString CreateTemporary(const QString &inPath)
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             continue;
-        // As in every whole-file write, the new file gets the permissions of the one it replaces.
+        // As in every whole-file write, the new file gets the permissions of the one it replaces;
+        // a file system that keeps no permissions refuses that, and the file is written all the same.
         const QFileInfo old(replaced);
-        if (old.isFile())
-            file.setPermissions(old.permissions());
+        if (old.isFile() && !file.setPermissions(old.permissions()))
+            qDebug().noquote() << QStringLiteral("KySafeFile::CreateTemporary(): permissions of %1 not kept").arg(replaced);
         return name;
     }
     return QString();
