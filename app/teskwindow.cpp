@@ -50,6 +50,7 @@ TeskWindow::TeskWindow(QWidget *parent)
     mCommentValidator = new QRegularExpressionValidator(
         QRegularExpression(commentPattern(), QRegularExpression::UseUnicodePropertiesOption), this);
     ui.saveCommentText->setValidator(mCommentValidator);
+    mCommentTypedLength = ui.saveCommentText->maxLength();
 
     applySavedGeometry();
 
@@ -216,7 +217,7 @@ void TeskWindow::onImageOpened()
         // A save-as passes through here again with the same document: one connection is enough.
         connect(document, &KyDocument::DirtyStateChanged, this, &TeskWindow::onDocumentDirtyStateChanged,
                 Qt::UniqueConnection);
-        ui.saveCommentText->setText(document->Comment());
+        showStoredComment(document->Comment());
     }
     if (mAnalysisView)
         mAnalysisView->resetForDocument(true);

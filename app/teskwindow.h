@@ -166,8 +166,13 @@ private:
     void endSaving(bool inSucceeded);
     // The error box of a failed save, save-as or summary PDF.
     void reportSaveError(const QString &inText);
+    // The text of a failed save (see saveFailureText), unless the save gave up because another
+    // window saved the capture: then that reason.
+    QString saveErrorText(const QString &inFailure, int inError, const QString &inOtherwise) const;
     // Hands the save page's comment to the document, only when the user changed it.
     void applyEditedComment();
+    // Fills the save page's comment field with a document's comment, whole.
+    void showStoredComment(const QString &inComment);
     // Writes the display-only changes of a clean document back into its images; false on failure.
     bool saveDisplayChanges();
 
@@ -189,4 +194,6 @@ private:
     ProcessStarter mProcessStarter;
     // Owned by the window; the comment field only uses it.
     QRegularExpressionValidator *mCommentValidator = nullptr;
+    // The most characters the comment field takes from the keyboard (the form's limit).
+    int mCommentTypedLength = 0;
 };

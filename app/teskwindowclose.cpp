@@ -31,9 +31,9 @@ void TeskWindow::on_actionClose_triggered()
     FileUtility::TakeWriteError();
     if (document && !document->IsDirty() && document->IsDisplayChanged() && !saveDisplayChanges()) {
         KyMessageBox::question(window(), tr("Error"),
-                               saveFailureText(tr("Failed to save image."), FileUtility::TakeWriteError(),
-                                               tr("Failed to save image. Please close all files related to the "
-                                                  "capture that are opened in other applications.")),
+                               saveErrorText(tr("Failed to save image."), FileUtility::TakeWriteError(),
+                                             tr("Failed to save image. Please close all files related to the "
+                                                "capture that are opened in other applications.")),
                                tr("OK"), QString(), 0);
         return;
     }

@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 namespace {
 
 const QString kSaveAsPathKey = QStringLiteral("AN/SaveAsPath");
@@ -124,6 +126,14 @@ void TeskWindow::applyEditedComment()
     document->SetComment(text);
 }
 
+void TeskWindow::showStoredComment(const QString &inComment)
+{
+    // The limit binds what is typed: a longer comment the instrument stored is shown whole, and an
+    // edit of it keeps the rest.
+    ui.saveCommentText->setMaxLength(std::max(mCommentTypedLength, int(inComment.size())));
+    ui.saveCommentText->setText(inComment);
+}
+
 void TeskWindow::on_saveSaveButton_clicked()
 {
     if (isSaving())
@@ -160,6 +170,8 @@ void TeskWindow::startSave(int inAfterSaveAction)
     mSaving = true;
     emit openSavingView(saveStepTotal(document));
     reconnectSaveProgress(document);
+    // The summary PDF joins the save's files, which go into the capture together.
+    document->HoldNextSave();
     mSaveWatcher.setFuture(QtConcurrent::run([this] { return saveTask(); }));
 }
 
@@ -226,6 +238,7 @@ void TeskWindow::saveAsInteractive()
     emit openSavingView(saveStepTotal(document));
     reconnectSaveProgress(document);
     const QString target = QDir(chosen).absoluteFilePath(chosen.section(QLatin1Char('/'), -1));
+    document->HoldNextSave();
     mSaveAsWatcher.setFuture(QtConcurrent::run([this, target] { return saveAsTask(target); }));
 }
 
@@ -234,7 +247,8 @@ bool TeskWindow::writeSummaryPdf(bool inAfterSave)
     KyDocument *document = TeskApp::currentDocument();
     if (!mAnalysisView || !document || !document->HasAnalysis())
         return true;
-    const QString path = summaryPdfPath(document->FilePathOfFirstImage());
+    // Written where the held save keeps its files until they all go in place.
+    const QString path = document->StagedSavePath(summaryPdfPath(document->FilePathOfFirstImage()));
     onSaveProgress();
     QCoreApplication::processEvents();
     if (path.isEmpty())
@@ -305,21 +319,32 @@ void TeskWindow::reportSaveError(const QString &inText)
     KyMessageBox::question(window(), tr("Error"), inText, QStringLiteral("OK"), QString(), 0, false);
 }
 
+QString TeskWindow::saveErrorText(const QString &inFailure, int inError, const QString &inOtherwise) const
+{
+    const KyDocument *document = TeskApp::currentDocument();
+    if (document && document->IsSaveRefusedAsBusy())
+        return tr("Another window is saving this capture. Please try again when it has finished.");
+    return saveFailureText(inFailure, inError, inOtherwise);
+}
+
 void TeskWindow::onSaveFinished()
 {
     const bool saved = mSaveWatcher.result();
     FileUtility::TakeWriteError();
-    if (!saved || !writeSummaryPdf(true)) {
+    // The images, the report and the PDF go into the capture together: without the PDF none of
+    // them does, and the capture stays as it was.
+    const bool written = saved && writeSummaryPdf(true);
+    KyDocument *document = TeskApp::currentDocument();
+    const bool installed = document && document->FinishHeldSave(written);
+    if (!written || !installed) {
         const int error = saved ? FileUtility::TakeWriteError() : mSaveWriteError;
         endSaving(false);
-        // The images are written but the PDF is not: the analysis counts as unsaved.
-        if (saved) {
-            if (KyDocument *document = TeskApp::currentDocument())
-                document->SetDirty(true);
-        }
-        reportSaveError(saveFailureText(tr("Failed to save image."), error,
-                                        tr("Failed to save image. Please close all files related to the capture "
-                                           "that are opened in other applications.")));
+        // The analysis counts as unsaved.
+        if (saved && document)
+            document->SetDirty(true);
+        reportSaveError(saveErrorText(tr("Failed to save image."), error,
+                                      tr("Failed to save image. Please close all files related to the capture "
+                                         "that are opened in other applications.")));
         return;
     }
     endSaving(true);
@@ -341,20 +366,31 @@ void TeskWindow::onSaveFinished()
 
 void TeskWindow::onSaveAsFinished()
 {
+    KyDocument *document = TeskApp::currentDocument();
     if (!mSaveAsWatcher.result()) {
+        if (document)
+            document->FinishHeldSave(false);
         endSaving(false);
         const QString failure = tr("Failed to save image file.");
-        reportSaveError(saveFailureText(failure, mSaveWriteError, failure));
+        reportSaveError(saveErrorText(failure, mSaveWriteError, failure));
         return;
     }
-    // The document now lives in the new folder, whether or not its PDF can be written.
-    updateWindowTitle();
+    // The document now lives in the new folder, whether or not its PDF can be written: the
+    // capture goes in place with the PDF or without it.
     FileUtility::TakeWriteError();
-    if (!writeSummaryPdf(false)) {
-        const int error = FileUtility::TakeWriteError();
+    const bool pdfWritten = writeSummaryPdf(false);
+    const int pdfError = FileUtility::TakeWriteError();
+    if (document && !document->FinishHeldSave(true)) {
+        endSaving(false);
+        const QString failure = tr("Failed to save image file.");
+        reportSaveError(saveFailureText(failure, FileUtility::TakeWriteError(), failure));
+        return;
+    }
+    updateWindowTitle();
+    if (!pdfWritten) {
         endSaving(false);
         const QString failure = tr("Failed to save PDF file of analysis summary.");
-        reportSaveError(saveFailureText(failure, error, failure));
+        reportSaveError(saveFailureText(failure, pdfError, failure));
         return;
     }
     endSaving(true);

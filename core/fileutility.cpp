@@ -260,6 +260,11 @@ bool LiesWithin(const QString &inPath, const QString &inFolder)
     return isSameOrInside(resolvedPath(Slashed(inPath)), resolvedPath(Slashed(inFolder)));
 }
 
+QString ResolvedPath(const QString &inPath)
+{
+    return inPath.isEmpty() ? QString() : resolvedPath(Slashed(inPath));
+}
+
 bool IsWritableFolder(const QString &inFolder)
 {
     QString name = Slashed(inFolder);

@@ -28,6 +28,9 @@ bool IsWritableFolder(const QString &inFolder);
 // been followed (a part that does not exist yet counts where the system would create it). Copies
 // and moves ask this before they touch anything: a tree copied into itself never ends.
 bool LiesWithin(const QString &inPath, const QString &inFolder);
+// Where a path leads once every link and ".." on the way has been followed: the canonical path of
+// its nearest existing folder with the part that does not exist yet appended.
+QString ResolvedPath(const QString &inPath);
 QChar DriveLetterFromMask(quint32 inMask);
 
 // Result codes of ExtractCabinet.

@@ -237,6 +237,9 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
         targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -31};
     if (HasAnalysis())
         targets << SaveTarget{ReportFilePath(path), -11};
+    const CaptureSaveScope scope(this);
+    if (const int busy = StartCaptureSave(path))
+        return busy;
     if (const int blocked = BlockedSaveTarget(targets))
         return blocked;
 

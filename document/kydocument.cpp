@@ -2,6 +2,7 @@
 
 #include "analysis/kyrounding.h"
 #include "core/analysissettings.h"
+#include "document/kycapturesave.h"
 #include "document/kyitemnames.h"
 
 #include <QRegularExpression>

@@ -19,7 +19,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
 class KyBandDetectParameter;
+class KyCaptureSave;
 class QPainter;
 
 // One capture set (a folder of 16-bit images of one sample) with its channel images and the whole
@@ -316,6 +319,24 @@ public:
     bool ExportCsv(const QString &inFolder, const QString &inBaseName, const QString &inNameSuffix,
                    const QString &inFileSuffix);
 
+    // ---- Saves installed as a whole -------------------------------------------------------------
+    // A SaveAs writes every file into a staging place first and puts them in place together
+    // (KyCaptureSave): the capture holds all of them or none. One save of a capture runs at a
+    // time across processes; a SaveAs that waited in vain for another one returns kSaveBusy,
+    // having changed nothing.
+    static constexpr int kSaveBusy = -40;
+    // Whether the last SaveAs gave up because another save of the capture ran.
+    bool IsSaveRefusedAsBusy() const { return mSaveBusy; }
+    // The next SaveAs keeps its written files back, for the caller to add files of its own
+    // (StagedSavePath) and to put them all in place at once (FinishHeldSave).
+    void HoldNextSave() { mHoldSave = true; }
+    // Where the caller writes the file that belongs at inPath: the held save's staging place, or
+    // inPath itself when no save is held; empty when no file can be written at inPath.
+    QString StagedSavePath(const QString &inPath);
+    // Puts the held save's files in place (inInstall) or drops them, and ends the hold. True when
+    // they are in place, or when no save was held.
+    bool FinishHeldSave(bool inInstall);
+
     // ---- Analysis report ----------------------------------------------------------------------
     // True when written or when there is nothing to report.
     bool ExportAnalysisReport(const QString &inPath);
@@ -361,14 +382,35 @@ protected:
     // The picture as JPEG bytes at inQuality (-1: the image library's default); false for a null
     // picture or a failed encoding.
     static bool EncodeJpeg(const QImage &inImage, int inQuality, QByteArray &outBytes);
-    // Writes the file whole or not at all (KySafeFile), making its folder first ("/" separators).
-    static bool WriteFileWhole(const QString &inPath, const QByteArray &inBytes);
+    // Writes the file whole or not at all (KySafeFile), making its folder first ("/" separators);
+    // during a SaveAs into its staging place.
+    bool WriteFileWhole(const QString &inPath, const QByteArray &inBytes);
     // The marks the parts of a split mode add to a save's names, in writing order: one empty mark
     // for the whole image and the centre, none for an unknown mode.
     static QStringList SplitMarks(int inMode);
     // The shares of the whole capture's width and height that a part with this "Image split"
     // item holds; (1, 1) for the whole image and for an item no split writes.
     static QSizeF SplitShare(const QString &inSplit);
+
+    // The first step of every kind's SaveAs into inPath's folder, before anything there is
+    // touched: takes the capture's lock and finishes or removes what an earlier save that was cut
+    // off left. 0, or kSaveBusy. Held by a CaptureSaveScope, which drops the files of a SaveAs
+    // that returns before FinishSaveAs put them in place.
+    int StartCaptureSave(const QString &inPath);
+    class CaptureSaveScope
+    {
+    public:
+        explicit CaptureSaveScope(KyDocument *inDocument) : mDocument(inDocument) {}
+        ~CaptureSaveScope() { mDocument->EndCaptureSave(); }
+        CaptureSaveScope(const CaptureSaveScope &) = delete;
+        CaptureSaveScope &operator=(const CaptureSaveScope &) = delete;
+
+    private:
+        KyDocument *mDocument;
+    };
+    // The file a write for inPath goes to: its staging place while a SaveAs runs, else inPath;
+    // empty when the save cannot stage it.
+    QString SaveFilePath(const QString &inPath);
 
     // A file a save is about to write, with the code the save fails with when it cannot be.
     struct SaveTarget
@@ -421,4 +463,11 @@ protected:
 
 private:
     void Initialise();
+    void EndCaptureSave();
+
+    std::unique_ptr<KyCaptureSave> mCaptureSave;
+    bool mHoldSave = false;
+    // The save's files are written and wait for FinishHeldSave.
+    bool mSaveHeld = false;
+    bool mSaveBusy = false;
 };

@@ -7,6 +7,7 @@
 #include "core/ldir.h"
 #include "core/systemsettings.h"
 #include "document/kycapturefiles.h"
+#include "document/kycapturesave.h"
 #include "document/kycolorimetricdocument.h"
 #include "document/kymultidocument.h"
 #include "document/kysingledocument.h"
@@ -48,6 +49,8 @@ KyDocument *KyDocument::Create(const QString &inPath, QObject *inParent)
     // Every kind gets the folder in one form: "/" separators, no trailing "/", so that its last
     // section is the capture's name.
     const QString folder = FileUtility::SlashedFolder(inPath);
+    // A save that was cut off is completed, or its staged files go, before the files are read.
+    KyCaptureSave::Recover(folder);
     const QStringList names = KyCaptureFiles::CaptureFileNames(folder);
     if (names.isEmpty())
         return nullptr;

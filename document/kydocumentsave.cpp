@@ -3,11 +3,13 @@
 // of its own named like its file; and the analysis report of a save beside them.
 //
 // Every file is written whole or not at all (a temporary file renamed over the target), so a save
-// that fails part-way leaves the parts already written and every older file intact.
+// that fails part-way leaves the parts already written and every older file intact. A SaveAs goes
+// further: its files are staged and put in place together (KyCaptureSave).
 
 #include "document/kydocument.h"
 
 #include "core/fileutility.h"
+#include "document/kycapturesave.h"
 #include "document/kyitemnames.h"
 #include "document/kysafefile.h"
 
@@ -205,9 +207,11 @@ bool KyDocument::SaveAsTiff(const QString &inPath, ImageFile *ioImage)
     if (!ioImage)
         return false;
     const QString path = WithExtension(FileUtility::Slashed(inPath), kTiffSuffix);
-    if (!makeFolderOf(path))
+    // A staged file carries the name of the file it becomes.
+    const QString file = SaveFilePath(path);
+    if (file.isEmpty() || !makeFolderOf(file))
         return false;
-    if (!ImageFile::Save(path, *ioImage))
+    if (!ImageFile::Save(file, *ioImage))
         return false;
     ioImage->SetTag(KyItemName::FilePath, path);
     return true;
@@ -288,7 +292,8 @@ bool KyDocument::EncodeJpeg(const QImage &inImage, int inQuality, QByteArray &ou
 
 bool KyDocument::WriteFileWhole(const QString &inPath, const QByteArray &inBytes)
 {
-    return makeFolderOf(inPath) && KySafeFile::Write(inPath, inBytes);
+    const QString file = SaveFilePath(inPath);
+    return !file.isEmpty() && makeFolderOf(file) && KySafeFile::Write(file, inBytes);
 }
 
 QString KyDocument::CaptureFolderOf(const QString &inPath)
@@ -322,9 +327,67 @@ QSizeF KyDocument::SplitShare(const QString &inSplit)
     return QSizeF(1.0, 1.0);
 }
 
+int KyDocument::StartCaptureSave(const QString &inPath)
+{
+    // One capture save at a time per document: an earlier one still held keeps its lock otherwise.
+    mCaptureSave.reset();
+    mSaveHeld = false;
+    mCaptureSave = std::make_unique<KyCaptureSave>(CaptureFolderOf(FileUtility::Slashed(inPath)));
+    mSaveBusy = mCaptureSave->start() == KyCaptureSave::kBusy;
+    if (!mSaveBusy)
+        return 0;
+    mCaptureSave.reset();
+    return kSaveBusy;
+}
+
+void KyDocument::EndCaptureSave()
+{
+    if (!mSaveHeld)
+        mCaptureSave.reset();
+}
+
+QString KyDocument::SaveFilePath(const QString &inPath)
+{
+    return mCaptureSave && !mSaveHeld ? mCaptureSave->stagedPath(inPath) : inPath;
+}
+
+QString KyDocument::StagedSavePath(const QString &inPath)
+{
+    if (inPath.isEmpty() || KySafeFile::IsBlocked(inPath))
+        return QString();
+    return mSaveHeld ? mCaptureSave->stagedPath(inPath) : inPath;
+}
+
+bool KyDocument::FinishHeldSave(bool inInstall)
+{
+    mHoldSave = false;
+    if (!mSaveHeld)
+        return true;
+    mSaveHeld = false;
+    const std::unique_ptr<KyCaptureSave> save = std::move(mCaptureSave);
+    if (inInstall)
+        return save->install();
+    save->drop();
+    return false;
+}
+
 bool KyDocument::FinishSaveAs(const QString &inPath)
 {
-    const bool reported = ExportAnalysisReport(inPath);
+    bool reported = ExportAnalysisReport(inPath);
+    if (reported && mCaptureSave) {
+        // The report and the summary PDF of an earlier analysis no longer describe the images.
+        if (!HasAnalysis()) {
+            const QString path = FileUtility::Slashed(inPath);
+            mCaptureSave->removeOnInstall(ReportFilePath(path));
+            mCaptureSave->removeOnInstall(WithExtension(path, QStringLiteral(".pdf")));
+        }
+        if (mHoldSave) {
+            mSaveHeld = true;
+        } else {
+            reported = mCaptureSave->install();
+            mCaptureSave.reset();
+        }
+    }
     if (reported) {
         SetDirty(false);
         mKind = kKind_Opened;

@@ -396,6 +396,9 @@ int KyMultiDocument::SaveAs(const QString &inPath)
         targets << SaveTarget{WithExtension(path, QStringLiteral(".jpg")), -22};
     if (HasAnalysis())
         targets << SaveTarget{ReportFilePath(path), -11};
+    const CaptureSaveScope scope(this);
+    if (const int busy = StartCaptureSave(path))
+        return busy;
     if (const int blocked = BlockedSaveTarget(targets))
         return blocked;
 

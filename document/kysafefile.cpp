@@ -1,11 +1,15 @@
 #include "document/kysafefile.h"
 
 #include "core/fileutility.h"
+#include "platform/filesync.h"
 #include "platform/regularfile.h"
+#include "platform/safefileops.h"
 #include "platform/writeaccess.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -78,6 +82,45 @@ bool IsBlocked(const QString &inPath)
         if (slash <= 0)
             return false;
     }
+}
+
+QString CreateTemporary(const QString &inPath)
+{
+    if (inPath.isEmpty())
+        return QString();
+    const QString replaced = FileUtility::ReplacedFile(FileUtility::Slashed(inPath));
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    // Made as the file itself would be (the umask decides), not owner-only as a temporary file.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        QString name = replaced + QLatin1Char('.');
+        for (int i = 0; i < 6; ++i)
+            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(52)]);
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            continue;
+        // As in every whole-file write, the new file gets the permissions of the one it replaces;
+        // a file system that keeps no permissions refuses that, and the file is written all the same.
+        const QFileInfo old(replaced);
+        if (old.isFile() && !file.setPermissions(old.permissions()))
+            qDebug().noquote() << QStringLiteral("KySafeFile::CreateTemporary(): permissions of %1 not kept").arg(replaced);
+        return name;
+    }
+    return QString();
+}
+
+bool Install(const QString &inTemporary, const QString &inPath)
+{
+    const QString replaced = FileUtility::ReplacedFile(FileUtility::Slashed(inPath));
+    int error = 0;
+    if (!platform::syncFile(inTemporary, &error) || !platform::renameReplacing(inTemporary, replaced, &error)) {
+        qDebug().noquote() << QStringLiteral("KySafeFile::Install(): %1 not installed as %2 (error %3)")
+                                  .arg(inTemporary, replaced)
+                                  .arg(error);
+        QFile::remove(inTemporary);
+        return false;
+    }
+    FileUtility::FlushDriveAfter(replaced, "KySafeFile::Install");
+    return true;
 }
 
 } // namespace KySafeFile

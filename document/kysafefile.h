@@ -7,6 +7,8 @@
 // beside the target, which is synced and then renamed over it, and the folder is synced after the
 // rename. On any failure the old file (if any) is unchanged and the temporary file is gone. A path
 // that is a symbolic link stays one: the file it names is replaced.
+// Files written by other means (a printer that takes a file name) get the same guarantee through
+// CreateTemporary and Install.
 // Whole-file reads report a read that fails part-way, so that a cut-off file is never taken for
 // the whole one (and written back as it).
 namespace KySafeFile {
@@ -25,5 +27,15 @@ bool Read(const QString &inPath, QByteArray &outBytes);
 // targets before it replaces the first file, so that a failure it can foresee changes nothing.
 // When blocked, the reason is noted as a failed write's is (FileUtility::NoteWriteError).
 bool IsBlocked(const QString &inPath);
+
+// A new, empty temporary file for a replacement of inPath, beside the file it replaces (links
+// followed), named as a whole-file write names its own (so that the removal of stale temporary
+// files finds it); its path, or empty when it cannot be made.
+QString CreateTemporary(const QString &inPath);
+
+// Puts the finished file inTemporary in inPath's place: its data is synced, it is renamed over the
+// file inPath names (a link stays a link) and the folder is synced. False when that fails; the
+// temporary file is then removed and inPath is as it was.
+bool Install(const QString &inTemporary, const QString &inPath);
 
 } // namespace KySafeFile

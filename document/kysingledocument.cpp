@@ -591,7 +591,10 @@ int KySingleDocument::SaveAs(const QString &inPath)
     WriteAnalysisMetadata();
     const bool withMarker = mSampleImageList.size() >= 2;
 
-    // Whatever can be known to fail fails before the first file is replaced.
+    const CaptureSaveScope scope(this);
+    if (const int busy = StartCaptureSave(path))
+        return busy;
+    // Whatever can be known to fail fails before the first file is written.
     if (const int blocked = BlockedTarget(SaveAsTargets(path, withMarker)))
         return blocked;
 
@@ -738,7 +741,7 @@ int KySingleDocument::Save(const QString &inFolder, const QString &inName, bool 
 bool KySingleDocument::SaveMarkerExposures(const QString &inFolder, const QString &inBaseName)
 {
     static const char *const kColours[3] = {"-marker-blue", "-marker-green", "-marker-red"};
-    const auto writeShown = [](const QString &inPath, ImageFile &inImage) {
+    const auto writeShown = [this](const QString &inPath, ImageFile &inImage) {
         QByteArray bytes;
         return EncodeJpeg(inImage.ToIndexed8(true), kDefaultJpegQuality, bytes) && WriteFileWhole(inPath, bytes);
     };

@@ -1,5 +1,7 @@
 #include "platform/instanceslots.h"
 
+#include "platform/lockfile.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,44 +10,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
-
-// Opens a lock file read-only (flock needs no write access, so a file another user made needs
-// only to be readable). Close-on-exec, so that a started program does not keep the lock alive;
-// no symbolic links, since the folder may be world-writable.
-int openLockFile(const QString &path, bool create)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
-    // Without O_CREAT first: in a sticky folder such as /run/lock or /tmp the kernel
-    // (fs.protected_regular) refuses O_CREAT on a file another user made, even though it exists.
-    int fd = ::open(name.constData(), flags);
-    if (fd >= 0 || errno != ENOENT || !create)
-        return fd;
-    fd = ::open(name.constData(), flags | O_CREAT, 0644);
-    // Readable for every user whatever the umask: instances of all users share the slots.
-    if (fd >= 0)
-        ::fchmod(fd, 0644);
-    return fd;
-}
-
-// flock without blocking, repeated when a signal interrupts it; 0 or the errno value.
-int tryLock(int fd, int operation)
-{
-    for (;;) {
-        if (::flock(fd, operation | LOCK_NB) == 0)
-            return 0;
-        if (errno != EINTR)
-            return errno;
-    }
-}
 
 QString errorText(int error)
 {
@@ -112,7 +82,7 @@ InstanceSlots::Guard InstanceSlots::lockGuard(int waitMs) const
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        const int error = tryLock(fd, LOCK_EX);
+        const int error = tryLockFile(fd, LOCK_EX);
         if (error == 0)
             return Guard(fd);
         if (error != EWOULDBLOCK || waited.elapsed() >= waitMs) {
@@ -132,7 +102,7 @@ bool InstanceSlots::isInUse(int slot) const
         return false;
     // A shared probe conflicts with a holder's exclusive lock only, so that two probes at the same
     // moment do not see each other as instances.
-    const int error = tryLock(fd, LOCK_SH);
+    const int error = tryLockFile(fd, LOCK_SH);
     ::close(fd);
     return error == EWOULDBLOCK;
 }
@@ -157,7 +127,7 @@ int InstanceSlots::claim()
             qDebug() << "Instance slots: cannot open" << slotName(slot) << errorText(errno);
             return -1;
         }
-        const int error = tryLock(fd, LOCK_EX);
+        const int error = tryLockFile(fd, LOCK_EX);
         if (error == 0) {
             mClaimedFd = fd;
             mClaimedSlot = slot;

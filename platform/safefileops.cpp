@@ -33,6 +33,28 @@ bool renameNoReplace(const QString &from, const QString &to, int *error)
     return false;
 }
 
+bool renameReplacing(const QString &from, const QString &to, int *error)
+{
+    if (from.isEmpty() || to.isEmpty()) {
+        if (error)
+            *error = ENOENT;
+        return false;
+    }
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    if (error)
+        *error = errno;
+    return false;
+}
+
+quint64 fileIdentity(const QString &path)
+{
+    struct stat st;
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return quint64(st.st_ino);
+}
+
 bool makeRemovable(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);

@@ -1,5 +1,6 @@
 #include "results/kyprinter.h"
 
+#include "document/kysafefile.h"
 #include "platform/printerqueue.h"
 #include "results/kyprintdata.h"
 #include "widgets/kytableview.h"
@@ -265,18 +266,21 @@ bool KyPrinter::PrintToPdf(const QString &fileName, const QImage &image, const Q
 {
     if (fileName.isEmpty())
         return false;
-    mPrinter.setOutputFormat(QPrinter::PdfFormat);
-    mPrinter.setOutputFileName(fileName);
-    // An earlier file of the same name would pass for this one.
-    if (QFile::exists(fileName) && !QFile::remove(fileName))
+    // The report is written beside its file and takes its place only once it is complete: an
+    // earlier report stays until then, and a cut-off one never carries the name.
+    const QString temporary = KySafeFile::CreateTemporary(fileName);
+    if (temporary.isEmpty())
         return false;
+    mPrinter.setOutputFormat(QPrinter::PdfFormat);
+    mPrinter.setOutputFileName(temporary);
 
     const bool printed = PrintReport(image, image2, table, caption);
     const QPrinter::PrinterState state = mPrinter.printerState();
-    const bool ok = printed && state != QPrinter::Aborted && state != QPrinter::Error && pdfComplete(fileName);
-    if (!ok && QFile::exists(fileName))
-        QFile::remove(fileName); // a part-written report is no report
-    return ok;
+    if (!printed || state == QPrinter::Aborted || state == QPrinter::Error || !pdfComplete(temporary)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return KySafeFile::Install(temporary, fileName);
 }
 
 bool KyPrinter::ExportPdf(const KyPrintData &data)

@@ -1,3 +1,4 @@
+#include "lockholder.h"
 #include "testmain.h"
 
 #include "analysisview/kyanalysisview.h"
@@ -7,8 +8,10 @@
 #include "app/teskapp.h"
 #include "app/teskwindow.h"
 #include "core/analysissettings.h"
+#include "core/fileutility.h"
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
+#include "platform/capturelock.h"
 #include "platform/instanceslots.h"
 #include "platform/writeaccess.h"
 #include "samplecapturewriter.h"
@@ -22,6 +25,7 @@
 #include <QDirIterator>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
 #include <QProcess>
@@ -59,6 +63,8 @@ const QString kOverwrite =
     QStringLiteral("This file name already exists.\nAre you sure you want to overwrite the existing file?");
 const QString kPdfFailed = QStringLiteral("Failed to save PDF file of analysis summary.");
 const QString kNewWindowFailed = QStringLiteral("Failed to open new window.");
+const QString kAnotherWindowSaves =
+    QStringLiteral("Another window is saving this capture. Please try again when it has finished.");
 
 // Answers the modal boxes and folder dialogs as they show, in order, from a zero-time timer, and
 // keeps what each one said: "box:<text>" or "dialog:<start folder>". An answer is "accept",
@@ -330,7 +336,8 @@ private slots:
         TeskWindow window;
         QVERIFY(openCapture(folder));
         KyDocument *document = TeskApp::currentDocument();
-        const QString longComment = QString(70, QLatin1Char('c'));
+        // Longer than the field takes, whatever the comment the capture came with made it take.
+        const QString longComment = QString(window.form().saveCommentText->maxLength() + 20, QLatin1Char('c'));
         QVERIFY(document->SetComment(longComment));
         window.form().saveCommentText->setText(longComment);
         QVERIFY(window.form().saveCommentText->text().size() < longComment.size());
@@ -397,6 +404,63 @@ private slots:
         QVERIFY(document->IsDirty());
         QVERIFY(window.windowTitle().contains(QLatin1Char('*')));
         QVERIFY(QFileInfo(TeskWindow::summaryPdfPath(firstTif(folder))).isDir());
+    }
+
+    // A save whose summary PDF cannot be written puts none of its files in place: the images and
+    // the report stay as they were, beside the earlier summary.
+    void pdfFailureLeavesTheCaptureAsItWas()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        QVERIFY(document->SetComment(QStringLiteral("not saved")));
+        QVERIFY(QDir().mkpath(TeskWindow::summaryPdfPath(firstTif(folder))));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        Answerer answers({QStringLiteral("accept")});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("box:") + kSaveFailed});
+        QCOMPARE(folderBytes(folder), before);
+        QVERIFY(document->IsDirty());
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+                 before.size() + 1);
+    }
+
+    // Another window (another process) is saving the capture: the save waits for it a little,
+    // then says so, and nothing changes.
+    void saveWhileAnotherWindowSaves()
+    {
+        const QString folder = newCapture();
+        QTemporaryDir locks;
+        qputenv("KY_INSTANCE_LOCK_DIR", QFile::encodeName(locks.path()));
+        const auto unset = qScopeGuard([] { qunsetenv("KY_INSTANCE_LOCK_DIR"); });
+        kytest::LockHolder other(platform::CaptureLock::lockFilePath(FileUtility::ResolvedPath(folder)));
+        QVERIFY(other.started());
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QVERIFY(document->SetComment(QStringLiteral("not saved")));
+        QVERIFY(kytest::waitUntil([&] {
+            platform::CaptureLock probe(FileUtility::ResolvedPath(folder));
+            return probe.lock(0) == platform::CaptureLock::kBusy;
+        }));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        Answerer answers({QStringLiteral("accept")});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("box:") + kAnotherWindowSaves});
+        QCOMPARE(folderBytes(folder), before);
+        QVERIFY(document->IsDirty());
+
+        // Once the other save is over, this one goes through.
+        other.end();
+        Answerer again({});
+        window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(again.seen, QStringList());
+        QVERIFY(!document->IsDirty());
     }
 
     // While the background save writes the document nothing may close, reopen or save it again.
@@ -974,6 +1038,99 @@ private slots:
         QCOMPARE(opened.size(), 0);
         QVERIFY(!TeskApp::currentDocument());
         QCOMPARE(answers.seen, QStringList());
+    }
+
+    // Exit > Save after the lane count changed (which drops the analysis): the report and the
+    // summary PDF of the earlier analysis do not stay beside the images that no longer hold it.
+    void exitSaveDropsReportsOfAGoneAnalysis()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
+        const QString report = pdf.chopped(3) + QStringLiteral("csv");
+        {
+            Answerer answers({});
+            window.form().actionSave->trigger();
+            QVERIFY(waitSaved(window));
+        }
+        QVERIFY(QFileInfo(report).isFile());
+        if (!QFileInfo(pdf).isFile())
+            QSKIP("the analysis screen writes no summary PDF in this build");
+
+        document->SetLaneCount(5);
+        QVERIFY(!document->HasAnalysis());
+        Answerer answers({QStringLiteral("accept")});
+        QVERIFY(!window.close());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
+        QVERIFY(!QFileInfo::exists(report));
+        QVERIFY(!QFileInfo::exists(pdf));
+        QVERIFY(openCapture(folder));
+        QCOMPARE(TeskApp::currentDocument()->LaneFrame().laneCount(), 5);
+    }
+
+    // The comment field: a stored comment longer than the field's limit is shown whole and an edit
+    // keeps the rest of it; the limit binds what is typed.
+    void commentFieldKeepsLongComments_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<int>("saved");
+        QTest::newRow("stored comment of 89, last character replaced") << 89 << 0 << 89;
+        QTest::newRow("short comment, typed past the limit") << 10 << 60 << 50;
+    }
+
+    void commentFieldKeepsLongComments()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, typed);
+        QFETCH(int, saved);
+        const QString folder = newCapture();
+        QString comment;
+        for (int i = 0; i < stored; ++i)
+            comment += QLatin1Char('a' + i % 26);
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        QVERIFY(TeskApp::currentDocument()->SetComment(comment));
+        {
+            Answerer answers({});
+            window.form().actionSave->trigger();
+            QVERIFY(waitSaved(window));
+        }
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        QCOMPARE(document->Comment(), comment);
+
+        viewMode()->setViewMode(KyViewMode::kView_Save, true);
+        auto *field = window.form().saveCommentText->findChild<QLineEdit *>();
+        QVERIFY(field);
+        QCOMPARE(field->text(), comment);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End);
+        QString expected = comment;
+        if (typed == 0) {
+            QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, QStringLiteral("Z"));
+            expected = comment.chopped(1) + QLatin1Char('Z');
+        } else {
+            QTest::keyClicks(field, QString(typed, QLatin1Char('x')));
+            expected = (comment + QString(typed, QLatin1Char('x'))).left(saved);
+        }
+        QCOMPARE(field->text(), expected);
+        Answerer answers({});
+        window.form().saveSaveButton->click();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(document->Comment(), expected);
+        QVERIFY(openCapture(folder));
+        QCOMPARE(TeskApp::currentDocument()->Comment().size(), saved);
+        QCOMPARE(TeskApp::currentDocument()->Comment(), expected);
     }
 
     // "Save" on exit: the window closes by itself once the save has succeeded.

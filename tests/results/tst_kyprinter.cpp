@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <functional>
 #include <csignal>
 #include <sys/resource.h>
 #include <type_traits>
@@ -134,6 +135,23 @@ KyTableView *makeTable(int rows, int columns)
     view->setShowGrid(false);
     return view;
 }
+
+// A table model that calls back whenever a cell is read, as the printer does while it lays a
+// table out on the page.
+class ObservedModel : public QStandardItemModel
+{
+public:
+    explicit ObservedModel(std::function<void()> inRead) : mRead(std::move(inRead)) {}
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (mRead)
+            mRead();
+        return QStandardItemModel::data(index, role);
+    }
+
+private:
+    std::function<void()> mRead;
+};
 
 // The rows found in a column of the printed pages: each row's colour run, in page order.
 struct RowRun
@@ -416,12 +434,14 @@ private slots:
             QVERIFY(!printer.PrintToPdf(QString(), picture, QImage(), table.get(), QString()));
         }
         {
-            // A full disk: the file is cut short, and an earlier report of that name must not pass
-            // for it.
-            const QString pdf = path(QStringLiteral("stale.pdf"));
+            // A full disk: the new report is cut short, so the write fails; the earlier report of
+            // that name stays as it was, and nothing of the cut-off one is left.
+            QTemporaryDir folder;
+            const QString pdf = folder.filePath(QStringLiteral("stale.pdf"));
             KyPrinter first;
             QVERIFY(first.PrintToPdf(pdf, picture, QImage(), table.get(), QString()));
-            QVERIFY(QFile::exists(pdf));
+            const QByteArray earlier = kytest::readFile(pdf);
+            QVERIFY(earlier.startsWith("%PDF-"));
             KyPrinter printer;
             bool printed = true;
             {
@@ -430,16 +450,64 @@ private slots:
                 printed = printer.PrintToPdf(pdf, picture, QImage(), table.get(), QString());
             }
             QVERIFY(!printed);
-            QVERIFY(!QFile::exists(pdf));
+            QCOMPARE(kytest::readFile(pdf), earlier);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList{QStringLiteral("stale.pdf")});
         }
         {
-            // A successful report replaces the earlier one.
+            // A successful report replaces the earlier one, which keeps its permissions; a new
+            // one gets those of any new file (the umask's), not a temporary file's owner-only ones.
             const QString pdf = path(QStringLiteral("replaced.pdf"));
             kytest::writeFile(pdf, QByteArray("not a report"));
+            QVERIFY(QFile::setPermissions(pdf, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                   | QFile::WriteGroup | QFile::ReadOther));
+            const QFile::Permissions earlier = QFile::permissions(pdf);
             KyPrinter printer;
             QVERIFY(printer.PrintToPdf(pdf, picture, QImage(), table.get(), QString()));
             QCOMPARE(pdfPageCount(pdf), 1);
+            QCOMPARE(QFile::permissions(pdf), earlier);
+
+            const QString fresh = path(QStringLiteral("fresh.pdf"));
+            const QString plain = path(QStringLiteral("plain"));
+            kytest::writeFile(plain, QByteArray("x"));
+            KyPrinter second;
+            QVERIFY(second.PrintToPdf(fresh, picture, QImage(), table.get(), QString()));
+            QCOMPARE(QFile::permissions(fresh), QFile::permissions(plain));
         }
+    }
+
+    // While a report is being written its file still holds the earlier report: a kill at any
+    // moment leaves that one or the new one, whole, never a cut-off file.
+    void reportReplacesTheEarlierOneWhole()
+    {
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("summary.pdf"));
+        const QImage picture = solidImage(200, 100, qRgb(0, 0, 255));
+        std::unique_ptr<KyTableView> earlierTable(makeTable(3, 8));
+        KyPrinter first;
+        QVERIFY(first.PrintToPdf(pdf, picture, QImage(), earlierTable.get(), QString()));
+        const QByteArray earlier = kytest::readFile(pdf);
+
+        // The table is printed after the page has begun: look at the file from inside it.
+        QStringList seen;
+        std::unique_ptr<KyTableView> table(makeTable(40, 8));
+        ObservedModel model([&] {
+            const QByteArray now = kytest::readFile(pdf);
+            const QString state = now == earlier ? QStringLiteral("earlier report") : QStringLiteral("changed");
+            if (!seen.contains(state))
+                seen << state;
+        });
+        model.setRowCount(40);
+        model.setColumnCount(8);
+        table->setModel(&model);
+        KyPrinter printer;
+        QVERIFY(printer.PrintToPdf(pdf, picture, QImage(), table.get(), QString()));
+        table->setModel(nullptr);
+        QCOMPARE(seen, QStringList{QStringLiteral("earlier report")});
+        QVERIFY(kytest::readFile(pdf) != earlier);
+        QCOMPARE(pdfPageCount(pdf), 2);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("summary.pdf")});
     }
 
     // The record's title, pictures and table reach the PDF; the record owns its table.
