@@ -2,6 +2,7 @@
 
 #include "widgets/kyitemroles.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QSize>
 
@@ -295,15 +296,40 @@ int KyImageFileListModel::FirstSelectedRowInPage() const
 
 void KyImageFileListModel::SetFolder(const QString &folder, bool update)
 {
-    if (!mFolder.isEmpty())
-        mWatcher.removePath(mFolder);
+    StopWatching();
     mFolder = folder;
     if (mFolder.endsWith(QLatin1Char('/')))
         mFolder.chop(1);
-    if (!mFolder.isEmpty())
-        mWatcher.addPath(mFolder);
+    mWatching = !mFolder.isEmpty();
+    RearmWatch();
     if (update)
         Update();
+}
+
+void KyImageFileListModel::RearmWatch()
+{
+    if (!mWatching)
+        return;
+    const QStringList watched = mWatcher.directories();
+    if (QFileInfo(mFolder).isDir()) {
+        if (watched != QStringList{mFolder}) {
+            if (!watched.isEmpty())
+                mWatcher.removePaths(watched);
+            mWatcher.addPath(mFolder);
+        }
+        return;
+    }
+    // The folder is gone, and with it its watch: the nearest folder above it that exists tells
+    // when it comes back.
+    QString above = mFolder;
+    do {
+        above = QFileInfo(above).absolutePath();
+    } while (!QFileInfo(above).isDir() && above != QLatin1String("/"));
+    if (watched != QStringList{above}) {
+        if (!watched.isEmpty())
+            mWatcher.removePaths(watched);
+        mWatcher.addPath(above);
+    }
 }
 
 bool KyImageFileListModel::SetFilter(const QString &filter, bool update)
@@ -318,8 +344,10 @@ bool KyImageFileListModel::SetFilter(const QString &filter, bool update)
 
 void KyImageFileListModel::StopWatching()
 {
-    if (!mFolder.isEmpty())
-        mWatcher.removePath(mFolder);
+    mWatching = false;
+    const QStringList watched = mWatcher.directories();
+    if (!watched.isEmpty())
+        mWatcher.removePaths(watched);
 }
 
 void KyImageFileListModel::SetSortType(ESortType sortType, Qt::SortOrder sortOrder)

@@ -154,6 +154,9 @@ void KyImageFileListModel::OnImageFolderChanged()
     }
     const std::unique_lock<QMutex> locker(mMutex, std::adopt_lock);
     qDebug("KyImageFileListModel::OnImageFolderChanged()");
+    // A removed folder loses its watch; the change may also come from the folder above it,
+    // watched meanwhile, when the folder is made again.
+    RearmWatch();
 
     if (KyViewMode::instance()->viewMode() != KyViewMode::kView_Library
         || (mFolder.startsWith(QLatin1String("//")) && mDeferNetworkUpdate)) {
