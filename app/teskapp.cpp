@@ -13,6 +13,14 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <atomic>
+
+namespace {
+
+std::atomic<TeskApp::OpenTaskStart> g_openTaskStart{nullptr};
+
+} // namespace
+
 TeskApp::TeskApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     // The holder is a QObject that pool threads read through currentDocument(): it has to be made
@@ -89,6 +97,8 @@ bool TeskApp::openImage(const QString &path)
     mOpening = true;
     QThread *guiThread = thread();
     mOpenWatcher.setFuture(QtConcurrent::run([path, guiThread] {
+        if (const OpenTaskStart start = g_openTaskStart.load())
+            start();
         KyDocument *document = openInThread(path);
         // Made on this pool thread, the document would deliver its queued signals and timers to a
         // thread without an event loop: it goes to the GUI thread before anyone sees it.
@@ -97,6 +107,11 @@ bool TeskApp::openImage(const QString &path)
         return document;
     }));
     return true;
+}
+
+void TeskApp::setOpenTaskStart(OpenTaskStart inStart)
+{
+    g_openTaskStart.store(inStart);
 }
 
 KyDocument *TeskApp::openInThread(QString path)

@@ -49,6 +49,10 @@ public:
     // the task started; false, doing nothing, while another open runs.
     bool openImage(const QString &path);
     bool isOpening() const { return mOpening; }
+    // Called on the pool thread as each open task starts, before it reads anything; null for
+    // none. Tests keep an open in flight with it.
+    using OpenTaskStart = void (*)();
+    static void setOpenTaskStart(OpenTaskStart inStart);
     // Deletes the current document and emits imageClosed(), with or without one. Always true.
     bool closeDocument();
     // Saves the document in place, under its first image's path without the suffix. True on

@@ -345,6 +345,18 @@ private slots:
         { DisableGuard guard(&widget); }
         QVERIFY(widget.isEnabled());
 
+        // A job the guarded flow started keeps the widget disabled past the guard, even when
+        // something enabled it meanwhile; once the job is over the guard enables it as before.
+        bool jobRunning = true;
+        {
+            DisableGuard guard(&widget, [&jobRunning] { return jobRunning; });
+            widget.setEnabled(true);
+        }
+        QVERIFY(!widget.isEnabled());
+        jobRunning = false;
+        { DisableGuard guard(&widget, [&jobRunning] { return jobRunning; }); }
+        QVERIFY(widget.isEnabled());
+
         // A widget deleted while the guard holds it, and no widget at all.
         auto *doomed = new QWidget;
         {
