@@ -3,6 +3,7 @@
 #include "core/fileutility.h"
 #include "core/ldir.h"
 #include "core/lfile.h"
+#include "platform/logcategories.h"
 #include "platform/safefileops.h"
 
 #include <QCoreApplication>
@@ -59,14 +60,14 @@ bool CopyEntry(const QFileInfo &inFrom, const QString &inTo)
         QByteArray link;
         if (platform::readSymLink(from, &link) && platform::makeSymLink(link, inTo))
             return true;
-        qDebug().noquote() << "CopyFolderTree(): cannot copy the link" << from;
+        qCDebug(lcApp).noquote() << "CopyFolderTree(): cannot copy the link" << from;
         return false;
     }
     if (inFrom.isDir())
         return CopyFolder(from, inTo);
     if (inFrom.isFile() && LFile::copy(from, inTo))
         return true;
-    qDebug().noquote() << "CopyFolderTree(): cannot copy" << from;
+    qCDebug(lcApp).noquote() << "CopyFolderTree(): cannot copy" << from;
     return false;
 }
 
@@ -143,13 +144,13 @@ bool InstallCopy(const QString &inMade, const QString &inTarget)
     }
     if (!platform::renameNoReplace(inMade, inTarget)) {
         if (!platform::renameNoReplace(old, inTarget))
-            qDebug().noquote() << "CopyFolderTree(): the replaced entry stays at" << old;
+            qCDebug(lcApp).noquote() << "CopyFolderTree(): the replaced entry stays at" << old;
         RemoveEntry(inMade);
         return false;
     }
     FileUtility::FlushDriveAfter(inTarget, "CopyFolderTree");
     if (!RemoveEntry(old))
-        qDebug().noquote() << "CopyFolderTree(): cannot remove the replaced entry" << old;
+        qCDebug(lcApp).noquote() << "CopyFolderTree(): cannot remove the replaced entry" << old;
     return true;
 }
 
@@ -166,8 +167,8 @@ QString SafeTarget(const QString &inSource, const QString &inDestinationParent)
     const QString target = LDir(inDestinationParent).absoluteFilePath(name);
     if (FileUtility::LiesWithin(target, inSource) || FileUtility::LiesWithin(inSource, target)
         || FileUtility::LiesWithin(inDestinationParent, inSource)) {
-        qDebug().noquote() << "CopyFolderTree(): refused to copy" << inSource << "into"
-                           << inDestinationParent;
+        qCDebug(lcApp).noquote() << "CopyFolderTree(): refused to copy" << inSource << "into"
+                                 << inDestinationParent;
         return QString();
     }
     return target;
@@ -272,7 +273,7 @@ bool MoveAcross(const QString &inSource, const QString &inDestinationParent)
     const QFileInfo source(inSource);
     const QString made = FreeSiblingName(target, "copy");
     if (!CopyEntry(source, made) || !SameTree(source, made)) {
-        qDebug().noquote() << "MoveAcross(): the copy of" << inSource << "is not whole";
+        qCDebug(lcApp).noquote() << "MoveAcross(): the copy of" << inSource << "is not whole";
         if (QFileInfo::exists(made) || QFileInfo(made).isSymLink())
             RemoveEntry(made);
         return false;

@@ -6,6 +6,7 @@
 #include "core/fileutility.h"
 #include "core/ldir.h"
 #include "core/lfile.h"
+#include "platform/logcategories.h"
 #include "platform/safefileops.h"
 
 #include <QDebug>
@@ -180,7 +181,7 @@ int KyImageFileListModel::RenameSelected(const QString &newName)
         // Undo in reverse: the capture keeps one consistent set of names.
         for (int j = i - 1; j >= 0; --j) {
             if (!platform::renameNoReplace(renames.at(j).second, renames.at(j).first))
-                qDebug().noquote() << "RenameSelected(): cannot restore" << renames.at(j).first;
+                qCDebug(lcApp).noquote() << "RenameSelected(): cannot restore" << renames.at(j).first;
         }
         return kFileResult_RenameFailed;
     }

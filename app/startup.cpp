@@ -7,6 +7,7 @@
 #include "instrument/instrumentnames.h"
 #include "instrument/kestova.h"
 #include "platform/instanceslots.h"
+#include "platform/logcategories.h"
 #include "widgets/kyfonts.h"
 
 #include <QDebug>
@@ -42,9 +43,9 @@ int runApplication(TeskApp &app, InstanceSlots &instances, const MainWindowFacto
         return kInstanceLimitExitCode;
     }
     if (slot >= 0)
-        qDebug() << "instance slot" << InstanceSlots::slotName(slot);
+        qCDebug(lcApp) << "instance slot" << InstanceSlots::slotName(slot);
     else
-        qDebug() << "running without an instance slot";
+        qCDebug(lcApp) << "running without an instance slot";
 
     std::unique_ptr<QWidget> window = createWindow ? createWindow() : nullptr;
     if (!window) {

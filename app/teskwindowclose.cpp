@@ -6,6 +6,7 @@
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "widgets/kymessagebox.h"
 
 #include <QCloseEvent>
@@ -59,7 +60,7 @@ void TeskWindow::closeCurrentImage()
 {
     TeskApp *app = TeskApp::instance();
     if (app && !app->closeDocument())
-        qDebug() << "Failed to close image.";
+        qCDebug(lcApp) << "Failed to close image.";
 }
 
 void TeskWindow::closeEvent(QCloseEvent *event)
@@ -85,7 +86,7 @@ void TeskWindow::closeEvent(QCloseEvent *event)
         if (mAnalysisView)
             mAnalysisView->resetForDocument(false);
     }
-    qDebug() << "TeskWindow::closeEvent()";
+    qCDebug(lcApp) << "TeskWindow::closeEvent()";
     AnalysisSettings::instance()->setValue(QStringLiteral("AN/AppWindowPosition"), geometry());
     QMainWindow::closeEvent(event);
 }

@@ -6,6 +6,7 @@
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "widgets/kymessagebox.h"
 
 #include <QDebug>
@@ -106,7 +107,7 @@ void TeskWindow::doOpen()
     mPendingOpenPath.clear();
     if (app->openImage(path))
         return;
-    qDebug() << "Failed to open image. ";
+    qCDebug(lcApp) << "Failed to open image. ";
     // Refused because an open started while this flow asked its questions: busy reason 9 and the
     // disabled window are that open's.
     if (app->isOpening())

@@ -1,5 +1,7 @@
 #include "platform/printerqueue.h"
 
+#include "platform/logcategories.h"
+
 #include <QByteArray>
 #include <QDebug>
 
@@ -61,7 +63,7 @@ Http connectToService(const char *caller)
     Http http(httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                            kConnectMilliseconds, nullptr));
     if (!http) {
-        qDebug("%s: no print service at %s", caller, server);
+        qCDebug(lcPlatform, "%s: no print service at %s", caller, server);
         return nullptr;
     }
     httpSetTimeout(http.get(), kReplySeconds, stopWaiting, nullptr);
@@ -73,20 +75,20 @@ void reportMissingPrinter(http_t *http, const char *caller, const QByteArray &na
 {
     const ipp_status_t lookup = cupsLastError();
     if (lookup == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-        qDebug("%s: no print service (%s)", caller, cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupsLastErrorString());
         return;
     }
     cups_dest_t *dests = nullptr;
     const int count = cupsGetDests2(http, &dests);
     cupsFreeDests(count, dests);
     if (count == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-        qDebug("%s: no print service (%s)", caller, cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupsLastErrorString());
     else if (count == 0)
-        qDebug("%s: the print service has no printers", caller);
+        qCDebug(lcPlatform, "%s: the print service has no printers", caller);
     else if (name.isEmpty())
-        qDebug("%s: no printer named", caller);
+        qCDebug(lcPlatform, "%s: no printer named", caller);
     else
-        qDebug("%s: no printer \"%s\" among %d", caller, name.constData(), count);
+        qCDebug(lcPlatform, "%s: no printer \"%s\" among %d", caller, name.constData(), count);
 }
 
 // A connection to the print service and the named printer on it.
@@ -164,7 +166,7 @@ bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<q
         return true;
     }
     if (!response || status > IPP_STATUS_OK_CONFLICTING) {
-        qDebug("%s: the jobs of %s could not be read (%s)", caller, uri.constData(), cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: the jobs of %s could not be read (%s)", caller, uri.constData(), cupsLastErrorString());
         return false;
     }
 
@@ -243,8 +245,8 @@ bool setPrinterWorkOffline(const QString &printerName, bool offline)
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
     if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
-               cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
+                            cupsLastErrorString());
         return false;
     }
     return true;
