@@ -26,7 +26,7 @@ extern "C" int statx(int dirfd, const char *path, int flags, unsigned int mask, 
 {
     using Statx = int (*)(int, const char *, int, unsigned int, struct statx *);
     static const auto next = reinterpret_cast<Statx>(::dlsym(RTLD_NEXT, "statx"));
-    if (path && !gCountedFolder.isEmpty() && qstrncmp(path, gCountedFolder.constData(), gCountedFolder.size()) == 0)
+    if (!gCountedFolder.isEmpty() && qstrncmp(path, gCountedFolder.constData(), gCountedFolder.size()) == 0)
         ++gCountedReads;
     return next(dirfd, path, flags, mask, buffer);
 }
