@@ -15,7 +15,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 ky_install_missing
-ky_build "$KY_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Only what the first window needs: the program (with the files it ships beside it) and the
+# sample writer. ./test.sh builds the rest in the same folder; the options match its own, so
+# neither run reconfigures the other's build.
+ky_build "$KY_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCH=OFF \
+  --target bi410analysis --target samplecapture
 
 args=()
 if [ $# -eq 0 ]; then

@@ -2,6 +2,7 @@
 
 #include "analysis/kylaneframe.h"
 #include "image/imagefile.h"
+#include "platform/logcategories.h"
 
 #include <QtDebug>
 
@@ -48,7 +49,7 @@ void FCLineProfileUtility::ComputeProfile(const KyLaneFrame &frame, int lane, co
         int count = 0;
         const int result = GetNormalizeLineData({top + origin, bottom + origin}, image, pixels, &count);
         if (result != 0)
-            qDebug("FCLineProfileUtility::GetNormalizeLineData() error: %d", result);
+            qCDebug(lcAnalysis, "FCLineProfileUtility::GetNormalizeLineData() error: %d", result);
         size = QSize(count, 1);
         return;
     }

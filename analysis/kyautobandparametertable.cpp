@@ -2,6 +2,7 @@
 
 #include "core/lfile.h"
 #include "core/systemsettings.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -82,5 +83,5 @@ void KyAutoBandParameterTable::load()
     file.close();
 
     if (mDefaultSets.size() != mMarkerSets.size())
-        qDebug().noquote() << "AutoBand.txt is invalid. The number of parameters must be same in default and in [Marker].";
+        qCDebug(lcAnalysis).noquote() << "AutoBand.txt is invalid. The number of parameters must be same in default and in [Marker].";
 }

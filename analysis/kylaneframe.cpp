@@ -1,6 +1,7 @@
 #include "kylaneframe.h"
 
 #include "kyrounding.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 
@@ -61,7 +62,7 @@ void KyLaneFrame::setDefault(int inCount, double inRatio, int inWidth, int inHei
     const QPoint topRight(right, top);
     const QPoint bottomLeft(left, bottom);
     const QPoint bottomRight(right, bottom);
-    qDebug().nospace() << topLeft << ", " << topRight << ", " << bottomLeft << ", " << bottomRight;
+    qCDebug(lcAnalysis).nospace() << topLeft << ", " << topRight << ", " << bottomLeft << ", " << bottomRight;
     set(inCount, inRatio, topLeft, topRight, bottomLeft, bottomRight);
 }
 

@@ -3,6 +3,7 @@
 #include "core/analysissettings.h"
 #include "core/lfile.h"
 #include "core/systemsettings.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QDir>
@@ -96,7 +97,7 @@ bool KyMwStandard::load(const QString &inName)
     mValues = readFile(inName, &mText);
     if (mValues.isEmpty()) {
         mChecks.clear();
-        qDebug("Failed to load MW standard [%s]", inName.toLocal8Bit().constData());
+        qCDebug(lcAnalysis, "Failed to load MW standard [%s]", inName.toLocal8Bit().constData());
         return false;
     }
     mChecks = QVector<bool>(mValues.size(), true);

@@ -1,6 +1,7 @@
 #include "analysisview/intensityview.h"
 
 #include "core/analysissettings.h"
+#include "platform/logcategories.h"
 #include "widgets/kyimageview.h"
 
 #include <QDebug>
@@ -46,6 +47,6 @@ bool IntensityView::onMouseRelease(const QPoint &imagePoint)
         emit setIntensityPoint(imagePoint);
         return true;
     }
-    qDebug() << "outside";
+    qCDebug(lcAnalysisView) << "outside";
     return false;
 }

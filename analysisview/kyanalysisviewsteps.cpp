@@ -5,6 +5,7 @@
 #include "analysisview/laneview.h"
 #include "core/kyviewmode.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QtConcurrent/QtConcurrentRun>
@@ -25,7 +26,7 @@ void KyAnalysisView::setMode(int mode)
     if (!doc)
         return;
     if (mode < kMode_Lanes || mode > kMode_Summary) {
-        qDebug() << "KyAnalysisView::setMode(): no step" << mode;
+        qCDebug(lcAnalysisView) << "KyAnalysisView::setMode(): no step" << mode;
         return;
     }
 
@@ -165,7 +166,7 @@ void KyAnalysisView::on_nextModeButton_clicked()
         return;
     }
     if (mMode == kMode_other) {
-        qDebug("mMode = kMode_other");
+        qCDebug(lcAnalysisView, "mMode = kMode_other");
         return;
     }
     setMode(mMode + 1);

@@ -3,6 +3,7 @@
 #include "analysisview/kyanalysistables.h"
 #include "document/kycurrentdocument.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "results/kyresultcolumns.h"
 #include "results/kytablemodel.h"
 #include "widgets/kyimageview.h"
@@ -278,7 +279,7 @@ void LaneView::paint(QPainter *painter, double)
     if (!doc || !painter)
         return;
     if (!doc->HasLaneTemplate()) {
-        qDebug() << "no lane";
+        qCDebug(lcAnalysisView) << "no lane";
         return;
     }
     const KyLaneFrame &frame = doc->LaneFrame();

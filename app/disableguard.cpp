@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
-DisableGuard::DisableGuard(QWidget *widget) : mWidget(widget)
+DisableGuard::DisableGuard(QWidget *widget, std::function<bool()> inKeepDisabled)
+    : mWidget(widget)
+    , mKeepDisabled(std::move(inKeepDisabled))
 {
     if (!mWidget)
         return;
@@ -13,5 +15,5 @@ DisableGuard::DisableGuard(QWidget *widget) : mWidget(widget)
 DisableGuard::~DisableGuard()
 {
     if (mWidget)
-        mWidget->setEnabled(true);
+        mWidget->setEnabled(!(mKeepDisabled && mKeepDisabled()));
 }

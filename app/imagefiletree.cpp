@@ -3,16 +3,22 @@
 #include "core/fileutility.h"
 #include "core/ldir.h"
 #include "core/lfile.h"
+#include "platform/logcategories.h"
 #include "platform/safefileops.h"
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDirIterator>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
+// Every entry of a folder: hidden ones, links (never followed) and special files too. A walk
+// that skipped some would report a copy as whole that is not, or leave a folder it cannot remove.
 constexpr QDir::Filters kTreeEntries =
-    QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks;
+    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 // A hidden name beside inTarget that nothing uses yet, for a copy in the making or an old copy on
 // its way out. The scan does not list hidden folders, so neither shows as a capture.
@@ -29,22 +35,82 @@ QString FreeSiblingName(const QString &inTarget, const char *inKind)
     }
 }
 
-// Copies what inSource holds into the existing, empty folder inTarget.
-bool CopyContents(const QString &inSource, const QString &inTarget)
+bool CopyEntry(const QFileInfo &inFrom, const QString &inTo);
+
+// Makes the folder inTo, which must not exist, and copies every entry of inFrom into it.
+bool CopyFolder(const QString &inFrom, const QString &inTo)
 {
-    const LDir target(inTarget);
-    const QFileInfoList entries = LDir(inSource).entryInfoList(kTreeEntries, QDir::NoSort);
-    for (const QFileInfo &entry : entries) {
-        const QString to = target.absoluteFilePath(entry.fileName());
-        if (entry.isDir()) {
-            if (!target.mkdir(entry.fileName()) || !CopyContents(entry.absoluteFilePath(), to))
-                return false;
-        } else if (!LFile::copy(entry.absoluteFilePath(), to)) {
-            qDebug().noquote() << "CopyFolderTree(): cannot copy" << entry.absoluteFilePath();
-            return false;
-        }
+    const QFileInfo to(inTo);
+    if (!LDir(to.absolutePath()).mkdir(to.fileName()))
+        return false;
+    const LDir target(inTo);
+    const QFileInfoList entries = LDir(inFrom).entryInfoList(kTreeEntries, QDir::NoSort);
+    return std::all_of(entries.cbegin(), entries.cend(), [&target](const QFileInfo &entry) {
+        return CopyEntry(entry, target.absoluteFilePath(entry.fileName()));
+    });
+}
+
+// Copies one entry to inTo, which must not exist: a folder with everything in it, a file, or a
+// link as the link it is. Anything else (a pipe, a socket, a device) cannot be copied and fails
+// the copy rather than being left out of it.
+bool CopyEntry(const QFileInfo &inFrom, const QString &inTo)
+{
+    const QString from = inFrom.absoluteFilePath();
+    if (inFrom.isSymLink()) {
+        QByteArray link;
+        if (platform::readSymLink(from, &link) && platform::makeSymLink(link, inTo))
+            return true;
+        qCDebug(lcApp).noquote() << "CopyFolderTree(): cannot copy the link" << from;
+        return false;
     }
-    return true;
+    if (inFrom.isDir())
+        return CopyFolder(from, inTo);
+    if (inFrom.isFile() && LFile::copy(from, inTo))
+        return true;
+    qCDebug(lcApp).noquote() << "CopyFolderTree(): cannot copy" << from;
+    return false;
+}
+
+bool SameBytes(const QString &inA, const QString &inB)
+{
+    QFile a(inA);
+    QFile b(inB);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
+        return false;
+    constexpr qint64 kChunk = 1 << 20;
+    while (!a.atEnd()) {
+        const QByteArray chunk = a.read(kChunk);
+        if (chunk.isEmpty() || chunk != b.read(kChunk))
+            return false;
+    }
+    return b.atEnd();
+}
+
+// Whether inCopy holds what inOriginal holds: the same entries of the same kinds, the same bytes
+// in every file and the same text in every link.
+bool SameTree(const QFileInfo &inOriginal, const QString &inCopy)
+{
+    const QFileInfo copy(inCopy);
+    if (inOriginal.isSymLink() || copy.isSymLink()) {
+        QByteArray a;
+        QByteArray b;
+        return platform::readSymLink(inOriginal.absoluteFilePath(), &a)
+               && platform::readSymLink(inCopy, &b) && a == b;
+    }
+    if (inOriginal.isDir()) {
+        if (!copy.isDir())
+            return false;
+        const QFileInfoList entries =
+            LDir(inOriginal.absoluteFilePath()).entryInfoList(kTreeEntries, QDir::Name);
+        const LDir target(inCopy);
+        if (target.entryList(kTreeEntries, QDir::Name).size() != entries.size())
+            return false;
+        return std::all_of(entries.cbegin(), entries.cend(), [&target](const QFileInfo &entry) {
+            return SameTree(entry, target.absoluteFilePath(entry.fileName()));
+        });
+    }
+    return inOriginal.isFile() && copy.isFile()
+           && SameBytes(inOriginal.absoluteFilePath(), inCopy);
 }
 
 // Removes a file, a link or a folder tree, whichever is at the path.
@@ -78,13 +144,13 @@ bool InstallCopy(const QString &inMade, const QString &inTarget)
     }
     if (!platform::renameNoReplace(inMade, inTarget)) {
         if (!platform::renameNoReplace(old, inTarget))
-            qDebug().noquote() << "CopyFolderTree(): the replaced entry stays at" << old;
+            qCDebug(lcApp).noquote() << "CopyFolderTree(): the replaced entry stays at" << old;
         RemoveEntry(inMade);
         return false;
     }
     FileUtility::FlushDriveAfter(inTarget, "CopyFolderTree");
     if (!RemoveEntry(old))
-        qDebug().noquote() << "CopyFolderTree(): cannot remove the replaced entry" << old;
+        qCDebug(lcApp).noquote() << "CopyFolderTree(): cannot remove the replaced entry" << old;
     return true;
 }
 
@@ -101,8 +167,8 @@ QString SafeTarget(const QString &inSource, const QString &inDestinationParent)
     const QString target = LDir(inDestinationParent).absoluteFilePath(name);
     if (FileUtility::LiesWithin(target, inSource) || FileUtility::LiesWithin(inSource, target)
         || FileUtility::LiesWithin(inDestinationParent, inSource)) {
-        qDebug().noquote() << "CopyFolderTree(): refused to copy" << inSource << "into"
-                           << inDestinationParent;
+        qCDebug(lcApp).noquote() << "CopyFolderTree(): refused to copy" << inSource << "into"
+                                 << inDestinationParent;
         return QString();
     }
     return target;
@@ -144,15 +210,8 @@ bool RemoveFolderTree(const QString &inPath)
     const LDir dir(inPath);
     const QStringList names = dir.entryList(kTreeEntries, QDir::NoSort);
     for (const QString &name : names) {
-        const QString full = dir.filePath(name);
-        if (!QFileInfo(full).isFile()) {
-            if (!RemoveFolderTree(full))
-                return false;
-        } else {
-            platform::makeRemovable(full);
-            if (!LFile::remove(full))
-                return false;
-        }
+        if (!RemoveEntry(dir.filePath(name)))
+            return false;
     }
     return RemoveEmptyFolder(inPath);
 }
@@ -165,10 +224,7 @@ bool CopyFolderTree(const QString &inSource, const QString &inDestinationParent)
     if (target.isEmpty())
         return false;
     const QString made = FreeSiblingName(target, "copy");
-    const QFileInfo madeInfo(made);
-    if (!LDir(madeInfo.absolutePath()).mkdir(madeInfo.fileName()))
-        return false;
-    if (!CopyContents(inSource, made)) {
+    if (!CopyFolder(inSource, made)) {
         RemoveFolderTree(made);
         return false;
     }
@@ -186,4 +242,53 @@ bool CopyFileInto(const QString &inSource, const QString &inDestinationParent)
         return false;
     }
     return InstallCopy(made, target);
+}
+
+QString SetAside(const QString &inPath, const char *inKind)
+{
+    if (!IsUsablePath(inPath))
+        return QString();
+    const QString aside = FreeSiblingName(inPath, inKind);
+    return platform::renameNoReplace(inPath, aside) ? aside : QString();
+}
+
+bool RemoveSetAside(const QString &inAside, const QString &inWas)
+{
+    if (RemoveEntry(inAside))
+        return true;
+    QStringList left;
+    QDirIterator it(inAside, kTreeEntries, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        left << QDir(inAside).relativeFilePath(it.next());
+    qWarning().noquote() << "Could not remove all of" << inWas << "- left in" << inAside << ":"
+                         << (left.isEmpty() ? QStringLiteral("the folder itself") : left.join(QStringLiteral(", ")));
+    return false;
+}
+
+bool MoveAcross(const QString &inSource, const QString &inDestinationParent)
+{
+    const QString target = SafeTarget(inSource, inDestinationParent);
+    if (target.isEmpty() || QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return false;
+    const QFileInfo source(inSource);
+    const QString made = FreeSiblingName(target, "copy");
+    if (!CopyEntry(source, made) || !SameTree(source, made)) {
+        qCDebug(lcApp).noquote() << "MoveAcross(): the copy of" << inSource << "is not whole";
+        if (QFileInfo::exists(made) || QFileInfo(made).isSymLink())
+            RemoveEntry(made);
+        return false;
+    }
+    if (!platform::renameNoReplace(made, target)) {
+        RemoveEntry(made);
+        return false;
+    }
+    FileUtility::FlushDriveAfter(target, "MoveAcross");
+    // The source goes out of sight in one step; until then it is whole, and so is the copy.
+    const QString aside = SetAside(inSource, "moved");
+    if (aside.isEmpty()) {
+        RemoveEntry(target);
+        return false;
+    }
+    RemoveSetAside(aside, inSource);
+    return true;
 }

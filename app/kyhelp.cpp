@@ -2,6 +2,7 @@
 
 #include "core/lfile.h"
 #include "core/systemsettings.h"
+#include "platform/logcategories.h"
 #include "widgets/kylabel.h"
 #include "widgets/kymessagebox.h"
 
@@ -139,7 +140,7 @@ void KyHelp::Run(const QString &inTitle)
     mBox->setTitle(inTitle);
     mBox->setPageCount(int(mPages.size()));
     const int result = mBox->exec();
-    qDebug("ret: %d", result);
+    qCDebug(lcApp, "ret: %d", result);
 }
 
 QString KyHelp::ElideText(const QString &inText, const QFont &inFont, int inWidth)

@@ -6,6 +6,7 @@
 #include "core/fileutility.h"
 #include "core/ldir.h"
 #include "core/lfile.h"
+#include "platform/logcategories.h"
 #include "platform/safefileops.h"
 
 #include <QDebug>
@@ -13,19 +14,24 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
 constexpr int kCopyStepMs = 10;
 
-// Removes what is at one capture's path: a folder tree, or a file or link.
+// Removes what is at one capture's path: a folder tree, or a file or link. A folder first leaves
+// the list whole, in one rename: a removal that stops half-way never leaves a capture without
+// its images listed.
 bool RemoveCapture(const QString &inPath)
 {
     if (!IsUsablePath(inPath))
         return false;
     const QFileInfo info(inPath);
-    if (info.isDir() && !info.isSymLink())
-        return RemoveFolderTree(inPath);
+    if (info.isDir() && !info.isSymLink()) {
+        const QString aside = SetAside(inPath, "deleted");
+        return !aside.isEmpty() && RemoveSetAside(aside, inPath);
+    }
     platform::makeRemovable(inPath);
     return LFile::remove(inPath);
 }
@@ -105,9 +111,12 @@ int KyImageFileListModel::MoveSelected(const QString &destination)
         }
         const QString target = destination + QLatin1Char('/') + name;
         // Never replaces: a capture of that name at the destination stays, and this one too.
-        if (platform::renameNoReplace(source, target)) {
+        int error = 0;
+        if (platform::renameNoReplace(source, target, &error)) {
             FileUtility::FlushFileAfter(target, "KyImageFileListModel::MoveSelected");
             FileUtility::FlushDriveAfter(source, "KyImageFileListModel::MoveSelected");
+            ++moved;
+        } else if (error == EXDEV && MoveAcross(source, destination)) {
             ++moved;
         } else {
             ++failed;
@@ -172,7 +181,7 @@ int KyImageFileListModel::RenameSelected(const QString &newName)
         // Undo in reverse: the capture keeps one consistent set of names.
         for (int j = i - 1; j >= 0; --j) {
             if (!platform::renameNoReplace(renames.at(j).second, renames.at(j).first))
-                qDebug().noquote() << "RenameSelected(): cannot restore" << renames.at(j).first;
+                qCDebug(lcApp).noquote() << "RenameSelected(): cannot restore" << renames.at(j).first;
         }
         return kFileResult_RenameFailed;
     }

@@ -2,11 +2,14 @@
 
 #include "widgets/kyitemroles.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QSize>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
+#include <vector>
 
 using namespace KyItemRole;
 
@@ -295,15 +298,40 @@ int KyImageFileListModel::FirstSelectedRowInPage() const
 
 void KyImageFileListModel::SetFolder(const QString &folder, bool update)
 {
-    if (!mFolder.isEmpty())
-        mWatcher.removePath(mFolder);
+    StopWatching();
     mFolder = folder;
     if (mFolder.endsWith(QLatin1Char('/')))
         mFolder.chop(1);
-    if (!mFolder.isEmpty())
-        mWatcher.addPath(mFolder);
+    mWatching = !mFolder.isEmpty();
+    RearmWatch();
     if (update)
         Update();
+}
+
+void KyImageFileListModel::RearmWatch()
+{
+    if (!mWatching)
+        return;
+    const QStringList watched = mWatcher.directories();
+    if (QFileInfo(mFolder).isDir()) {
+        if (watched != QStringList{mFolder}) {
+            if (!watched.isEmpty())
+                mWatcher.removePaths(watched);
+            mWatcher.addPath(mFolder);
+        }
+        return;
+    }
+    // The folder is gone, and with it its watch: the nearest folder above it that exists tells
+    // when it comes back.
+    QString above = mFolder;
+    do {
+        above = QFileInfo(above).absolutePath();
+    } while (!QFileInfo(above).isDir() && above != QLatin1String("/"));
+    if (watched != QStringList{above}) {
+        if (!watched.isEmpty())
+            mWatcher.removePaths(watched);
+        mWatcher.addPath(above);
+    }
 }
 
 bool KyImageFileListModel::SetFilter(const QString &filter, bool update)
@@ -318,8 +346,10 @@ bool KyImageFileListModel::SetFilter(const QString &filter, bool update)
 
 void KyImageFileListModel::StopWatching()
 {
-    if (!mFolder.isEmpty())
-        mWatcher.removePath(mFolder);
+    mWatching = false;
+    const QStringList watched = mWatcher.directories();
+    if (!watched.isEmpty())
+        mWatcher.removePaths(watched);
 }
 
 void KyImageFileListModel::SetSortType(ESortType sortType, Qt::SortOrder sortOrder)
@@ -346,32 +376,35 @@ void KyImageFileListModel::SortItems(QList<ImageFileInfoItem> &items, ESortType 
     AnnouncePage();
 }
 
-void KyImageFileListModel::SortList(QList<ImageFileInfoItem> &items, ESortType type,
-                                    Qt::SortOrder order)
+namespace {
+
+// The four sort keys of one item, read from the file system once.
+struct SortKeys
 {
-    using Less = bool (*)(const ImageFileInfoItem &, const ImageFileInfoItem &);
-    static const Less ascending[] = {LessByName, LessByMethod, LessByModified, LessByCreated};
-    static const Less descending[] = {GreaterByName, GreaterByMethod, GreaterByModified,
-                                      GreaterByCreated};
-    if (type < kSortType_Name || type > kSortType_Created)
-        return;
-    std::sort(items.begin(), items.end(),
-              order == Qt::AscendingOrder ? ascending[type] : descending[type]);
+    QString name;
+    QString method;
+    QDateTime modified;
+    QDateTime created;
+};
+
+SortKeys KeysOf(const ImageFileInfoItem &inItem)
+{
+    return SortKeys{inItem.Name(), inItem.Method(), inItem.Modified(), inItem.Created()};
 }
 
-int KyImageFileListModel::CompareItems(const ImageFileInfoItem &a, const ImageFileInfoItem &b,
-                                       int key)
+// 0 when a comes first under the key, 1 when they are equal, 2 when b comes first.
+int CompareKeys(const SortKeys &a, const SortKeys &b, int key)
 {
     auto fromOrder = [](int r) { return r < 0 ? 0 : (r == 0 ? 1 : 2); };
     switch (key) {
     case kSortType_Name:
-        return fromOrder(QString::localeAwareCompare(a.Name(), b.Name()));
+        return fromOrder(QString::localeAwareCompare(a.name, b.name));
     case kSortType_Method:
-        return fromOrder(QString::localeAwareCompare(a.Method(), b.Method()));
+        return fromOrder(QString::localeAwareCompare(a.method, b.method));
     case kSortType_Modified:
     case kSortType_Created: {
-        const QDateTime ta = key == kSortType_Modified ? a.Modified() : a.Created();
-        const QDateTime tb = key == kSortType_Modified ? b.Modified() : b.Created();
+        const QDateTime &ta = key == kSortType_Modified ? a.modified : a.created;
+        const QDateTime &tb = key == kSortType_Modified ? b.modified : b.created;
         if (ta == tb)
             return 1;
         return ta > tb ? 2 : 0;
@@ -381,19 +414,17 @@ int KyImageFileListModel::CompareItems(const ImageFileInfoItem &a, const ImageFi
     }
 }
 
-namespace {
-
 // Orders by key, then by the other keys in the order name, method, modified, created; wanted is
-// the answer of CompareItems that puts a first.
-bool ItemBefore(const ImageFileInfoItem &a, const ImageFileInfoItem &b, int key, int wanted)
+// the answer of CompareKeys that puts a first.
+bool KeysBefore(const SortKeys &a, const SortKeys &b, int key, int wanted)
 {
-    int r = KyImageFileListModel::CompareItems(a, b, key);
+    int r = CompareKeys(a, b, key);
     if (r != 1)
         return r == wanted;
     for (int k = kSortType_Name; k <= kSortType_Created; ++k) {
         if (k == key)
             continue;
-        r = KyImageFileListModel::CompareItems(a, b, k);
+        r = CompareKeys(a, b, k);
         if (r != 1)
             return r == wanted;
     }
@@ -402,16 +433,46 @@ bool ItemBefore(const ImageFileInfoItem &a, const ImageFileInfoItem &b, int key,
 
 } // namespace
 
+void KyImageFileListModel::SortList(QList<ImageFileInfoItem> &items, ESortType type,
+                                    Qt::SortOrder order)
+{
+    if (type < kSortType_Name || type > kSortType_Created)
+        return;
+    // The keys are read once, before the sort: a capture that changes on disk meanwhile must not
+    // answer two comparisons differently, which std::sort does not survive.
+    std::vector<SortKeys> keys;
+    keys.reserve(size_t(items.size()));
+    for (const ImageFileInfoItem &item : std::as_const(items))
+        keys.push_back(KeysOf(item));
+    std::vector<qsizetype> positions(keys.size());
+    std::iota(positions.begin(), positions.end(), qsizetype(0));
+    const int wanted = order == Qt::AscendingOrder ? 0 : 2;
+    std::sort(positions.begin(), positions.end(), [&keys, type, wanted](qsizetype x, qsizetype y) {
+        return KeysBefore(keys[size_t(x)], keys[size_t(y)], type, wanted);
+    });
+    QList<ImageFileInfoItem> sorted;
+    sorted.reserve(items.size());
+    for (const qsizetype position : positions)
+        sorted.append(items.at(position));
+    items = std::move(sorted);
+}
+
+int KyImageFileListModel::CompareItems(const ImageFileInfoItem &a, const ImageFileInfoItem &b,
+                                       int key)
+{
+    return CompareKeys(KeysOf(a), KeysOf(b), key);
+}
+
 bool KyImageFileListModel::ItemLessThan(const ImageFileInfoItem &a, const ImageFileInfoItem &b,
                                         int key)
 {
-    return ItemBefore(a, b, key, 0);
+    return KeysBefore(KeysOf(a), KeysOf(b), key, 0);
 }
 
 bool KyImageFileListModel::ItemGreaterThan(const ImageFileInfoItem &a,
                                            const ImageFileInfoItem &b, int key)
 {
-    return ItemBefore(a, b, key, 2);
+    return KeysBefore(KeysOf(a), KeysOf(b), key, 2);
 }
 
 bool KyImageFileListModel::LessByName(const ImageFileInfoItem &a, const ImageFileInfoItem &b)

@@ -151,6 +151,9 @@ private:
     int SelectedCount() const;
     void SetAllSelected(bool inSelected);
     void SetPageSelected(bool inSelected);
+    // Watches the folder, or while it does not exist the nearest folder above it, so that its
+    // return is noticed.
+    void RearmWatch();
     // Puts a new list in place, moving the page first when the old one would lie past the end.
     void InstallItems(const QList<ImageFileInfoItem> &items);
 
@@ -167,6 +170,8 @@ private:
     QMutex mMutex;
     bool mDeferNetworkUpdate = true;
     bool mCopying = false;
+    // Between SetFolder and StopWatching.
+    bool mWatching = false;
 };
 
 using KySelectedImageFileListModel = KyImageFileListModel::KySelectedImageFileListModel;

@@ -4,6 +4,7 @@
 #include "core/kyviewmode.h"
 #include "core/ldir.h"
 #include "image/tiffcodec.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QMap>
@@ -132,7 +133,7 @@ void KyImageFileListModel::ReplaceItems(const QList<ImageFileInfoItem> &items)
 {
     const int old = int(mItems.size());
     const int n = int(items.size());
-    qDebug() << "image folder changed: count dif = " << old - n << "(" << old << "-" << n << ")";
+    qCDebug(lcApp) << "image folder changed: count dif = " << old - n << "(" << old << "-" << n << ")";
     InstallItems(items);
 }
 
@@ -153,15 +154,18 @@ void KyImageFileListModel::OnImageFolderChanged()
         return;
     }
     const std::unique_lock<QMutex> locker(mMutex, std::adopt_lock);
-    qDebug("KyImageFileListModel::OnImageFolderChanged()");
+    qCDebug(lcApp, "KyImageFileListModel::OnImageFolderChanged()");
+    // A removed folder loses its watch; the change may also come from the folder above it,
+    // watched meanwhile, when the folder is made again.
+    RearmWatch();
 
     if (KyViewMode::instance()->viewMode() != KyViewMode::kView_Library
         || (mFolder.startsWith(QLatin1String("//")) && mDeferNetworkUpdate)) {
-        qDebug("Don't update list.");
+        qCDebug(lcApp, "Don't update list.");
         emit folderChanged();
         return;
     }
-    qDebug("update list");
+    qCDebug(lcApp, "update list");
     {
         // Held until the new list is installed: a window left busy could never be closed.
         const KyViewMode::BusyGuard busy(KyViewMode::kBusy_FolderScan);
@@ -169,8 +173,8 @@ void KyImageFileListModel::OnImageFolderChanged()
         const QList<ImageFileInfoItem> scanned = ScanFolder();
         const int old = int(mItems.size());
         const int n = int(scanned.size());
-        qDebug() << "image folder changed: count dif = " << n - old << "(" << old << "-" << n
-                 << ")";
+        qCDebug(lcApp) << "image folder changed: count dif = " << n - old << "(" << old << "-" << n
+                       << ")";
         InstallItems(scanned);
     }
     emit endUpdate();

@@ -8,6 +8,7 @@
 #include "instrument/kestova.h"
 #include "platform/instanceslots.h"
 #include "platform/quickexit.h"
+#include "platform/logcategories.h"
 #include "widgets/kyfonts.h"
 
 #include <QDebug>
@@ -51,9 +52,9 @@ int runApplication(TeskApp &app, InstanceSlots &instances, const MainWindowFacto
         return kInstanceLimitExitCode;
     }
     if (slot >= 0)
-        qDebug() << "instance slot" << InstanceSlots::slotName(slot);
+        qCDebug(lcApp) << "instance slot" << InstanceSlots::slotName(slot);
     else
-        qDebug() << "running without an instance slot";
+        qCDebug(lcApp) << "running without an instance slot";
 
     std::unique_ptr<QWidget> window = createWindow ? createWindow() : nullptr;
     if (!window) {
@@ -68,7 +69,7 @@ int runApplication(TeskApp &app, InstanceSlots &instances, const MainWindowFacto
     // An open the window gave up at its close may be stuck in a read that never returns; the
     // teardown would wait for its thread for ever, though nothing of the open is kept.
     if (!app.waitForOpen(kOpenEndWaitMilliseconds)) {
-        qDebug() << "An open did not end: the program ends without waiting for it.";
+        qCDebug(lcApp) << "An open did not end: the program ends without waiting for it.";
         AnalysisSettings::instance()->sync();
         platform::endProcessNow(result);
     }

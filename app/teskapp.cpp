@@ -4,6 +4,7 @@
 #include "document/kycurrentdocument.h"
 #include "document/kydocument.h"
 #include "instrument/versiontext.h"
+#include "platform/logcategories.h"
 #include "widgets/kymessagebox.h"
 
 #include <QDeadlineTimer>
@@ -13,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
+
 
 TeskApp::TeskApp(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -70,7 +72,7 @@ void TeskApp::openArgImage()
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() <= 1)
         return;
-    qDebug() << arguments.at(1);
+    qCDebug(lcApp) << arguments.at(1);
     emit open(arguments.at(1));
 }
 
@@ -79,7 +81,7 @@ bool TeskApp::openImage(const QString &path)
     // One task and one document slot: a second open would close the document the first is about
     // to deliver and race it for the slot.
     if (mOpening) {
-        qDebug() << "TeskApp::openImage(): an open is running; ignored" << path;
+        qCDebug(lcApp) << "TeskApp::openImage(): an open is running; ignored" << path;
         return false;
     }
     KyViewMode::instance()->setBusy(KyViewMode::kBusy_Opening);
@@ -176,7 +178,7 @@ bool TeskApp::saveDocument()
         return true;
     const int result = mDocument->SaveAs(saveBasePath(mDocument->FilePathOfFirstImage()));
     if (result != 0)
-        qDebug() << "Failed to save";
+        qCDebug(lcApp) << "Failed to save";
     return result == 0;
 }
 
@@ -206,10 +208,10 @@ void TeskApp::logCaptureInfo(const QList<CaptureShot> &shots, bool withMarker)
     mWithMarker = withMarker;
     int number = 1;
     for (const CaptureShot &shot : std::as_const(mCaptureShots)) {
-        qDebug().noquote().nospace() << "shot " << number++ << ":method = " << shot.mode.methodName()
-                                     << ", exp.time = " << shot.exposureTime
-                                     << "binning type = " << shot.binningType
-                                     << ", wait time = " << shot.waitTime;
+        qCDebug(lcApp).noquote().nospace() << "shot " << number++ << ":method = " << shot.mode.methodName()
+                                           << ", exp.time = " << shot.exposureTime
+                                           << "binning type = " << shot.binningType
+                                           << ", wait time = " << shot.waitTime;
     }
-    qDebug().nospace() << "with marker: " << mWithMarker;
+    qCDebug(lcApp).nospace() << "with marker: " << mWithMarker;
 }

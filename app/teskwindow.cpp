@@ -6,6 +6,7 @@
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "widgets/kybusyview.h"
 
 #include <QApplication>
@@ -179,7 +180,7 @@ void TeskWindow::onViewModeChanged(KyViewMode::EViewMode inMode)
 void TeskWindow::toBusyView()
 {
     if (ui.stackedWidget->currentIndex() == kPage_Busy) {
-        qDebug("TeskWindow::toBusyView() already showing busy page");
+        qCDebug(lcApp, "TeskWindow::toBusyView() already showing busy page");
         return;
     }
     mPageBeforeBusy = ui.stackedWidget->currentIndex();

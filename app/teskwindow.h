@@ -75,6 +75,8 @@ public:
     // A save or save-as of the document, or a copy with the pop-up, is running: the flows that
     // would touch the document or its files refuse meanwhile.
     bool isSaving() const;
+    // An open task is running: the window stays disabled and refuses further opens until it ends.
+    bool isOpening() const;
 
     // ---- open flow
     // Starts a detached process: "Open in new window..." runs the program's own executable through

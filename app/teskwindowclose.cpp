@@ -8,6 +8,7 @@
 #include "core/analysissettings.h"
 #include "core/fileutility.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "widgets/kymessagebox.h"
 
 #include <QCloseEvent>
@@ -63,7 +64,7 @@ void TeskWindow::closeCurrentImage()
 {
     TeskApp *app = TeskApp::instance();
     if (app && !app->closeDocument())
-        qDebug() << "Failed to close image.";
+        qCDebug(lcApp) << "Failed to close image.";
 }
 
 void TeskWindow::closeEvent(QCloseEvent *event)
@@ -95,7 +96,7 @@ void TeskWindow::closeEvent(QCloseEvent *event)
         if (mAnalysisView)
             mAnalysisView->resetForDocument(false);
     }
-    qDebug() << "TeskWindow::closeEvent()";
+    qCDebug(lcApp) << "TeskWindow::closeEvent()";
     AnalysisSettings::instance()->setValue(QStringLiteral("AN/AppWindowPosition"), geometry());
     QMainWindow::closeEvent(event);
 }

@@ -6,6 +6,7 @@
 #include "app/teskapp.h"
 #include "core/analysissettings.h"
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "widgets/kymessagebox.h"
 
 #include <QDebug>
@@ -42,10 +43,10 @@ void TeskWindow::on_actionOpenInNewWindow_triggered()
 // Every open in this process ends here.
 void TeskWindow::open(const QString &inDirPath)
 {
-    // The running save still writes the current document.
-    if (isSaving())
+    // The running save still writes the current document; a running open delivers the next one.
+    if (isSaving() || isOpening())
         return;
-    DisableGuard guard(this);
+    DisableGuard guard(this, [this] { return isOpening(); });
     mPendingOpenPath = inDirPath;
     const KyDocument *document = TeskApp::currentDocument();
     if (document && document->IsDirty()) {
@@ -66,7 +67,11 @@ void TeskWindow::open(const QString &inDirPath)
 
 void TeskWindow::doOpen()
 {
-    DisableGuard guard(this);
+    // One open at a time: a second request is refused before it changes anything.
+    if (isOpening())
+        return;
+    // The open task, once started, holds the window disabled until it ends.
+    DisableGuard guard(this, [this] { return isOpening(); });
     AnalysisSettings *settings = AnalysisSettings::instance();
     if (mPendingOpenPath.isEmpty()) {
         const QString start = settings->stringValue(QStringLiteral("AN/OpenPath"));
@@ -100,11 +105,21 @@ void TeskWindow::doOpen()
     }
     const QString path = mPendingOpenPath;
     mPendingOpenPath.clear();
-    if (!app->openImage(path)) {
-        qDebug() << "Failed to open image. ";
-        setEnabled(true);
-        viewMode->unsetBusy(KyViewMode::kBusy_Opening);
-    }
+    if (app->openImage(path))
+        return;
+    qCDebug(lcApp) << "Failed to open image. ";
+    // Refused because an open started while this flow asked its questions: busy reason 9 and the
+    // disabled window are that open's.
+    if (app->isOpening())
+        return;
+    setEnabled(true);
+    viewMode->unsetBusy(KyViewMode::kBusy_Opening);
+}
+
+bool TeskWindow::isOpening() const
+{
+    const TeskApp *app = TeskApp::instance();
+    return app && app->isOpening();
 }
 
 // The same wording serves open, close and exit.

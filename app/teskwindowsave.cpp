@@ -11,6 +11,7 @@
 #include "document/kydocument.h"
 #include "image/imagefile.h"
 #include "instrument/lightmode.h"
+#include "platform/logcategories.h"
 #include "widgets/kymessagebox.h"
 #include "widgets/kytextarea.h"
 
@@ -254,7 +255,7 @@ bool TeskWindow::writeSummaryPdf(bool inAfterSave)
     if (path.isEmpty())
         return false;
     if (inAfterSave)
-        qDebug() << "call getSummaryPDFItems";
+        qCDebug(lcApp) << "call getSummaryPDFItems";
     const bool ok = mAnalysisView->saveSummaryPdfTo(path);
     if (ok || inAfterSave) {
         onSaveProgress();
@@ -299,7 +300,7 @@ void TeskWindow::onCloseSavingView()
 void TeskWindow::onSaveSummaryToPDF(QString inPath)
 {
     if (!mAnalysisView || !mAnalysisView->saveSummaryPdfTo(inPath))
-        qDebug() << "failed to save pdf file";
+        qCDebug(lcApp) << "failed to save pdf file";
 }
 
 void TeskWindow::endSaving(bool inSucceeded)

@@ -5,6 +5,7 @@
 #include "platform/cabinetextractor.h"
 #include "platform/diskspace.h"
 #include "platform/filesync.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QDir>
@@ -108,8 +109,8 @@ bool FlushFile(const QString &inPath)
     const QString path = Slashed(inPath);
     int error = 0;
     if (!platform::syncFile(path, &error)) {
-        qDebug("error: %d CreateFile() in FileUtiity::FlushFile(): %s", error,
-               QFile::encodeName(path).constData());
+        qCDebug(lcCore, "error: %d CreateFile() in FileUtiity::FlushFile(): %s", error,
+                        QFile::encodeName(path).constData());
         return false;
     }
     return true;
@@ -160,7 +161,7 @@ bool MakePathFor(const QString &inFolder)
     for (auto it = made.crbegin(); it != made.crend(); ++it) {
         const QString parent = parentOf(*it);
         if (!platform::syncNearestFolder(parent)) {
-            qDebug().noquote() << QStringLiteral("Failed to flush drive in FileUtility::MakePathFor. %1").arg(parent);
+            qCDebug(lcCore).noquote() << QStringLiteral("Failed to flush drive in FileUtility::MakePathFor. %1").arg(parent);
             return false;
         }
     }
@@ -172,7 +173,7 @@ quint64 FreeDiskSpace(const QString &inPath)
     quint64 bytes = 0;
     int error = 0;
     if (!platform::freeBytes(Slashed(inPath), &bytes, &error)) {
-        qDebug("error: GetDiskFreeSpaceEx() -> %d", error);
+        qCDebug(lcCore, "error: GetDiskFreeSpaceEx() -> %d", error);
         return 0;
     }
     return bytes;
@@ -202,7 +203,7 @@ bool CopyDirectory(const QString &inSource, const QString &inDestination, bool i
     // A copy into the source itself would list the copies it makes and never end. Canonical paths,
     // so that no link or ".." hides where the destination lies.
     if (isSameOrInside(resolvedPath(destination), QFileInfo(source).canonicalFilePath())) {
-        qDebug().noquote() << QStringLiteral("FileUtility::CopyDirectory(): %1 lies inside %2").arg(destination, source);
+        qCDebug(lcCore).noquote() << QStringLiteral("FileUtility::CopyDirectory(): %1 lies inside %2").arg(destination, source);
         return false;
     }
     if (!QFileInfo::exists(destination) && !MakePathFor(destination))
@@ -243,7 +244,7 @@ bool RemoveDirectory(const QString &inFolder)
                                  ? RemoveDirectory(entry.absoluteFilePath())
                                  : LFile::remove(entry.absoluteFilePath());
         if (!removed) {
-            qDebug() << "FileUtility::RemoveDirectory(): failed to remove" << entry.absoluteFilePath();
+            qCDebug(lcCore) << "FileUtility::RemoveDirectory(): failed to remove" << entry.absoluteFilePath();
             return false;
         }
     }
@@ -344,7 +345,7 @@ bool CommitSaveFile(QSaveFile &ioFile, const char *inOperation)
     }
     if (!platform::syncDescriptor(ioFile.handle(), &error)) {
         NoteWriteError(error);
-        qDebug("error: %d fsync() in %s: %s", error, inOperation, QFile::encodeName(ioFile.fileName()).constData());
+        qCDebug(lcCore, "error: %d fsync() in %s: %s", error, inOperation, QFile::encodeName(ioFile.fileName()).constData());
         ioFile.cancelWriting();
         return false;
     }
@@ -401,8 +402,8 @@ bool RemoveStaleSaveFiles(const QString &inPath)
         if (entry.isSymLink() || !isSaveFileOf(entry.fileName(), finalName))
             continue;
         if (!LFile::remove(entry.absoluteFilePath())) {
-            qDebug().noquote() << QStringLiteral("FileUtility::RemoveStaleSaveFiles(): failed to remove %1")
-                                      .arg(entry.absoluteFilePath());
+            qCDebug(lcCore).noquote() << QStringLiteral("FileUtility::RemoveStaleSaveFiles(): failed to remove %1")
+                                             .arg(entry.absoluteFilePath());
             removed = false;
         }
     }
@@ -412,16 +413,16 @@ bool RemoveStaleSaveFiles(const QString &inPath)
 void FlushFileAfter(const QString &inPath, const char *inOperation)
 {
     if (!FlushFile(inPath))
-        qDebug().noquote() << QStringLiteral("Failed to flush file in %1. %2")
-                                  .arg(QLatin1String(inOperation), inPath);
+        qCDebug(lcCore).noquote() << QStringLiteral("Failed to flush file in %1. %2")
+                                         .arg(QLatin1String(inOperation), inPath);
 }
 
 void FlushDriveAfter(const QString &inPath, const char *inOperation)
 {
     // A file named relative to the working folder still lives on a volume: flush that one.
     if (!FlushDrive(QFileInfo(Slashed(inPath)).absoluteFilePath()))
-        qDebug().noquote() << QStringLiteral("Failed to flush drive in %1. %2")
-                                  .arg(QLatin1String(inOperation), inPath);
+        qCDebug(lcCore).noquote() << QStringLiteral("Failed to flush drive in %1. %2")
+                                         .arg(QLatin1String(inOperation), inPath);
 }
 
 } // namespace FileUtility

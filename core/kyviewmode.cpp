@@ -1,5 +1,7 @@
 #include "core/kyviewmode.h"
 
+#include "platform/logcategories.h"
+
 #include <QDebug>
 
 #include <atomic>
@@ -39,10 +41,10 @@ void KyViewMode::setViewMode(EViewMode inMode, bool inForce, bool inOption)
 {
     const char *name = modeName(inMode);
     if (!name) {
-        qDebug("-set view mode: %d is not a view mode; ignored", int(inMode));
+        qCDebug(lcCore, "-set view mode: %d is not a view mode; ignored", int(inMode));
         return;
     }
-    qDebug("-set view mode: %s", name);
+    qCDebug(lcCore, "-set view mode: %s", name);
     option = inOption;
     if (!inForce && inMode == mode && inMode != kView_Exposing)
         return;
@@ -82,14 +84,14 @@ void KyViewMode::returnFromSave()
 
 void KyViewMode::setBusy(EBusyReason inReason)
 {
-    qDebug("set busy: %d", int(inReason));
+    qCDebug(lcCore, "set busy: %d", int(inReason));
     busy.insert(inReason);
     emit toBusyView();
 }
 
 void KyViewMode::unsetBusy(EBusyReason inReason)
 {
-    qDebug("unset busy: %d", int(inReason));
+    qCDebug(lcCore, "unset busy: %d", int(inReason));
     if (busy.isEmpty())
         return;
     busy.remove(inReason);

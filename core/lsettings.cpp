@@ -1,6 +1,7 @@
 #include "core/lsettings.h"
 
 #include "core/fileutility.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -21,13 +22,13 @@ LSettings::LSettings(QSettings::Format inFormat, QSettings::Scope inScope,
 
 LSettings::~LSettings()
 {
-    qDebug("~LSettings()");
+    qCDebug(lcCore, "~LSettings()");
 }
 
 void LSettings::onFileChanged(const QString &inPath)
 {
     if (!FileUtility::FlushFile(inPath))
-        qDebug().noquote() << QStringLiteral("Filed to flush file when LSettings::sync(). ") + fileName();
+        qCDebug(lcCore).noquote() << QStringLiteral("Filed to flush file when LSettings::sync(). ") + fileName();
     // QSettings saves by writing a new file and renaming it over the old one; the watcher loses
     // the path with the old file, so it must watch the new one.
     if (!watcher.files().contains(inPath) && QFileInfo::exists(inPath))

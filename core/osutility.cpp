@@ -3,6 +3,7 @@
 #include "core/fileutility.h"
 #include "core/lfile.h"
 #include "core/systemsettings.h"
+#include "platform/logcategories.h"
 #include "platform/processrunner.h"
 #include "platform/systemclock.h"
 #include "platform/systempaths.h"
@@ -46,7 +47,7 @@ int OSUtility::shutdownSystem(unsigned int inFlags)
     else if (inFlags == kReboot)
         verb = QStringLiteral("reboot");
     else {
-        qDebug("OSUtility::shutdownSystem: flags %u refused", inFlags);
+        qCDebug(lcCore, "OSUtility::shutdownSystem: flags %u refused", inFlags);
         return 0;
     }
     const platform::ProcessOutcome outcome =
@@ -134,7 +135,7 @@ int OSUtility::workstationDomain(QString &outDomain)
     const QByteArray domain = content.mid(kColumn);
     outDomain = QString::fromLatin1(domain);
     if (!LFile::remove(listing))
-        qDebug().noquote() << QStringLiteral("OSUtility::workstationDomain: cannot remove %1").arg(listing);
+        qCDebug(lcCore).noquote() << QStringLiteral("OSUtility::workstationDomain: cannot remove %1").arg(listing);
     return 0;
 }
 
@@ -150,7 +151,7 @@ int OSUtility::setLocalTime(quint16 inYear, quint16 inMonth, quint16 inDay, quin
         return -1;
     int error = 0;
     if (!platform::setSystemClock(local.toMSecsSinceEpoch(), &error)) {
-        qDebug("OSUtility::setLocalTime: cannot set the clock (%d)", error);
+        qCDebug(lcCore, "OSUtility::setLocalTime: cannot set the clock (%d)", error);
         return -1;
     }
     return 0;
@@ -159,19 +160,19 @@ int OSUtility::setLocalTime(quint16 inYear, quint16 inMonth, quint16 inDay, quin
 void OSUtility::CommitSystemSettings()
 {
     if (!FileUtility::FlushDrive(platform::systemDriveRoot()))
-        qDebug("failed to flush drive: c; on OSUtility::CommitSystemSettings()");
+        qCDebug(lcCore, "failed to flush drive: c; on OSUtility::CommitSystemSettings()");
     if (!FileUtility::CommitFile(configFile("SYSTEM")))
-        qDebug("failed to commit system on OSUtility::CommitSystemSettings()");
+        qCDebug(lcCore, "failed to commit system on OSUtility::CommitSystemSettings()");
     if (!FileUtility::CommitFile(configFile("SYSTEM.LOG")))
-        qDebug("failed to commit systemlog on OSUtility::CommitSystemSettings()");
+        qCDebug(lcCore, "failed to commit systemlog on OSUtility::CommitSystemSettings()");
 }
 
 void OSUtility::CommitSecuritySettings()
 {
     if (!FileUtility::FlushDrive(platform::systemDriveRoot()))
-        qDebug("failed to flush drive: c; on OSUtility::CommitSecuritySettings()");
+        qCDebug(lcCore, "failed to flush drive: c; on OSUtility::CommitSecuritySettings()");
     if (!FileUtility::CommitFile(configFile("SECURITY")))
-        qDebug("failed to commit security on OSUtility::CommitSecuritySettings()");
+        qCDebug(lcCore, "failed to commit security on OSUtility::CommitSecuritySettings()");
     if (!FileUtility::CommitFile(configFile("SECURITY.LOG")))
-        qDebug("failed to commit securitylog on OSUtility::CommitSecuritySettings()");
+        qCDebug(lcCore, "failed to commit securitylog on OSUtility::CommitSecuritySettings()");
 }

@@ -1,6 +1,7 @@
 #include "core/usbstorage.h"
 
 #include "core/systemsettings.h"
+#include "platform/logcategories.h"
 #include "platform/usbsysfs.h"
 
 #include <QDebug>
@@ -32,7 +33,7 @@ DriveList removableDriveVolumes()
     DriveList drives;
     QList<platform::UsbSysfs::Mount> mounts;
     if (!platform::UsbSysfs::mounts(&mounts)) {
-        qDebug().noquote() << QStringLiteral("Cannot read the mount list %1").arg(platform::UsbSysfs::mountList());
+        qCDebug(lcCore).noquote() << QStringLiteral("Cannot read the mount list %1").arg(platform::UsbSysfs::mountList());
         return drives;
     }
     for (const platform::UsbSysfs::Mount &mount : std::as_const(mounts)) {
@@ -55,7 +56,7 @@ QVector<QStringList> usbDrivesByPort(const DriveList &inDrives)
 {
     QList<platform::UsbSysfs::Device> devices;
     if (!platform::UsbSysfs::devices(&devices)) {
-        qDebug("Cannnot get DevInfo class");
+        qCDebug(lcCore, "Cannnot get DevInfo class");
         return {};
     }
     const QStringList ports = SystemSettings::instance()->stringListValue(QStringLiteral("USBPortList"));
@@ -64,12 +65,12 @@ QVector<QStringList> usbDrivesByPort(const DriveList &inDrives)
         const qsizetype port = device.locationPath.isEmpty() ? -1 : ports.indexOf(device.locationPath);
         if (port < 0)
             continue;
-        qDebug().noquote() << QStringLiteral("Device Instance ID : [%1]").arg(device.name);
+        qCDebug(lcCore).noquote() << QStringLiteral("Device Instance ID : [%1]").arg(device.name);
         for (const QString &volume : device.volumes) {
             const QString drive = driveOfVolume(inDrives, volume);
             if (drive.isEmpty())
                 continue;
-            qDebug().noquote() << QStringLiteral("VolumeName : [%1]").arg(volume);
+            qCDebug(lcCore).noquote() << QStringLiteral("VolumeName : [%1]").arg(volume);
             result[port].append(drive);
         }
     }

@@ -5,6 +5,7 @@
 #include "document/kysafefile.h"
 #include "platform/capturelock.h"
 #include "platform/safefileops.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QDir>
@@ -152,7 +153,7 @@ bool rollForward(const QString &inFolder, const QString &inStaging, const Journa
         const QString target = inFolder + QLatin1Char('/') + rename.target;
         int error = 0;
         if (!platform::renameReplacing(staged, target, &error)) {
-            qDebug().noquote() << QStringLiteral("KyCaptureSave: cannot rename %1 to %2: %3")
+            qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: cannot rename %1 to %2: %3")
                                       .arg(staged, target, QString::fromLocal8Bit(std::strerror(error)));
             return false;
         }
@@ -163,7 +164,7 @@ bool rollForward(const QString &inFolder, const QString &inStaging, const Journa
         if (!occupied(path))
             continue;
         if (!LFile::remove(path)) {
-            qDebug().noquote() << QStringLiteral("KyCaptureSave: cannot remove %1").arg(path);
+            qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: cannot remove %1").arg(path);
             return false;
         }
         reached(KyCaptureSave::kStep_Remove, path);
@@ -177,7 +178,7 @@ bool rollForward(const QString &inFolder, const QString &inStaging, const Journa
 void removeFolder(const QString &inFolder)
 {
     if (occupied(inFolder) && !FileUtility::RemoveDirectory(inFolder))
-        qDebug().noquote() << QStringLiteral("KyCaptureSave: cannot remove %1").arg(inFolder);
+        qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: cannot remove %1").arg(inFolder);
 }
 
 // Completes or removes what earlier saves of the folder left; the caller holds the capture lock.
@@ -192,7 +193,7 @@ void recoverLocked(const QString &inFolder)
             && isComplete(inFolder, staging, journal)) {
             if (!rollForward(inFolder, staging, journal)) {
                 // Kept for the next try: removing the journal now would leave the capture mixed.
-                qDebug().noquote() << QStringLiteral("KyCaptureSave: the save in %1 is not complete").arg(inFolder);
+                qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: the save in %1 is not complete").arg(inFolder);
                 return;
             }
         }
@@ -326,7 +327,7 @@ bool KyCaptureSave::installIntoNewFolder()
     if (!renamed && (error == EINVAL || error == ENOSYS) && !occupied(mFolder))
         renamed = platform::renameReplacing(mStaging, mFolder, &error);
     if (!renamed) {
-        qDebug().noquote() << QStringLiteral("KyCaptureSave: cannot rename %1 to %2: %3")
+        qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: cannot rename %1 to %2: %3")
                                   .arg(mStaging, mFolder, QString::fromLocal8Bit(std::strerror(error)));
         return false;
     }
@@ -349,7 +350,7 @@ bool KyCaptureSave::installIntoFolder()
         // keeps any).
         const QFileInfo replaced(mFolder + QLatin1Char('/') + rename.target);
         if (replaced.isFile() && !QFile::setPermissions(rename.staged, replaced.permissions()))
-            qDebug().noquote() << QStringLiteral("KyCaptureSave: permissions of %1 not kept").arg(replaced.filePath());
+            qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: permissions of %1 not kept").arg(replaced.filePath());
         journal.renames.append(JournalRename{staged.fileName(), rename.target, staged.size(), identity});
     }
     for (const QString &name : std::as_const(mRemovals)) {
@@ -401,7 +402,7 @@ void KyCaptureSave::Recover(const QString &inFolder, int inWaitMs)
         return;
     platform::CaptureLock lock(FileUtility::ResolvedPath(folder));
     if (lock.lock(inWaitMs) == platform::CaptureLock::kBusy) {
-        qDebug().noquote() << QStringLiteral("KyCaptureSave: %1 is being saved; left as it is").arg(folder);
+        qCDebug(lcDocument).noquote() << QStringLiteral("KyCaptureSave: %1 is being saved; left as it is").arg(folder);
         return;
     }
     recoverLocked(folder);

@@ -1,6 +1,7 @@
 #include "document/kycolorimetricdocument.h"
 
 #include "document/kysafefile.h"
+#include "platform/logcategories.h"
 
 #include "core/analysissettings.h"
 #include "core/fileutility.h"
@@ -91,13 +92,13 @@ void KyColorimetricDocument::SetSampleImage(int inChannel, const ImageFile &inIm
 {
     Q_UNUSED(inChannel);
     Q_UNUSED(inImage);
-    qDebug("KyColorimetricDocument::SetSampleImage(): Colorimetric image needs to call SetColorImage().");
+    qCDebug(lcDocument, "KyColorimetricDocument::SetSampleImage(): Colorimetric image needs to call SetColorImage().");
 }
 
 void KyColorimetricDocument::SetColorChannelImage(int inChannel, const ImageFile &inImage)
 {
     if (inChannel < 0 || inChannel > 2) {
-        qDebug("KyColorimetricDocument::SetColorChannelImage(): Channel is out of range.");
+        qCDebug(lcDocument, "KyColorimetricDocument::SetColorChannelImage(): Channel is out of range.");
         return;
     }
     mChannelImageList.append(inImage);
@@ -128,13 +129,13 @@ void KyColorimetricDocument::SetColorChannelImage(int inChannel, const ImageFile
         ComposeColorImage();
         return;
     }
-    qDebug("KyColorimetricDocument::SetColorChannelImage(): All channel images are not exist.");
+    qCDebug(lcDocument, "KyColorimetricDocument::SetColorChannelImage(): All channel images are not exist.");
 }
 
 QImage KyColorimetricDocument::ColorImage(const QRect &inRect)
 {
     if (!HasColorImage()) {
-        qDebug("KyColorimetricDocument::ColorImage(): Unexpectedly mColorImage is not exist.");
+        qCDebug(lcDocument, "KyColorimetricDocument::ColorImage(): Unexpectedly mColorImage is not exist.");
         return QImage();
     }
     return inRect.isEmpty() ? *mColorImage : mColorImage->copy(inRect);
@@ -152,7 +153,7 @@ int KyColorimetricDocument::Save(const QString &inFolder, const QString &inName,
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     if (mSampleImageList.isEmpty()) {
-        qDebug("KyColorimetricDocument::Save(): mSampleImageList is empty.");
+        qCDebug(lcDocument, "KyColorimetricDocument::Save(): mSampleImageList is empty.");
         return -100;
     }
 
@@ -184,7 +185,7 @@ int KyColorimetricDocument::Save(const QString &inFolder, const QString &inName,
 
     if (inWriteJpeg) {
         if (!HasColorImage()) {
-            qDebug("KyColorimetricDocument::SaveJPEGImage(): mColorImage is not exist.");
+            qCDebug(lcDocument, "KyColorimetricDocument::SaveJPEGImage(): mColorImage is not exist.");
             return -30;
         }
         // Whole, the picture keeps its original bytes; parts are new pictures either way.
@@ -225,7 +226,7 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
     if (inPath.isEmpty())
         return -13;
     if (mSampleImageList.isEmpty()) {
-        qDebug("KyColorimetricDocument::SaveAs(): mSampleImageList is empty.");
+        qCDebug(lcDocument, "KyColorimetricDocument::SaveAs(): mSampleImageList is empty.");
         return -100;
     }
     const QString path = FileUtility::Slashed(inPath);
@@ -253,7 +254,7 @@ int KyColorimetricDocument::SaveAs(const QString &inPath)
         if (!WriteColorJpeg(path))
             return -31;
     } else {
-        qDebug("KyColorimetricDocument::SaveJPEGImage(): mColorImage is not exist.");
+        qCDebug(lcDocument, "KyColorimetricDocument::SaveJPEGImage(): mColorImage is not exist.");
     }
     emit SaveProgress();
 

@@ -9,6 +9,7 @@
 #include "analysis/kyrounding.h"
 #include "core/systemsettings.h"
 #include "document/kyitemnames.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 
@@ -88,7 +89,7 @@ void KyDocument::SetLaneCount(int inCount)
 
 void KyDocument::SetLaneWidthRatio(double inRatio)
 {
-    qDebug("%g - %g", inRatio, mLaneFrame.laneWidthRatio());
+    qCDebug(lcDocument, "%g - %g", inRatio, mLaneFrame.laneWidthRatio());
     if (qFuzzyCompare(inRatio, mLaneFrame.laneWidthRatio()))
         return;
     ClearAnalysis();

@@ -7,6 +7,7 @@
 #include "document/kycapturefiles.h"
 #include "document/kyitemnames.h"
 #include "image/tiffcodec.h"
+#include "platform/logcategories.h"
 
 #include <QColor>
 #include <QDebug>
@@ -167,7 +168,7 @@ KyMultiDocument::~KyMultiDocument() = default;
 void KyMultiDocument::SetSampleImage(int inChannel, const ImageFile &inImage)
 {
     if (inChannel < 0 || inChannel >= kChannels) {
-        qDebug("KyMultiDocument::SetSampleImage(): Channel is out of range.");
+        qCDebug(lcDocument, "KyMultiDocument::SetSampleImage(): Channel is out of range.");
         return;
     }
     ImageFile &record = mSampleImageList[inChannel];
@@ -186,13 +187,13 @@ void KyMultiDocument::SetColorChannelImage(int inChannel, const ImageFile &inIma
 {
     Q_UNUSED(inChannel);
     Q_UNUSED(inImage);
-    qDebug("KyMultiDocument::SetColorChannelImage(): multi image has not color image.");
+    qCDebug(lcDocument, "KyMultiDocument::SetColorChannelImage(): multi image has not color image.");
 }
 
 QImage KyMultiDocument::ColorImage(const QRect &inRect)
 {
     Q_UNUSED(inRect);
-    qDebug("KyMultiDocument::ColorImage(): MultiDocument needs to call qImage.");
+    qCDebug(lcDocument, "KyMultiDocument::ColorImage(): MultiDocument needs to call qImage.");
     return QImage();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/regularfile.h"
 #include "platform/safefileops.h"
 #include "platform/writeaccess.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QFile>
@@ -102,7 +103,7 @@ QString CreateTemporary(const QString &inPath)
         // a file system that keeps no permissions refuses that, and the file is written all the same.
         const QFileInfo old(replaced);
         if (old.isFile() && !file.setPermissions(old.permissions()))
-            qDebug().noquote() << QStringLiteral("KySafeFile::CreateTemporary(): permissions of %1 not kept").arg(replaced);
+            qCDebug(lcDocument).noquote() << QStringLiteral("KySafeFile::CreateTemporary(): permissions of %1 not kept").arg(replaced);
         return name;
     }
     return QString();
@@ -113,7 +114,7 @@ bool Install(const QString &inTemporary, const QString &inPath)
     const QString replaced = FileUtility::ReplacedFile(FileUtility::Slashed(inPath));
     int error = 0;
     if (!platform::syncFile(inTemporary, &error) || !platform::renameReplacing(inTemporary, replaced, &error)) {
-        qDebug().noquote() << QStringLiteral("KySafeFile::Install(): %1 not installed as %2 (error %3)")
+        qCDebug(lcDocument).noquote() << QStringLiteral("KySafeFile::Install(): %1 not installed as %2 (error %3)")
                                   .arg(inTemporary, replaced)
                                   .arg(error);
         QFile::remove(inTemporary);

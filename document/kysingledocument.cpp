@@ -1,6 +1,7 @@
 #include "document/kysingledocument.h"
 
 #include "document/kysafefile.h"
+#include "platform/logcategories.h"
 
 #include "core/analysissettings.h"
 #include "core/fileutility.h"
@@ -198,7 +199,7 @@ QImage KySingleDocument::ColorImage(const QRect &inRect)
         mColorImageMarked = marked;
     }
     if (!mColorImage) {
-        qDebug("KySingleDocument::ColorImage(): There is no color image.");
+        qCDebug(lcDocument, "KySingleDocument::ColorImage(): There is no color image.");
         return QImage();
     }
     return inRect.isEmpty() ? *mColorImage : mColorImage->copy(inRect);
@@ -212,7 +213,7 @@ int KySingleDocument::ChannelMask() const
 QImage KySingleDocument::qImage(int inChannel, const QRect &inRect)
 {
     if (inChannel < 0 || inChannel >= ImageCount()) {
-        qDebug("KySingleDocument::qImage(): channel is out of range.");
+        qCDebug(lcDocument, "KySingleDocument::qImage(): channel is out of range.");
         return QImage();
     }
     if (inChannel == 0)

@@ -1,13 +1,14 @@
 #include "image/imagefile.h"
 
-#include "instrument/kestova.h"
 #include "core/kyconcurrent.h"
 #include "core/systemsettings.h"
-#include "instrument/exposuretext.h"
-#include "instrument/instrumentnames.h"
 #include "image/pixelbufferpool.h"
 #include "image/tiffcodec.h"
 #include "image/zoommapping.h"
+#include "instrument/exposuretext.h"
+#include "instrument/instrumentnames.h"
+#include "instrument/kestova.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -358,7 +359,7 @@ bool ImageFile::Read(const QString &inPath, ImageFile &outImage)
     if (ok)
         outImage.DropDisplay();
     outImage.histogramPending = ok || wasPending;
-    qDebug() << "ImageFile::Read()" << inPath << ok;
+    qCDebug(lcImage) << "ImageFile::Read()" << inPath << ok;
     return ok;
 }
 
@@ -368,7 +369,7 @@ bool ImageFile::Save(const QString &inPath, const ImageFile &inImage)
     if (path.endsWith(QLatin1String(".tif")))
         path.chop(4);
     const bool ok = writeTiffFile(path, inImage);
-    qDebug() << "ImageFile::Save()" << path << ok;
+    qCDebug(lcImage) << "ImageFile::Save()" << path << ok;
     return ok;
 }
 
@@ -679,7 +680,7 @@ void ImageFile::AutoRange()
         newHigh = toLevel(newLow + std::max<qint64>(0, minDistance));
     autoLow = newLow;
     autoHigh = newHigh;
-    qDebug("Auto range: %d - %d", int(autoLow), int(autoHigh));
+    qCDebug(lcImage, "Auto range: %d - %d", int(autoLow), int(autoHigh));
     SetRangeLow(autoLow);
     SetRangeHigh(autoHigh);
 }
@@ -718,7 +719,7 @@ void ImageFile::AutoRangeMarker()
         autoHigh = toLevel(std::max<qint64>(offset + minDistance, std::min<qint64>(level, kTopLevel)));
         autoHigh = std::max(autoHigh, autoLow);
     }
-    qDebug("Auto range: %d - %d", int(autoLow), int(autoHigh));
+    qCDebug(lcImage, "Auto range: %d - %d", int(autoLow), int(autoHigh));
     SetRangeLow(autoLow);
     SetRangeHigh(autoHigh);
 }
@@ -735,7 +736,7 @@ void ImageFile::ChangeContrast(const ContrastStep &inStep)
     const qint64 step = inStep.step;
     const qint64 maxLevel = maxValue;
     const double *h = histogram.constData();
-    qDebug().nospace() << "ChangeContrast " << inStep.percent << "% " << low << ", " << high;
+    qCDebug(lcImage).nospace() << "ChangeContrast " << inStep.percent << "% " << low << ", " << high;
 
     qint64 newHigh = high;
     double sum = 0.0;
@@ -769,7 +770,7 @@ void ImageFile::ChangeContrast(const ContrastStep &inStep)
         }
     }
     SetRangeHigh(toLevel(newHigh));
-    qDebug().nospace() << "  -> " << rangeLow << ", " << rangeHigh;
+    qCDebug(lcImage).nospace() << "  -> " << rangeLow << ", " << rangeHigh;
 }
 
 void ImageFile::ChangeBrightness(const ContrastStep &inStep)
@@ -784,7 +785,7 @@ void ImageFile::ChangeBrightness(const ContrastStep &inStep)
     const qint64 minDistance = inStep.minDistance;
     const qint64 step = inStep.step;
     const double *h = histogram.constData();
-    qDebug().nospace() << "ChangeBrightness " << inStep.percent << "% " << low << ", " << high;
+    qCDebug(lcImage).nospace() << "ChangeBrightness " << inStep.percent << "% " << low << ", " << high;
 
     // Each walk stops at the first level it does not add; both stay within 0..65535.
     const auto walkUp = [&](qint64 inFrom, qint64 inLast) {
@@ -834,7 +835,7 @@ void ImageFile::ChangeBrightness(const ContrastStep &inStep)
     }
     SetRangeLow(toLevel(newLow));
     SetRangeHigh(toLevel(newHigh));
-    qDebug().nospace() << "  -> " << rangeLow << ", " << rangeHigh;
+    qCDebug(lcImage).nospace() << "  -> " << rangeLow << ", " << rangeHigh;
 }
 
 void ImageFile::RegionStatistics(const QRect &inRect, const QVector<double> &inTable, double &outMin,

@@ -1,9 +1,10 @@
 #include "instrument/kestova.h"
 
-#include "instrument/kestovadevice.h"
 #include "core/systemsettings.h"
 #include "instrument/instrumentnames.h"
+#include "instrument/kestovadevice.h"
 #include "instrument/lightsource.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QMutex>
@@ -265,7 +266,7 @@ double Kestova::CCDTempearture()
 {
     KyCommand::CameraStatusRecord status{};
     if (GetCameraStatus(status) != 0) {
-        qDebug("error: Kestova::CCDTempearture(), GetCameraStatus");
+        qCDebug(lcInstrument, "error: Kestova::CCDTempearture(), GetCameraStatus");
         return 0.0;
     }
     const qint16 hundredths = qint16(quint16(status[2] | (status[3] << 8)));

@@ -2,6 +2,7 @@
 
 #include "platform/instanceslots.h"
 #include "platform/lockfile.h"
+#include "platform/logcategories.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -45,7 +46,7 @@ CaptureLock::Result CaptureLock::lock(int waitMs)
         return kHeld;
     const int fd = openLockFile(mPath, true);
     if (fd < 0) {
-        qDebug().noquote() << "CaptureLock: cannot open" << mPath << QString::fromLocal8Bit(std::strerror(errno));
+        qCDebug(lcPlatform).noquote() << "CaptureLock: cannot open" << mPath << QString::fromLocal8Bit(std::strerror(errno));
         return kUnavailable;
     }
     // Polled rather than blocking: the wait has an end, and the caller says why it gave up.
@@ -58,7 +59,7 @@ CaptureLock::Result CaptureLock::lock(int waitMs)
             return kHeld;
         }
         if (error != EWOULDBLOCK) {
-            qDebug().noquote() << "CaptureLock: cannot lock" << mPath << QString::fromLocal8Bit(std::strerror(error));
+            qCDebug(lcPlatform).noquote() << "CaptureLock: cannot lock" << mPath << QString::fromLocal8Bit(std::strerror(error));
             ::close(fd);
             return kUnavailable;
         }

@@ -1,6 +1,7 @@
 #include "platform/instanceslots.h"
 
 #include "platform/lockfile.h"
+#include "platform/logcategories.h"
 
 #include <QDebug>
 #include <QDir>
@@ -74,7 +75,7 @@ InstanceSlots::Guard InstanceSlots::lockGuard(int waitMs) const
 {
     const int fd = openLockFile(guardFilePath(), true);
     if (fd < 0) {
-        qDebug() << "Instance slots: no guard lock:" << errorText(errno);
+        qCDebug(lcPlatform) << "Instance slots: no guard lock:" << errorText(errno);
         return Guard(-1);
     }
     // Polled rather than blocking: a start stuck while holding the guard must not hang every
@@ -86,7 +87,7 @@ InstanceSlots::Guard InstanceSlots::lockGuard(int waitMs) const
         if (error == 0)
             return Guard(fd);
         if (error != EWOULDBLOCK || waited.elapsed() >= waitMs) {
-            qDebug() << "Instance slots: guard lock not taken:" << errorText(error);
+            qCDebug(lcPlatform) << "Instance slots: guard lock not taken:" << errorText(error);
             ::close(fd);
             return Guard(-1);
         }
@@ -124,7 +125,7 @@ int InstanceSlots::claim()
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const int fd = openLockFile(lockFilePath(slot), true);
         if (fd < 0) {
-            qDebug() << "Instance slots: cannot open" << slotName(slot) << errorText(errno);
+            qCDebug(lcPlatform) << "Instance slots: cannot open" << slotName(slot) << errorText(errno);
             return -1;
         }
         const int error = tryLockFile(fd, LOCK_EX);
@@ -135,7 +136,7 @@ int InstanceSlots::claim()
         }
         ::close(fd);
         if (error != EWOULDBLOCK) {
-            qDebug() << "Instance slots: cannot lock" << slotName(slot) << errorText(error);
+            qCDebug(lcPlatform) << "Instance slots: cannot lock" << slotName(slot) << errorText(error);
             return -1;
         }
     }

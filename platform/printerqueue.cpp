@@ -1,5 +1,7 @@
 #include "platform/printerqueue.h"
 
+#include "platform/logcategories.h"
+
 #include <QByteArray>
 #include <QDebug>
 
@@ -77,7 +79,7 @@ template <typename Result>
 bool askWithin(const char *caller, std::function<Result()> question, Result *answer)
 {
     if (gUnanswered.load() > 0) {
-        qDebug("%s: the print service has not answered an earlier question yet", caller);
+        qCDebug(lcPlatform, "%s: the print service has not answered an earlier question yet", caller);
         return false;
     }
     struct Exchange
@@ -103,14 +105,14 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
             exchange->arrived.notify_one();
         }).detach();
     } catch (const std::system_error &error) {
-        qDebug("%s: no thread to ask the print service on (%s)", caller, error.what());
+        qCDebug(lcPlatform, "%s: no thread to ask the print service on (%s)", caller, error.what());
         return false;
     }
     std::unique_lock lock(exchange->mutex);
     if (!exchange->arrived.wait_for(lock, kAnswerWait, [&exchange] { return exchange->done; })) {
         exchange->abandoned = true;
         ++gUnanswered;
-        qDebug("%s: the print service did not answer within %d ms", caller, int(kAnswerWait.count()));
+        qCDebug(lcPlatform, "%s: the print service did not answer within %d ms", caller, int(kAnswerWait.count()));
         return false;
     }
     *answer = std::move(exchange->result);
@@ -123,7 +125,7 @@ Http connectToService(const char *caller)
     Http http(httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                            kConnectMilliseconds, nullptr));
     if (!http) {
-        qDebug("%s: no print service at %s", caller, server);
+        qCDebug(lcPlatform, "%s: no print service at %s", caller, server);
         return nullptr;
     }
     httpSetTimeout(http.get(), kReplySeconds, stopWaiting, nullptr);
@@ -135,20 +137,20 @@ void reportMissingPrinter(http_t *http, const char *caller, const QByteArray &na
 {
     const ipp_status_t lookup = cupsLastError();
     if (lookup == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-        qDebug("%s: no print service (%s)", caller, cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupsLastErrorString());
         return;
     }
     cups_dest_t *dests = nullptr;
     const int count = cupsGetDests2(http, &dests);
     cupsFreeDests(count, dests);
     if (count == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-        qDebug("%s: no print service (%s)", caller, cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupsLastErrorString());
     else if (count == 0)
-        qDebug("%s: the print service has no printers", caller);
+        qCDebug(lcPlatform, "%s: the print service has no printers", caller);
     else if (name.isEmpty())
-        qDebug("%s: no default printer", caller);
+        qCDebug(lcPlatform, "%s: no default printer", caller);
     else
-        qDebug("%s: no printer \"%s\" among %d", caller, name.constData(), count);
+        qCDebug(lcPlatform, "%s: no printer \"%s\" among %d", caller, name.constData(), count);
 }
 
 // A connection to the print service and the named printer on it.
@@ -227,7 +229,7 @@ bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<q
         return true;
     }
     if (!response || status > IPP_STATUS_OK_CONFLICTING) {
-        qDebug("%s: the jobs of %s could not be read (%s)", caller, uri.constData(), cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: the jobs of %s could not be read (%s)", caller, uri.constData(), cupsLastErrorString());
         return false;
     }
 
@@ -289,7 +291,7 @@ bool setWorkOfflineNow(const char *caller, const QString &printerName, bool offl
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
     if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        qDebug("%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
+        qCDebug(lcPlatform, "%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
                cupsLastErrorString());
         return false;
     }

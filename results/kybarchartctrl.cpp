@@ -1,5 +1,6 @@
 #include "results/kybarchartctrl.h"
 
+#include "platform/logcategories.h"
 #include "results/kyselectedmodel.h"
 
 #include <QBarCategoryAxis>
@@ -68,10 +69,10 @@ void KyBarChartCtrl::init()
         mMapper->setModel(mModel.data());
         applyColumns();
     } else {
-        qDebug("mVMolelMapper is NULL( %s:%s )", "KyBarChartCtrl::init", QByteArray::number(__LINE__).constData());
+        qCDebug(lcResults, "mVMolelMapper is NULL( %s:%s )", "KyBarChartCtrl::init", QByteArray::number(__LINE__).constData());
     }
     if (!mYAxis)
-        qDebug("mValueAxis is NULL( %s:%s )", "KyBarChartCtrl::init", QByteArray::number(__LINE__).constData());
+        qCDebug(lcResults, "mValueAxis is NULL( %s:%s )", "KyBarChartCtrl::init", QByteArray::number(__LINE__).constData());
     styleAxes();
 }
 

@@ -3,6 +3,7 @@
 #include "document/kycurrentdocument.h"
 #include "document/kydocument.h"
 #include "widgets/copymenu.h"
+#include "platform/logcategories.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -160,13 +161,13 @@ QPoint KyProfileGraphView::mapToView(double inX, double inY, double inX1, double
 
 void KyProfileGraphView::viewPointToData(const QPoint &inPoint, double &outX, double &outY) const
 {
-    qDebug("viewPointToData(): %d, %d", inPoint.x(), inPoint.y());
+    qCDebug(lcResults, "viewPointToData(): %d, %d", inPoint.x(), inPoint.y());
     const Ranges r = ranges(KyCurrentDocument::document());
     const QRect v = virtualPlot(r.zoom);
     const QPoint p = inPoint + mOffset;
     outX = qFuzzyIsNull(r.xMm) || v.width() == 0 ? 0.0 : (p.x() - v.left()) * r.xMm / v.width();
     outY = qFuzzyIsNull(r.yMax) || v.height() == 0 ? 0.0 : (v.top() + v.height() - p.y()) * r.yMax / v.height();
-    qDebug("viewPointToData() ->: %g, %g", outX, outY);
+    qCDebug(lcResults, "viewPointToData() ->: %g, %g", outX, outY);
 }
 
 QPointF KyProfileGraphView::dataToView() const

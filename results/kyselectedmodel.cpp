@@ -1,6 +1,7 @@
 #include "results/kyselectedmodel.h"
 
 #include "document/kydocument.h"
+#include "platform/logcategories.h"
 #include "results/kyresultcolumns.h"
 
 #include <QApplication>
@@ -88,7 +89,7 @@ void KySelectedModel::UpdateRow(const QList<KySelectedRow> &inRows)
 bool KySelectedModel::InsertData(int inRow, const KySelectedRow &inData)
 {
     if (inRow < 0 || inRow > mRows.size()) {
-        qDebug("Invalid row select.( %s:%s )", "KySelectedModel::InsertData", QByteArray::number(__LINE__).constData());
+        qCDebug(lcResults, "Invalid row select.( %s:%s )", "KySelectedModel::InsertData", QByteArray::number(__LINE__).constData());
         return false;
     }
     beginInsertRows(QModelIndex(), inRow, inRow);

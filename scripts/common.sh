@@ -33,10 +33,21 @@ ky_jobs() {
   nproc 2>/dev/null || echo 2
 }
 
-# ky_build <build-dir> [cmake options...]
+# ky_build <build-dir> [cmake options...] [--target <name>...]
+# Configures, then builds the targets named, or every target when none is named.
 ky_build() {
   local dir=$1
   shift
-  cmake -S "$KY_ROOT" -B "$dir" -G Ninja "$@"
-  cmake --build "$dir" -j "$(ky_jobs)"
+  local options=() targets=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--target" ]; then
+      targets+=("$2")
+      shift 2
+    else
+      options+=("$1")
+      shift
+    fi
+  done
+  cmake -S "$KY_ROOT" -B "$dir" -G Ninja "${options[@]}"
+  cmake --build "$dir" -j "$(ky_jobs)" ${targets[@]+--target "${targets[@]}"}
 }

@@ -1,5 +1,6 @@
 #include "widgets/kymenu.h"
 
+#include "platform/logcategories.h"
 #include "widgets/kyborderimage.h"
 #include "widgets/ninepartimage.h"
 
@@ -215,7 +216,7 @@ void KyMenu::mouseReleaseEvent(QMouseEvent *event)
     const int y = event->position().toPoint().y();
     const int row = rowAt(y);
     current = row;
-    qDebug("h;%d, y:%d, ** index:%d", height(), y, row);
+    qCDebug(lcWidgets, "h;%d, y:%d, ** index:%d", height(), y, row);
 
     if (row < 0 || row >= rows) {
         emit selected(QString());

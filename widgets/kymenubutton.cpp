@@ -1,5 +1,6 @@
 #include "widgets/kymenubutton.h"
 
+#include "platform/logcategories.h"
 #include "widgets/kymenu.h"
 #include "widgets/kyoverlaywidget.h"
 
@@ -162,7 +163,7 @@ void KyMenuButton::discardMenu()
 
 void KyMenuButton::onSelected(const QString &item)
 {
-    qDebug("selected: %s", qPrintable(item));
+    qCDebug(lcWidgets, "selected: %s", qPrintable(item));
     QTimer::singleShot(kCloseDelay, this, &KyMenuButton::closeMenu);
     if (!item.isEmpty() && item != text()) {
         setText(item);

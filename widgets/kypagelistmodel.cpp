@@ -1,5 +1,7 @@
 #include "widgets/kypagelistmodel.h"
 
+#include "platform/logcategories.h"
+
 #include <QDebug>
 
 #include <algorithm>
@@ -52,7 +54,7 @@ bool KyPageListModel::SetPageIndex(int inPageIndex)
     if (inPageIndex == pageIndex)
         return false;
     if (inPageIndex < 0 || inPageIndex > MaxPageIndex()) {
-        qDebug("Cannot set page index more than max.");
+        qCDebug(lcWidgets, "Cannot set page index more than max.");
         return false;
     }
 

@@ -1,5 +1,6 @@
 #include "widgets/kyscrollbar.h"
 
+#include "platform/logcategories.h"
 #include "widgets/kybutton.h"
 
 #include <QMouseEvent>
@@ -138,7 +139,7 @@ void KyScrollBar::mousePressEvent(QMouseEvent *event)
     event->accept();
     const QPoint pos = event->position().toPoint();
     const int y = pos.y() - mTrack->y();
-    qDebug("mousePressed: %d, %d  y=%d", pos.x(), pos.y(), y);
+    qCDebug(lcWidgets, "mousePressed: %d, %d  y=%d", pos.x(), pos.y(), y);
     if (mSlider->geometry().contains(pos - mTrack->pos()))
         return;
     if (y >= mSlider->y())

@@ -5,8 +5,31 @@
 #include <QAbstractItemModelTester>
 #include <QFont>
 
+#include <atomic>
+#include <dlfcn.h>
+#include <sys/stat.h>
+
 using namespace browsertest;
 using namespace KyItemRole;
+
+namespace {
+
+// The file-system reads of paths under this folder, counted by the statx below.
+QByteArray gCountedFolder;
+std::atomic<int> gCountedReads{0};
+
+} // namespace
+
+// Qt reads a file's times through statx: this one, found before the C library's, counts the reads
+// of the counted folder and passes every call on.
+extern "C" int statx(int dirfd, const char *path, int flags, unsigned int mask, struct statx *buffer)
+{
+    using Statx = int (*)(int, const char *, int, unsigned int, struct statx *);
+    static const auto next = reinterpret_cast<Statx>(::dlsym(RTLD_NEXT, "statx"));
+    if (!gCountedFolder.isEmpty() && qstrncmp(path, gCountedFolder.constData(), gCountedFolder.size()) == 0)
+        ++gCountedReads;
+    return next(dirfd, path, flags, mask, buffer);
+}
 
 class TestKyImageFileListModel : public QObject
 {
@@ -114,6 +137,39 @@ private slots:
         QCOMPARE(items.at(0).Path(), b);
         QVERIFY(!KyImageFileListModel::ItemLessThan(items.at(0), items.at(0), kSortType_Name));
         QCOMPARE(KyImageFileListModel::CompareItems(items.at(0), items.at(1), 9), 1);
+    }
+
+    // The sort takes every capture's keys once, then sorts: keys read in the comparison would let
+    // a capture that changes meanwhile answer two comparisons differently, which std::sort does
+    // not survive, and would read the disk for every comparison.
+    void sortReadsEachCaptureOnce_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("order");
+        QTest::newRow("modified, ascending") << int(kSortType_Modified) << int(Qt::AscendingOrder);
+        QTest::newRow("created, descending") << int(kSortType_Created) << int(Qt::DescendingOrder);
+    }
+
+    void sortReadsEachCaptureOnce()
+    {
+        QFETCH(int, type);
+        QFETCH(int, order);
+        const QString folder = dir.path() + QStringLiteral("/reads%1").arg(type);
+        QList<ImageFileInfoItem> items;
+        const int n = 200;
+        for (int i = 0; i < n; ++i)
+            items.append(ImageFileInfoItem(makeCapture(folder, QStringLiteral("c%1").arg((i * 37) % n, 3, 10, QLatin1Char('0')))));
+        gCountedFolder = QFile::encodeName(folder);
+        gCountedReads = 0;
+        KyImageFileListModel::SortList(items, ESortType(type), Qt::SortOrder(order));
+        const int reads = gCountedReads;
+        gCountedFolder.clear();
+        QVERIFY2(reads >= n, "the reads are not counted here");
+        QVERIFY2(reads <= 2 * n, qPrintable(QStringLiteral("%1 reads for %2 captures").arg(reads).arg(n)));
+        for (int i = 1; i < n; ++i)
+            QVERIFY(!KyImageFileListModel::ItemLessThan(items.at(i), items.at(i - 1), type) || order != Qt::AscendingOrder);
+        for (int i = 1; i < n; ++i)
+            QVERIFY(!KyImageFileListModel::ItemGreaterThan(items.at(i), items.at(i - 1), type) || order == Qt::AscendingOrder);
     }
 
     void sortUsesStoredTypeWhateverTheColumn()

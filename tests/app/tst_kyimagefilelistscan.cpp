@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QDateTime>
 #include <QFile>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <sys/time.h>
@@ -245,6 +246,47 @@ private slots:
         QCOMPARE(begin.size(), 2);
         QVERIFY(!mode->isBusy());
         mode->setViewMode(KyViewMode::kView_Opening, true);
+    }
+
+    // The watch outlives the folder: once it is made again, new captures come into the list.
+    void watchFollowsTheFolderBack_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("folder removed and made again") << "folder";
+        QTest::newRow("folder above removed too") << "parent";
+        QTest::newRow("folder missing when set") << "missing";
+    }
+
+    void watchFollowsTheFolderBack()
+    {
+        QFETCH(QString, how);
+        KyViewMode *mode = KyViewMode::instance();
+        mode->setViewMode(KyViewMode::kView_Library, true);
+        const auto restore = qScopeGuard([mode] { mode->setViewMode(KyViewMode::kView_Opening, true); });
+        const QString parent = freshFolder();
+        const QString folder = parent + QStringLiteral("/day/run");
+        KyImageFileListModel model(nullptr, 10, 10, 10);
+        if (how == QLatin1String("missing")) {
+            model.SetFolder(folder, false);
+        } else {
+            makeNumbered(folder, 0, 2);
+            model.SetFolder(folder, false);
+            QVERIFY(scan(model));
+            QCOMPARE(model.TotalCount(), 2);
+            QVERIFY(QDir(how == QLatin1String("parent") ? parent + QStringLiteral("/day") : folder).removeRecursively());
+            QTRY_COMPARE_WITH_TIMEOUT(model.TotalCount(), 0, 5000);
+        }
+        QVERIFY(QDir().mkpath(folder));
+        makeNumbered(folder, 0, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(model.TotalCount(), 3, 5000);
+        makeNumbered(folder, 3, 4);
+        QTRY_COMPARE_WITH_TIMEOUT(model.TotalCount(), 4, 5000);
+
+        // A watch that was stopped stays stopped, whatever comes and goes.
+        model.StopWatching();
+        QVERIFY(QDir(folder).removeRecursively());
+        QTest::qWait(200);
+        QCOMPARE(model.TotalCount(), 4);
     }
 
     void destructionDuringAScanWaits()

@@ -2,8 +2,12 @@
 
 #include "app/imagefiletree.h"
 #include "platform/diskspace.h"
+#include "renamestandin.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#include <optional>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -246,12 +250,256 @@ private slots:
         const QString folder = freshFolder();
         kytest::writeFile(folder + QStringLiteral("/g"), "x");
         QVERIFY(QFile::setPermissions(folder + QStringLiteral("/g"), QFileDevice::ReadOwner));
+        kytest::writeFile(folder + QStringLiteral("/locked"), "x");
+        const Unremovable locked(folder + QStringLiteral("/locked"));
+        if (!locked.ok())
+            QSKIP("cannot mark a file unremovable here");
         chmod(QFile::encodeName(folder).constData(), 0500);
-        makeCapture(folder, QStringLiteral(".hidden"));
-        QVERIFY(!RemoveFolderTree(folder)); // the hidden entry keeps the folder
+        QVERIFY(!RemoveFolderTree(folder)); // the locked file keeps the folder
         struct stat st;
         QCOMPARE(stat(QFile::encodeName(folder).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0700);
+    }
+
+    // Hidden entries, links and special files belong to the capture like any other: a copy that
+    // left one out would be reported whole, and a delete that left one could not remove the folder.
+    void everyEntryIsCopiedAndDeleted_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("copies");
+        QTest::newRow("hidden file") << "hidden file" << true;
+        QTest::newRow("hidden folder") << "hidden folder" << true;
+        QTest::newRow("link within the capture") << "relative link" << true;
+        QTest::newRow("dangling link") << "dangling link" << true;
+        QTest::newRow("link to a folder elsewhere") << "outside link" << true;
+        QTest::newRow("pipe") << "pipe" << false;
+    }
+
+    void everyEntryIsCopiedAndDeleted()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, copies);
+        const QString folder = freshFolder();
+        const QString capture = makeCapture(folder, QStringLiteral("cap"), {QStringLiteral("a.tif"), QStringLiteral("sub/b.tif")});
+        makeCapture(folder, QStringLiteral("kept"));
+        const QString outside = makeCapture(freshFolder(), QStringLiteral("elsewhere"), {QStringLiteral("o.tif")});
+        if (entry == QLatin1String("hidden file"))
+            kytest::writeFile(capture + QStringLiteral("/.hidden_notes"), "notes");
+        else if (entry == QLatin1String("hidden folder"))
+            kytest::writeFile(capture + QStringLiteral("/sub/.thumbs/t.png"), "thumb");
+        else if (entry == QLatin1String("relative link"))
+            QVERIFY(platform::makeSymLink("a.tif", capture + QStringLiteral("/latest.tif")));
+        else if (entry == QLatin1String("dangling link"))
+            QVERIFY(platform::makeSymLink("nowhere/x.tif", capture + QStringLiteral("/gone.tif")));
+        else if (entry == QLatin1String("outside link"))
+            QVERIFY(platform::makeSymLink(QFile::encodeName(outside), capture + QStringLiteral("/sub/ext")));
+        else if (entry == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(capture + QStringLiteral("/pipe")).constData(), 0600), 0);
+        const auto source = snapshot(capture);
+        const auto elsewhere = snapshot(outside);
+        const QString destination = freshFolder();
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectByNames({QStringLiteral("cap")});
+
+        QCOMPARE(model->PrepareCopy(destination), int(kFileResult_Ok));
+        QSignalSpy completed(model.get(), &KyImageFileListModel::copyCompleted);
+        QSignalSpy failed(model.get(), &KyImageFileListModel::copyFailed);
+        model->StartCopy();
+        QVERIFY(QTest::qWaitFor([&] { return !completed.isEmpty() || !failed.isEmpty(); }, 5000));
+        if (copies) {
+            QCOMPARE(completed.size(), 1);
+            QCOMPARE(snapshot(destination + QStringLiteral("/cap")), source);
+        } else {
+            // A pipe cannot be copied: the copy fails and leaves nothing behind.
+            QCOMPARE(failed.size(), 1);
+            QCOMPARE(failed.at(0).at(0).toInt(), int(kFileResult_CopyFailed));
+            QVERIFY(snapshot(destination).isEmpty());
+        }
+
+        QCOMPARE(model->DeleteSelected(), int(kFileResult_Ok));
+        auto left = snapshot(folder);
+        QCOMPARE(left.keys(), (QStringList{QStringLiteral("kept"), QStringLiteral("kept/image.tif")}));
+        QCOMPARE(snapshot(outside), elsewhere); // a link is removed, never followed
+    }
+
+    // A delete that cannot finish never leaves a capture listed without part of its images: the
+    // capture leaves the list in one step, and the warning names what is left, and where.
+    void unfinishedDeleteLeavesNoHalfCapture()
+    {
+        const QString folder = freshFolder();
+        const QString capture = makeCapture(folder, QStringLiteral("cap"),
+                                            {QStringLiteral("a.tif"), QStringLiteral("b.tif"), QStringLiteral("sub/z.tif")});
+        makeCapture(folder, QStringLiteral("kept"));
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectByNames({QStringLiteral("cap")});
+        const Unremovable locked(capture + QStringLiteral("/sub/z.tif"));
+        if (!locked.ok())
+            QSKIP("cannot mark a file unremovable here");
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^Could not remove all of .*/cap - left in .*/\\.cap\\.deleted-[0-9]+-0 : sub, sub/z\\.tif$")));
+        QCOMPARE(model->DeleteSelected(), int(kFileResult_DeleteFailed));
+        QVERIFY(!QFileInfo::exists(capture));
+        QVERIFY(scan(*model));
+        QCOMPARE(names(*model), QStringList{QStringLiteral("kept")});
+    }
+
+    // A capture that cannot leave its folder is not touched at all.
+    void deleteInALockedFolderKeepsTheCaptureWhole()
+    {
+        const QString folder = freshFolder();
+        makeCapture(folder, QStringLiteral("cap"), {QStringLiteral("a.tif"), QStringLiteral("sub/b.tif")});
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectByNames({QStringLiteral("cap")});
+        const auto before = snapshot(folder);
+        const Unremovable locked(folder);
+        if (!locked.ok())
+            QSKIP("cannot mark a folder unremovable here");
+        QCOMPARE(model->DeleteSelected(), int(kFileResult_DeleteFailed));
+        QCOMPARE(snapshot(folder), before);
+    }
+
+    // Where the file system refuses renameat2's no-replace flag (FUSE, NFS), copy, move and
+    // rename still work, and still never overwrite.
+    void operationsWhereTheNoReplaceFlagIsRefused_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("copy") << "copy";
+        QTest::newRow("copy over a same-named capture") << "copy over";
+        QTest::newRow("move") << "move";
+        QTest::newRow("move onto a same-named capture") << "move onto";
+        QTest::newRow("rename") << "rename";
+    }
+
+    void operationsWhereTheNoReplaceFlagIsRefused()
+    {
+        QFETCH(QString, operation);
+        const QString folder = freshFolder();
+        makeCapture(folder, QStringLiteral("Blot1"), {QStringLiteral("Blot1_Ch.tif"), QStringLiteral(".notes")});
+        const QString destination = freshFolder();
+        if (operation == QLatin1String("copy over") || operation == QLatin1String("move onto"))
+            makeCapture(destination, QStringLiteral("Blot1"), {QStringLiteral("theirs.tif")});
+        const auto source = snapshot(folder + QStringLiteral("/Blot1"));
+        const auto there = snapshot(destination);
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectAll();
+        const kytest::RenameStandIn standIn(kytest::refuseTheFlag);
+
+        if (operation.startsWith(QLatin1String("copy"))) {
+            model->PrepareCopy(destination);
+            QSignalSpy completed(model.get(), &KyImageFileListModel::copyCompleted);
+            model->StartCopy();
+            QVERIFY(completed.wait(5000));
+            QCOMPARE(snapshot(destination + QStringLiteral("/Blot1")), source);
+            QCOMPARE(snapshot(destination).size(), source.size() + 1); // no hidden leftovers
+            QCOMPARE(snapshot(folder + QStringLiteral("/Blot1")), source);
+        } else if (operation == QLatin1String("move")) {
+            QCOMPARE(model->MoveSelected(destination), int(kFileResult_Ok));
+            QCOMPARE(snapshot(destination + QStringLiteral("/Blot1")), source);
+            QVERIFY(snapshot(folder).isEmpty());
+        } else if (operation == QLatin1String("move onto")) {
+            QCOMPARE(model->MoveSelected(destination), int(kFileResult_MoveFailed));
+            QCOMPARE(snapshot(destination), there);
+            QCOMPARE(snapshot(folder + QStringLiteral("/Blot1")), source);
+        } else {
+            QCOMPARE(model->RenameSelected(QStringLiteral("Blot2")), int(kFileResult_Ok));
+            QCOMPARE(snapshot(folder).keys(),
+                     (QStringList{QStringLiteral("Blot2"), QStringLiteral("Blot2/.notes"), QStringLiteral("Blot2/Blot2_Ch.tif")}));
+        }
+    }
+
+    // A move to another file system (a USB stick) copies, checks the copy, and only then takes the
+    // source away.
+    void moveToAnotherFileSystem()
+    {
+        const QString folder = freshFolder();
+        const QString one = makeCapture(folder, QStringLiteral("one"),
+                                        {QStringLiteral("a.tif"), QStringLiteral("sub/b.tif"), QStringLiteral(".notes")});
+        QVERIFY(platform::makeSymLink("a.tif", one + QStringLiteral("/latest.tif")));
+        makeCapture(folder, QStringLiteral("two"), {QStringLiteral("t.tif")});
+        const QString stick = freshFolder();
+        kytest::otherFileSystem = QFile::encodeName(stick);
+        const auto before = snapshot(folder);
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectAll();
+        const kytest::RenameStandIn standIn(kytest::renameAcrossOtherFileSystem);
+        QSignalSpy result(model.get(), &KyImageFileListModel::MoveResult);
+        QCOMPARE(model->MoveSelected(stick), int(kFileResult_Ok));
+        QCOMPARE(result.size(), 1);
+        QCOMPARE(result.at(0).at(0).toInt(), 2);
+        QCOMPARE(result.at(0).at(1).toInt(), 0);
+        QCOMPARE(snapshot(stick), before);
+        QVERIFY(snapshot(folder).isEmpty());
+    }
+
+    // Whatever fails on the way, the source stays as it was and the other side keeps nothing.
+    void failedMoveToAnotherFileSystemKeepsTheSource_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("name taken there") << "name taken";
+        QTest::newRow("copy cannot be written") << "write fails";
+        QTest::newRow("pipe in the capture") << "pipe";
+        QTest::newRow("source cannot leave its folder") << "source locked";
+    }
+
+    void failedMoveToAnotherFileSystemKeepsTheSource()
+    {
+        QFETCH(QString, failure);
+        const QString folder = freshFolder();
+        const QString capture = makeCapture(folder, QStringLiteral("cap"), {QStringLiteral("a.tif"), QStringLiteral("sub/b.tif")});
+        kytest::writeFile(capture + QStringLiteral("/big.tif"), bytes(300000, 'b'));
+        const QString stick = freshFolder();
+        kytest::otherFileSystem = QFile::encodeName(stick);
+        if (failure == QLatin1String("name taken"))
+            makeCapture(stick, QStringLiteral("cap"), {QStringLiteral("theirs.tif")});
+        else if (failure == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(capture + QStringLiteral("/pipe")).constData(), 0600), 0);
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectAll();
+        model->StopWatching();
+        const auto before = snapshot(work.path());
+        std::optional<Unremovable> locked;
+        std::optional<FileSizeLimit> limit;
+        if (failure == QLatin1String("source locked")) {
+            locked.emplace(folder);
+            if (!locked->ok())
+                QSKIP("cannot mark a folder unremovable here");
+        } else if (failure == QLatin1String("write fails")) {
+            limit.emplace(100000);
+        }
+        const kytest::RenameStandIn standIn(kytest::renameAcrossOtherFileSystem);
+        QSignalSpy result(model.get(), &KyImageFileListModel::MoveResult);
+        QCOMPARE(model->MoveSelected(stick), int(kFileResult_MoveFailed));
+        QCOMPARE(result.at(0).at(0).toInt(), 0);
+        QCOMPARE(result.at(0).at(1).toInt(), 1);
+        limit.reset();
+        locked.reset();
+        QCOMPARE(snapshot(work.path()), before);
+    }
+
+    // The same on a real second file system, where the machine has one.
+    void moveToARealSecondFileSystem()
+    {
+        QTemporaryDir stick(QStringLiteral("/dev/shm/ky-stick-XXXXXX"));
+        struct stat here;
+        struct stat there;
+        if (!stick.isValid() || ::stat(QFile::encodeName(runs).constData(), &here) != 0
+            || ::stat(QFile::encodeName(stick.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
+            QSKIP("no second file system at /dev/shm");
+        const QString folder = freshFolder();
+        makeCapture(folder, QStringLiteral("cap"), {QStringLiteral("a.tif"), QStringLiteral(".notes")});
+        const auto before = snapshot(folder);
+        auto model = modelOver(folder);
+        QVERIFY(model);
+        model->SelectAll();
+        QCOMPARE(model->MoveSelected(stick.path()), int(kFileResult_Ok));
+        QCOMPARE(snapshot(stick.path()), before);
+        QVERIFY(snapshot(folder).isEmpty());
     }
 
     // ---- faults that would have destroyed data ----

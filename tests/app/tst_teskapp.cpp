@@ -3,14 +3,18 @@
 #include "app/disableguard.h"
 #include "app/teskapp.h"
 #include "core/kyviewmode.h"
+#include "core/lsettings.h"
 #include "document/kycurrentdocument.h"
 #include "document/kydocument.h"
+#include "image/imagefile.h"
 #include "samplecapturewriter.h"
 #include "widgets/kymessagebox.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -55,6 +59,34 @@ QSet<int> busyReasons()
 {
     return KyViewMode::instance()->busyReasons();
 }
+
+// The debug lines written while it lives, word for word.
+class DebugLines
+{
+public:
+    DebugLines()
+    {
+        current = this;
+        previous = qInstallMessageHandler(&DebugLines::handle);
+    }
+    ~DebugLines()
+    {
+        qInstallMessageHandler(previous);
+        current = nullptr;
+    }
+    QStringList lines;
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type == QtDebugMsg && current)
+            current->lines << text;
+        else if (previous)
+            previous(type, context, text);
+    }
+    static inline DebugLines *current = nullptr;
+    static inline QtMessageHandler previous = nullptr;
+};
 
 } // namespace
 
@@ -370,6 +402,39 @@ private slots:
         QCOMPARE(open.size(), 0);
     }
 
+    // A user's terminal shows warnings and errors only: the debug lines of ordinary use are off
+    // as the program runs, and read as before once their categories are turned on.
+    void debugLinesOnlyOnRequest()
+    {
+        const QString tif = QDir(mGel).filePath(QDir(mGel).entryList({QStringLiteral("*.tif")}, QDir::Files).value(0));
+        const QString ini = mTemp.filePath(QStringLiteral("debug.ini"));
+        auto ordinaryUse = [&] {
+            KyViewMode::instance()->setBusy(KyViewMode::kBusy_Opening);
+            KyViewMode::instance()->unsetBusy(KyViewMode::kBusy_Opening);
+            CaptureShot shot;
+            shot.mode = LightMode(1, QString(), QString(), int(LightMode::kNoExtra));
+            app()->logCaptureInfo({shot}, false);
+            { LSettings settings(ini); }
+            ImageFile image;
+            QVERIFY(ImageFile::Read(tif, image));
+        };
+        const auto restore = qScopeGuard([] { QLoggingCategory::setFilterRules(QString::fromLatin1(kytest::kDebugOutputRule)); });
+
+        QLoggingCategory::setFilterRules(QString());
+        {
+            DebugLines seen;
+            ordinaryUse();
+            QCOMPARE(seen.lines, QStringList());
+        }
+        QLoggingCategory::setFilterRules(QString::fromLatin1(kytest::kDebugOutputRule));
+        DebugLines seen;
+        ordinaryUse();
+        QCOMPARE(seen.lines, (QStringList{QStringLiteral("set busy: 9"), QStringLiteral("unset busy: 9"),
+                                          QStringLiteral("shot 1:method = Chemiluminescence, exp.time = 0binning type = 255, wait time = 0"),
+                                          QStringLiteral("with marker: false"), QStringLiteral("~LSettings()"),
+                                          QStringLiteral("ImageFile::Read() \"%1\" true").arg(tif)}));
+    }
+
     void disableGuard()
     {
         QWidget widget;
@@ -391,6 +456,18 @@ private slots:
         // An earlier disabled state is not restored.
         widget.setEnabled(false);
         { DisableGuard guard(&widget); }
+        QVERIFY(widget.isEnabled());
+
+        // A job the guarded flow started keeps the widget disabled past the guard, even when
+        // something enabled it meanwhile; once the job is over the guard enables it as before.
+        bool jobRunning = true;
+        {
+            DisableGuard guard(&widget, [&jobRunning] { return jobRunning; });
+            widget.setEnabled(true);
+        }
+        QVERIFY(!widget.isEnabled());
+        jobRunning = false;
+        { DisableGuard guard(&widget, [&jobRunning] { return jobRunning; }); }
         QVERIFY(widget.isEnabled());
 
         // A widget deleted while the guard holds it, and no widget at all.

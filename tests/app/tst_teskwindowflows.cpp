@@ -33,6 +33,7 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -854,6 +855,79 @@ private slots:
         QCOMPARE(answers.seen, QStringList{QStringLiteral("box:") + kImageNotSaved});
         QVERIFY(openCapture(first));
         QCOMPARE(TeskApp::currentDocument()->Comment() == QLatin1String("changed before the open"), saved);
+    }
+
+    // While a capture loads, the window stays disabled in front of the busy page, and a second
+    // request, whichever way it comes, changes nothing: the first open ends as it would have.
+    void secondOpenWhileLoading_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("command line") << "command line";
+        QTest::newRow("Open shortcut") << "shortcut";
+        QTest::newRow("drop") << "drop";
+    }
+
+    void secondOpenWhileLoading()
+    {
+        QFETCH(QString, how);
+        const QString first = newCapture();
+        const QString second = newCapture();
+        TeskWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        // The open task waits at its start until released: the capture loads for as long as the
+        // test needs.
+        static QSemaphore loading;
+        app()->setOpener([](const QString &inFolder) {
+            loading.acquire();
+            return KyDocument::Create(inFolder, nullptr);
+        });
+        const auto release = qScopeGuard([] {
+            if (TeskApp::instance()->isOpening())
+                loading.release();
+            TeskApp::instance()->setOpener(nullptr);
+        });
+
+        QSignalSpy opened(app(), &TeskApp::imageOpened);
+        emit app()->open(first);
+        QVERIFY(app()->isOpening());
+        const QString remembered = AnalysisSettings::instance()->stringValue(kOpenPathKey);
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Busy));
+        QVERIFY(!window.isEnabled());
+
+        Answerer answerer({}); // any question or dialog would be one too many
+        if (how == QLatin1String("command line")) {
+            emit app()->open(second);
+        } else if (how == QLatin1String("shortcut")) {
+            QTest::keySequence(&window, window.form().actionOpen->shortcut());
+        } else {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(second)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &drop);
+        }
+        QTest::qWait(50);
+        QCOMPARE(answerer.seen, QStringList());
+        QVERIFY(!window.isEnabled());
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Busy));
+        QVERIFY(viewMode()->busyReasons().contains(KyViewMode::kBusy_Opening));
+        QCOMPARE(AnalysisSettings::instance()->stringValue(kOpenPathKey), remembered);
+        QCOMPARE(window.pendingOpenPath(), QString());
+        QVERIFY(opened.isEmpty());
+
+        loading.release();
+        QVERIFY(waitOpened(opened));
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(QFileInfo(TeskApp::currentDocument()->FilePathOfFirstImage()).absolutePath(), first);
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Analysis));
+        QVERIFY(window.isEnabled());
+        QVERIFY(!viewMode()->isBusy());
+        QTest::qWait(50);
+        QCOMPARE(opened.size(), 1);
     }
 
     // "Open in new window..." starts the program itself on the chosen folder; the new process

@@ -4,13 +4,45 @@
 #include "platform/filesync.h"
 #include "platform/regularfile.h"
 #include "platform/safefileops.h"
+#include "renamestandin.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <cerrno>
 #include <sys/stat.h>
+
+namespace {
+
+// Everything under a folder: each entry with its kind and bytes, or a link with its text.
+QMap<QString, QByteArray> tree(const QString &inRoot)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(inRoot, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        QByteArray link;
+        const QString name = QDir(inRoot).relativeFilePath(path);
+        if (platform::readSymLink(path, &link))
+            entries.insert(name, "link:" + link);
+        else
+            entries.insert(name, info.isDir() ? QByteArray("<dir>") : kytest::readFile(path));
+    }
+    return entries;
+}
+
+dev_t deviceOf(const QString &inPath)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(inPath).constData(), &st) == 0 ? st.st_dev : dev_t(0);
+}
+
+} // namespace
 
 class TestPlatform : public QObject
 {
@@ -125,6 +157,102 @@ private slots:
         QVERIFY(platform::renameNoReplace(a, dir.filePath(QStringLiteral("c"))));
         QCOMPARE(kytest::readFile(dir.filePath(QStringLiteral("c"))), QByteArray("a"));
         QVERIFY(!platform::renameNoReplace(QString(), b));
+    }
+
+    // Where the file system refuses the flag, the rename still happens, and still never replaces
+    // anything: not even an empty folder, which rename(2) itself would replace.
+    void renameWhereTheFlagIsRefused_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("error"); // 0: renamed
+        QTest::newRow("file to a free name") << "file" << "none" << 0;
+        QTest::newRow("folder to a free name") << "folder" << "none" << 0;
+        QTest::newRow("link to a free name") << "link" << "none" << 0;
+        QTest::newRow("file onto a file") << "file" << "file" << EEXIST;
+        QTest::newRow("file onto an empty folder") << "file" << "empty folder" << EEXIST;
+        QTest::newRow("folder onto an empty folder") << "folder" << "empty folder" << EEXIST;
+        QTest::newRow("folder onto a file") << "folder" << "file" << EEXIST;
+        QTest::newRow("missing source") << "missing" << "none" << ENOENT;
+        QTest::newRow("folder into itself") << "folder" << "inside" << EINVAL;
+    }
+
+    void renameWhereTheFlagIsRefused()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        const QString from = dir.filePath(QStringLiteral("from"));
+        QString to = dir.filePath(QStringLiteral("to"));
+        if (source == QLatin1String("file")) {
+            kytest::writeFile(from, "source");
+        } else if (source == QLatin1String("folder")) {
+            kytest::writeFile(from + QStringLiteral("/a.tif"), "a");
+            kytest::writeFile(from + QStringLiteral("/.hidden"), "h");
+        } else if (source == QLatin1String("link")) {
+            QVERIFY(platform::makeSymLink("elsewhere/x.tif", from));
+        }
+        if (target == QLatin1String("file"))
+            kytest::writeFile(to, "target");
+        else if (target == QLatin1String("empty folder"))
+            QVERIFY(QDir().mkdir(to));
+        else if (target == QLatin1String("inside"))
+            to = from + QStringLiteral("/sub");
+        const auto before = tree(dir.path());
+
+        const kytest::RenameStandIn standIn(kytest::refuseTheFlag);
+        int got = 0;
+        QCOMPARE(platform::renameNoReplace(from, to, &got), error == 0);
+        if (error != 0) {
+            QCOMPARE(got, error);
+            QCOMPARE(tree(dir.path()), before);
+            return;
+        }
+        // Everything under the old name is now under the new one, and nothing else changed.
+        QMap<QString, QByteArray> expected;
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            QString name = it.key();
+            if (name == QLatin1String("from") || name.startsWith(QLatin1String("from/")))
+                name.replace(0, 4, QStringLiteral("to"));
+            expected.insert(name, it.value());
+        }
+        QCOMPARE(tree(dir.path()), expected);
+    }
+
+    // A move to another file system with the flag refused is still told as such (EXDEV), and the
+    // name taken for it on the other side is given back.
+    void renameAcrossFileSystemsWhereTheFlagIsRefused()
+    {
+        QTemporaryDir here;
+        QTemporaryDir there(QStringLiteral("/dev/shm/ky-rename-XXXXXX"));
+        if (!there.isValid() || deviceOf(here.path()) == deviceOf(there.path()))
+            QSKIP("no second file system at /dev/shm");
+        kytest::writeFile(here.filePath(QStringLiteral("file")), "f");
+        kytest::writeFile(here.filePath(QStringLiteral("folder/a.tif")), "a");
+        const auto before = tree(here.path());
+        const kytest::RenameStandIn standIn(kytest::refuseTheFlag);
+        for (const QString &name : {QStringLiteral("file"), QStringLiteral("folder")}) {
+            int error = 0;
+            QVERIFY(!platform::renameNoReplace(here.filePath(name), there.filePath(name), &error));
+            QCOMPARE(error, EXDEV);
+        }
+        QCOMPARE(tree(here.path()), before);
+        QVERIFY(tree(there.path()).isEmpty());
+    }
+
+    void symLinksKeepTheirText()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("link"));
+        QVERIFY(platform::makeSymLink("../relative/target.tif", link));
+        QByteArray text;
+        QVERIFY(platform::readSymLink(link, &text));
+        QCOMPARE(text, QByteArray("../relative/target.tif"));
+        QVERIFY(!platform::makeSymLink("other", link)); // never replaces
+        kytest::writeFile(dir.filePath(QStringLiteral("plain")), "x");
+        QVERIFY(!platform::readSymLink(dir.filePath(QStringLiteral("plain")), &text));
+        QVERIFY(!platform::readSymLink(dir.filePath(QStringLiteral("missing")), &text));
     }
 
     void makeRemovableTouchesOwnerBitsOnly()

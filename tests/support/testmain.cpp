@@ -6,6 +6,7 @@
 #include "core/systemsettings.h"
 #include "instrument/instrumentnames.h"
 
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -23,6 +24,11 @@ void isolateUserFolders()
         QDir().mkpath(QFile::decodeName(path));
         ::setenv(name, path.constData(), 1);
     }
+}
+
+void showDebugOutput()
+{
+    QLoggingCategory::setFilterRules(QString::fromLatin1(kDebugOutputRule));
 }
 
 void createProcessObjects()

@@ -9,6 +9,11 @@ namespace kytest {
 // side by side never share a store.
 void isolateUserFolders();
 
+// The program's debug lines are off by default; tests read many of them: this turns every
+// category of the program on (the rule below).
+constexpr const char *kDebugOutputRule = "ky.*.debug=true";
+void showDebugOutput();
+
 // Creates the process-wide objects on the GUI thread, as the program's start-up does.
 void createProcessObjects();
 
@@ -48,6 +53,7 @@ QString binaryDir();
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         kytest::isolateUserFolders();                                                              \
+        kytest::showDebugOutput();                                                                 \
         AppType app(argc, argv);                                                                   \
         kytest::createProcessObjects();                                                            \
         TestObject tc;                                                                             \
