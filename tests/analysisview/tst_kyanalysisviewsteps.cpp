@@ -21,7 +21,7 @@ using corefixtures::attach;
 
 namespace {
 
-// A capture with eight lanes whose profiles and bands are extracted: leaving the Lanes step starts
+// A capture with the sample's lanes whose profiles and bands are extracted: leaving the Lanes step starts
 // no job until the lanes move.
 std::unique_ptr<KyDocument> analysedCapture(const QTemporaryDir &inDir, int inWidth = 200, int inHeight = 300)
 {
@@ -29,7 +29,7 @@ std::unique_ptr<KyDocument> analysedCapture(const QTemporaryDir &inDir, int inWi
     if (!doc)
         return doc;
     sampleanalysis::useShippedData();
-    sampleanalysis::layLanes(*doc, 8, 0.7);
+    sampleanalysis::layLanes(*doc, SamplePainter::kLaneCount, 0.7);
     doc->ExtractLaneProfiles();
     doc->DetectBands(0, sampleanalysis::detectionSet(QStringLiteral("Medium"), false),
                      sampleanalysis::detectionSet(QStringLiteral("Medium"), true));
@@ -488,7 +488,7 @@ private slots:
         QVERIFY(!doc->IsParameterChanged());
         QVERIFY(doc->HasBackground());
         QCoreApplication::processEvents();
-        QCOMPARE(doc->LaneFrame().laneCount(), 8);
+        QCOMPARE(doc->LaneFrame().laneCount(), SamplePainter::kLaneCount);
         QVERIFY(doc->HasLaneTemplate());
     }
 };
