@@ -29,7 +29,8 @@ if [ $# -eq 0 ]; then
   if [ -d "$samples" ]; then
     sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' | sort | head -n 1)
   fi
-  if [ -z "$sample" ]; then
+  # A sample written by an older tool is written again: the tool may draw it otherwise now.
+  if [ -z "$sample" ] || [ "$KY_ROOT/build/bin/samplecapture" -nt "$sample" ]; then
     "$KY_ROOT/build/bin/samplecapture" "$samples" --kinds gel >/dev/null
     sample=$(find "$samples" -maxdepth 1 -mindepth 1 -type d -name 'Chemi *' | sort | head -n 1)
   fi

@@ -1,13 +1,23 @@
 #include "analysisview/kyanalysistables.h"
 
-const QStringList kModeTitles{
-    QStringLiteral("Lane Creation"), QStringLiteral("Background"), QStringLiteral("Band Detection"),
-    QStringLiteral("MW Calibration"), QStringLiteral("Normalization"), QStringLiteral("Summary"),
-    QString()};
+#include "analysisview/kyanalysissteps.h"
 
-const QStringList kModeHelpNames{
-    QStringLiteral("lane"), QStringLiteral("bg"), QStringLiteral("band"), QStringLiteral("mw"),
-    QStringLiteral("norm"), QStringLiteral("summary"), QString()};
+namespace {
+
+// One text of every step, then the empty text of kMode_other.
+QStringList stepTexts(const char *KyAnalysisStep::*inText)
+{
+    QStringList texts;
+    for (const KyAnalysisStep &step : kyAnalysisSteps())
+        texts << QString::fromLatin1(step.*inText);
+    texts << QString();
+    return texts;
+}
+
+} // namespace
+
+const QStringList kModeTitles = stepTexts(&KyAnalysisStep::title);
+const QStringList kModeHelpNames = stepTexts(&KyAnalysisStep::helpName);
 
 // Lane, Band, Volume, Lane %, Normalized value, MW, Rf.
 const QVector<double> kSummaryColumnWidthsSingle{0.113, 0.113, 0.17, 0.141, 0.211, 0.127, 0.125};

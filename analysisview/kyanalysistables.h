@@ -7,8 +7,8 @@
 // Constant tables of the analysis screen, indexed by its analysis mode (0 lanes, 1 background,
 // 2 bands, 3 MW, 4 normalisation, 5 summary, 6 no document attached).
 
-// Step titles and the names of the help pages of each step; plain texts, never translated, because
-// the help pages are looked up by them.
+// Step titles and the names of the help pages of each step, taken from the step table
+// (kyanalysissteps.h), with an empty text for kMode_other.
 extern const QStringList kModeTitles;
 extern const QStringList kModeHelpNames;
 

@@ -3,6 +3,7 @@
 
 #include "analysis/kyautobandparametertable.h"
 #include "analysisview/intensityview.h"
+#include "analysisview/kyanalysissteps.h"
 #include "analysisview/kybrightnessview.h"
 #include "analysisview/kyzoomratiolist.h"
 #include "analysisview/laneview.h"
@@ -24,6 +25,7 @@
 #include <QVBarModelMapper>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -49,12 +51,6 @@ public:
 private:
     QHash<QString, QImage> cache;
 };
-
-QPixmap stepIcon(const char *inStep, bool inOn)
-{
-    return QPixmap(kSkinRoot + QStringLiteral("icon_analysis_%1_%2.png")
-                                   .arg(QLatin1String(inStep), inOn ? QStringLiteral("on") : QStringLiteral("off")));
-}
 
 } // namespace
 
@@ -129,7 +125,8 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
 
     const QStringList modeSkin{kSkinRoot + QStringLiteral("btn_analysis_mode.png"),
                                kSkinRoot + QStringLiteral("btn_analysis_mode_pressed.png")};
-    for (KyButton *button : {lanesModeButton, bgModeButton, bandsModeButton, mwModeButton, normModeButton, summaryModeButton}) {
+    for (const KyAnalysisStep &step : kyAnalysisSteps()) {
+        KyButton *button = this->*step.button;
         dress(button, modeSkin, 5, 5, 5, 5);
         button->setMargins(QMargins(4, 14, 4, 4));
     }
@@ -344,33 +341,23 @@ void KyAnalysisView::resetForDocument(bool resetSteps)
         highlightCheckBox->setChecked(true);
         viewHighlightCheckBox->setChecked(true);
 
-        // Step buttons: grey until their step has results.
-        struct StepButton
-        {
-            KyButton *button;
-            const char *icon;
-            bool done;
-        };
-        const bool hasBands = doc->HasBands();
-        const StepButton steps[] = {
-            {lanesModeButton, "lane", false},
-            {bgModeButton, "bg", doc->HasBackground()},
-            {bandsModeButton, "band", hasBands},
-            {mwModeButton, "mw", doc->MWStandardChannel() != -1 && doc->MWStandardLane() >= 0},
-            {normModeButton, "norm", doc->HasNormalizationReference()},
-            {summaryModeButton, "summary", hasBands},
-        };
-        for (const StepButton &step : steps) {
-            step.button->setIcon(stepIcon(step.icon, false));
-            step.button->setTextColor(KyLabel::kColor_Gray);
+        // Step buttons: grey until their step has results, as the document came (before the lanes
+        // are laid out below).
+        std::vector<bool> done;
+        for (const KyAnalysisStep &step : kyAnalysisSteps()) {
+            done.push_back(step.hasResults && step.hasResults(*doc));
+            KyButton *button = this->*step.button;
+            button->setIcon(kyAnalysisStepIcon(step, false));
+            button->setTextColor(KyLabel::kColor_Gray);
         }
         contrastButton->setChecked(false);
         updateLaneControls();
-        for (const StepButton &step : steps) {
-            if (!step.done)
+        for (const KyAnalysisStep &step : kyAnalysisSteps()) {
+            if (!done[size_t(step.mode)])
                 continue;
-            step.button->setIcon(stepIcon(step.icon, true));
-            step.button->setTextColor(KyLabel::kColor_Black);
+            KyButton *button = this->*step.button;
+            button->setIcon(kyAnalysisStepIcon(step, true));
+            button->setTextColor(KyLabel::kColor_Black);
         }
 
         // Background panel.

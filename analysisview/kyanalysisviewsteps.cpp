@@ -1,6 +1,7 @@
 // Step navigation: the six steps, the previous and next buttons and help.
 #include "analysisview/kyanalysisview.h"
 
+#include "analysisview/kyanalysissteps.h"
 #include "analysisview/kyanalysistables.h"
 #include "analysisview/laneview.h"
 #include "core/kyviewmode.h"
@@ -10,27 +11,19 @@
 #include <QDebug>
 #include <QtConcurrent/QtConcurrentRun>
 
-namespace {
-
-// The view mode each step announces to the rest of the program.
-constexpr KyViewMode::EViewMode kStepViewModes[] = {
-    KyViewMode::kView_AnalysisLane, KyViewMode::kView_AnalysisBG,        KyViewMode::kView_AnalysisBand,
-    KyViewMode::kView_AnalysisMW,   KyViewMode::kView_AnalysisNormalize, KyViewMode::kView_AnalysisSummary,
-};
-
-} // namespace
-
 void KyAnalysisView::setMode(int mode)
 {
     KyDocument *doc = document();
     if (!doc)
         return;
-    if (mode < kMode_Lanes || mode > kMode_Summary) {
+    const KyAnalysisStep *step = kyAnalysisStep(mode);
+    if (!step) {
         qCDebug(lcAnalysisView) << "KyAnalysisView::setMode(): no step" << mode;
         return;
     }
 
-    if (mMode == kMode_Lanes && mode != kMode_Lanes) {
+    const KyAnalysisStep *left = kyAnalysisStep(mMode);
+    if (left && left->movesFrame && mode != mMode) {
         if (doc->IsParameterChanged()) {
             // The moved lanes need new profiles and backgrounds first: the profiles are measured
             // on the pool (on a full capture that takes far longer than a frame), then the
@@ -56,10 +49,8 @@ void KyAnalysisView::setMode(int mode)
     }
 
     mMode = mode;
-    KyButton *const stepButtons[] = {lanesModeButton, bgModeButton,   bandsModeButton,
-                                     mwModeButton,    normModeButton, summaryModeButton};
-    for (KyButton *button : stepButtons)
-        button->setChecked(false);
+    for (const KyAnalysisStep &each : kyAnalysisSteps())
+        (this->*each.button)->setChecked(false);
     previousModeButton->setText(tr("Previous"));
     previousModeButton->setMargins(QMargins(5, 5, 10, 5));
     nextModeButton->setText(tr("Next"));
@@ -68,68 +59,55 @@ void KyAnalysisView::setMode(int mode)
     modeLabel->setSize(KyLabel::kSize_Small);
     updateOperationPanel();
 
-    KyViewMode::instance()->setViewMode(kStepViewModes[mode], false, false);
-    static const char *const kStepIcons[] = {"lane", "bg", "band", "mw", "norm", "summary"};
-    KyButton *const current = stepButtons[mode];
+    KyViewMode::instance()->setViewMode(step->viewMode, false, false);
+    KyButton *const current = this->*step->button;
     current->setChecked(true);
-    current->setIcon(QPixmap(QStringLiteral(":/Kestova/Images/icon_analysis_%1_on.png")
-                                 .arg(QLatin1String(kStepIcons[mode]))));
+    current->setIcon(kyAnalysisStepIcon(*step, true));
     current->setTextColor(KyLabel::kColor_Black);
 
-    const auto showImage = [this](bool inImage) {
-        imageButton->setChecked(inImage);
-        image4Button->setChecked(inImage);
-        profileButton->setChecked(!inImage);
-        profile4Button->setChecked(!inImage);
-    };
+    // What the step works on: the image or the profile graph, and the lane overlay in the step's
+    // mode (the summary's own on its page).
+    if (step->opensOn != KyAnalysisStep::kOpens_AsBefore) {
+        const bool showImage = step->opensOn == KyAnalysisStep::kOpens_Image;
+        imageButton->setChecked(showImage);
+        image4Button->setChecked(showImage);
+        profileButton->setChecked(!showImage);
+        profile4Button->setChecked(!showImage);
+    }
     const bool toolsOn = contrastButton->isChecked();
-    const auto laneOverlay = [this, toolsOn](int inMode) {
-        if (!mLaneView)
-            return;
-        mLaneView->setEnabled(!toolsOn);
-        mLaneView->setMode(inMode);
-    };
+    if (step->panelPage < 0) {
+        topArea->setCurrentIndex(1);
+        if (mLaneView2) {
+            mLaneView2->setEnabled(!contrast3Button->isChecked());
+            mLaneView2->setMode(mode);
+        }
+    } else if (mLaneView) {
+        if (step->overlayTakesPicks)
+            mLaneView->setEnabled(!toolsOn);
+        mLaneView->setMode(mode);
+    }
 
+    // What entering the step does besides.
     switch (mode) {
     case kMode_Lanes:
         previousModeButton->setText(tr("Close"));
         previousModeButton->setMargins(QMargins(5, 5, 30, 5));
-        showImage(true);
-        laneOverlay(kMode_Lanes);
         if (mLaneView)
             onLaneCornerSelectionChanged(mLaneView->hasCornerSelection());
         if (mLaneView2)
             mLaneView2->setEnabled(!toolsOn);
         break;
-    case kMode_Background:
-        showImage(false);
-        if (mLaneView)
-            mLaneView->setMode(kMode_Background);
-        break;
     case kMode_Bands:
-        showImage(true);
         updateSingleChannelControls();
-        laneOverlay(kMode_Bands);
         break;
     case kMode_MW:
         setupMWStandardViews();
         updateMWStandardTable();
-        showImage(true);
-        laneOverlay(kMode_MW);
         mwCalibStackedWidget->setCurrentIndex(doc->HasMWStandardLane() ? 0 : 1);
-        break;
-    case kMode_Normalization:
-        showImage(true);
-        laneOverlay(kMode_Normalization);
         break;
     case kMode_Summary:
         nextModeButton->setText(tr("Save"));
         syncSummaryChannelTab();
-        topArea->setCurrentIndex(1);
-        if (mLaneView2) {
-            mLaneView2->setEnabled(!contrast3Button->isChecked());
-            mLaneView2->setMode(kMode_Summary);
-        }
         // The table is rebuilt only when the analysis moved on since the last time.
         if (mAnalysisChanged) {
             if (doc->IsAnalysisChanged())

@@ -3,6 +3,7 @@
 
 #include "analysis/kyautobandparametertable.h"
 #include "analysisview/intensityview.h"
+#include "analysisview/kyanalysissteps.h"
 #include "analysisview/kyanalysistables.h"
 #include "analysisview/kyzoomratiolist.h"
 #include "analysisview/laneview.h"
@@ -70,13 +71,14 @@ void KyAnalysisView::updateImage()
     if (!doc)
         return;
     const bool toolMode = contrastButton->isChecked();
+    const KyAnalysisStep *step = kyAnalysisStep(mMode);
 
     if (!toolMode) {
         if (mLaneView)
             mLaneView->setChannelSelection(mChannel);
         if (mLaneView2)
             mLaneView2->setChannelSelection(mChannel);
-        if (mMode == kMode_Bands) {
+        if (step && step->followsSensitivity) {
             const int index = KyAutoBandParameterTable::instance()->indexOf(doc->ChannelText(mChannel));
             if (index >= 0)
                 bandSensitivityValuePicker->setValue(index);
@@ -94,7 +96,7 @@ void KyAnalysisView::updateImage()
         profile4Button->setChecked(true);
         image4Button->setChecked(false);
         view2StackedWidget->setCurrentIndex(kProfilePage);
-        operationPanel->setEnabled(mMode != kMode_Lanes && mMode != kMode_Normalization);
+        operationPanel->setEnabled(!step || step->panelWithProfile);
     } else if (imageButton->isChecked()) {
         viewStackedWidget->setCurrentIndex(kImagePage);
         view2StackedWidget->setCurrentIndex(kImagePage);
@@ -119,7 +121,7 @@ void KyAnalysisView::updateImage()
         operationPanel->setEnabled(true);
     }
 
-    if (mMode == kMode_MW && !toolMode)
+    if (step && step->plotsCalibration && !toolMode)
         mwViewPlotButton->setEnabled(doc->HasMWPoints());
     if (opeArea->currentIndex() == kIntensityToolPage)
         updateIntensityInfo();
@@ -304,7 +306,8 @@ void KyAnalysisView::on_contrastButton_clicked()
     } else {
         if (mLaneView) {
             mLaneView->setVisible(true);
-            mLaneView->setEnabled(mMode != kMode_Background);
+            const KyAnalysisStep *step = kyAnalysisStep(mMode);
+            mLaneView->setEnabled(!step || step->overlayTakesPicks);
         }
         helpButton->show();
     }
@@ -331,14 +334,15 @@ void KyAnalysisView::on_contrast3Button_clicked()
 
 void KyAnalysisView::updateOperationPanel()
 {
-    if (mMode < kMode_Lanes || mMode > kMode_Normalization)
+    const KyAnalysisStep *step = kyAnalysisStep(mMode);
+    if (!step || step->panelPage < 0)
         return;
     if (contrastButton->isChecked()) {
         opStackedWidget->setCurrentIndex(1);
         return;
     }
     modeLabel->setText(kModeTitles.value(mMode));
-    operationPanel->setCurrentIndex(mMode);
+    operationPanel->setCurrentIndex(step->panelPage);
     opStackedWidget->setCurrentIndex(0);
 }
 
@@ -400,7 +404,8 @@ void KyAnalysisView::updateToolButtonVisibility()
     contrastButton->show();
     zoomUpButton->show();
     zoomOutButton->show();
-    if (mMode != kMode_Lanes || !imageButton->isChecked() || contrastButton->isChecked() || !mLaneView)
+    const KyAnalysisStep *step = kyAnalysisStep(mMode);
+    if (!step || !step->movesFrame || !imageButton->isChecked() || contrastButton->isChecked() || !mLaneView)
         return;
 
     // The buttons float on imageView, and the handles are in its points too.

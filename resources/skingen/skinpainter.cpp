@@ -356,15 +356,21 @@ const QHash<QString, Panel> &panels()
 
 void opening(QImage &image)
 {
+    // The opening page stretches this picture as a nine-part image with borders of 700 (left), 50
+    // (right), 590 (top) and 5 (bottom): the columns from 700 on and the rows from 590 on are drawn
+    // stretched. They hold nothing but the sky's top-to-bottom fade and the flat floor, so that the
+    // picture looks the same at any window size; the circles stay in the part drawn as it is.
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, image.height());
+    const int horizon = 586;
+    QLinearGradient sky(0, 0, 0, horizon);
     sky.setColorAt(0, QColor(0xf7, 0xf9, 0xfc));
     sky.setColorAt(1, QColor(0xdf, 0xe7, 0xf2));
-    p.fillRect(image.rect(), sky);
-    // Soft blue circles behind the product picture, kept inside the part that is not stretched.
+    p.fillRect(QRect(0, 0, image.width(), horizon), sky);
+    p.fillRect(QRect(0, horizon + 4, image.width(), image.height() - horizon - 4), QColor(0xdf, 0xe7, 0xf2));
     const struct { QPointF centre; qreal radius; int alpha; } circles[] = {
-        {{560, 170}, 260, 22}, {{690, 420}, 180, 26}, {{130, 520}, 140, 16}};
+        {{430, 200}, 230, 22}, {{600, 440}, 95, 26}, {{125, 465}, 105, 16}};
+    p.setClipRect(QRect(0, 0, 700, horizon));
     p.setPen(Qt::NoPen);
     for (const auto &c : circles) {
         QColor colour = kBlue;
@@ -372,7 +378,8 @@ void opening(QImage &image)
         p.setBrush(colour);
         p.drawEllipse(c.centre, c.radius, c.radius);
     }
-    p.fillRect(QRectF(0, 586, image.width(), 4), kBlue);
+    p.setClipping(false);
+    p.fillRect(QRectF(0, horizon, image.width(), 4), kBlue);
 }
 
 // The product picture: an upright imaging cabinet with a display, a door and the blue band.

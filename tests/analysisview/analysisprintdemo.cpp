@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     sampleanalysis::useShippedData();
-    sampleanalysis::layLanes(*doc, 8, 0.7);
+    sampleanalysis::layLanes(*doc, SamplePainter::kLaneCount, 0.7);
     doc->ExtractLaneProfiles();
     doc->ApplyBackground(3, 5, true);
     doc->DetectBands(kind == QLatin1String("fluor") ? 0x87 : 0, sampleanalysis::detectionSet(QStringLiteral("Medium"), false),

@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QStackedWidget>
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 // Qt reports a slot whose object or signal it cannot find only as a warning; the form must build
@@ -286,6 +289,37 @@ const Connection kConnections[] = {
         {"mwCalibTenKey", "input(QString)", "on_mwCalibTenKey_input"},
         {"summaryTableView", "selectionChanged()", "on_summaryTableView_selectionChanged"},
 };
+
+// The rows of a page's controls from the top, in the page's points: the vertical extent of each
+// visible control that sits in the page's own layouts (not the parts of a composite control),
+// overlapping extents merged into one row.
+QList<QPair<int, int>> controlRows(QWidget *inPage)
+{
+    QList<QPair<int, int>> spans;
+    std::function<void(QWidget *)> collect = [&](QWidget *inParent) {
+        for (QWidget *child : inParent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isVisibleTo(inPage))
+                continue;
+            const QByteArray kind = child->metaObject()->className();
+            if (kind == "QWidget" || kind == "QStackedWidget" || kind == "QFrame") {
+                collect(child);
+                continue;
+            }
+            const int top = child->mapTo(inPage, QPoint()).y();
+            spans.append({top, top + child->height()});
+        }
+    };
+    collect(inPage);
+    std::sort(spans.begin(), spans.end());
+    QList<QPair<int, int>> rows;
+    for (const QPair<int, int> &span : std::as_const(spans)) {
+        if (!rows.isEmpty() && span.first < rows.last().second)
+            rows.last().second = std::max(rows.last().second, span.second);
+        else
+            rows.append(span);
+    }
+    return rows;
+}
 
 } // namespace
 
@@ -931,6 +965,84 @@ private slots:
         QVERIFY(form.ch2Button->geometry().right() < form.ch3Button->geometry().left());
         form.topArea->setCurrentIndex(1);
         QVERIFY(form.kyBorderImage_7->geometry().bottom() < form.widget_8->geometry().top());
+    }
+
+    // The step and tool panels as the window grows from 800 x 600 to a maximised desktop: each
+    // page's controls stay where they are, one under the other, and the room goes below them; only
+    // the MW standard's value list takes it, as it can show more values.
+    void panelsKeepTheirControlsTogether_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("growing");
+        for (const char *page : {"lanePage", "bgPage", "bandPage", "normPage", "imageDisplayPage", "imageZoomPage",
+                                 "imageContrastPage", "imageIntensityPage"})
+            QTest::newRow(page) << page << QString();
+        QTest::newRow("mwPage") << "mwPage" << "mwStandardListView";
+    }
+
+    void panelsKeepTheirControlsTogether()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, growing);
+
+        AnalysisViewStub view;
+        Ui_KyAnalysisView form;
+        form.setupUi(&view);
+        // Every control of the pages showing: the rolling ball's radius, the image tools.
+        form.bgRollingBallRadioButton->setChecked(true);
+        form.radiusWidget->setCurrentIndex(0);
+        auto *shown = view.findChild<QWidget *>(page);
+        QVERIFY(shown);
+        auto *stack = qobject_cast<QStackedWidget *>(shown->parentWidget());
+        QVERIFY(stack);
+        stack->setCurrentWidget(shown);
+        form.opStackedWidget->setCurrentIndex(stack == form.operationPanel ? 0 : 1);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        // The rows at a size, and the row that holds the growing control (-1: none).
+        auto *grower = growing.isEmpty() ? nullptr : view.findChild<QWidget *>(growing);
+        const auto measure = [&](const QSize &inSize, QList<QPair<int, int>> &outRows, int &outGrowingRow) {
+            view.resize(inSize);
+            QApplication::processEvents();
+            view.layout()->activate();
+            outRows = controlRows(shown);
+            outGrowingRow = -1;
+            const int top = grower ? grower->mapTo(shown, QPoint()).y() : -1;
+            for (qsizetype i = 0; i < outRows.size(); ++i) {
+                if (top >= outRows.at(i).first && top < outRows.at(i).second)
+                    outGrowingRow = int(i);
+            }
+        };
+        QList<QPair<int, int>> small;
+        QList<QPair<int, int>> large;
+        int smallGrowing = -1;
+        int largeGrowing = -1;
+        measure(QSize(800, 600), small, smallGrowing);
+        const int smallHeight = grower ? grower->height() : 0;
+        measure(QSize(1920, 1040), large, largeGrowing);
+        QVERIFY2(shown->height() > 700, qPrintable(QString::number(shown->height())));
+
+        QCOMPARE(large.size(), small.size());
+        QCOMPARE(largeGrowing, smallGrowing);
+        QVERIFY(!small.isEmpty());
+        // A few points more between two rows are spacers at their own height, which the small
+        // window had squeezed; a control or caption that stretches moves what follows as far.
+        constexpr int kSlack = 12;
+        QVERIFY2(large.first().first <= small.first().first + kSlack, qPrintable(QString::number(large.first().first)));
+        for (qsizetype i = 0; i < small.size(); ++i) {
+            const int before = small.at(i).second - (i ? small.at(i - 1).second : small.at(i).first);
+            const int after = large.at(i).second - (i ? large.at(i - 1).second : large.at(i).first);
+            if (i != largeGrowing)
+                QVERIFY2(after <= before + kSlack,
+                         qPrintable(QStringLiteral("row %1 ends %2 below the one above at 800 x 600, %3 maximised")
+                                        .arg(i)
+                                        .arg(before)
+                                        .arg(after)));
+        }
+        if (grower)
+            QVERIFY2(grower->height() >= smallHeight + 300,
+                     qPrintable(QStringLiteral("%1 to %2").arg(smallHeight).arg(grower->height())));
     }
 
     void retranslateRestoresTexts()

@@ -252,7 +252,7 @@ private slots:
         QVERIFY(doc);
         if (analysed) {
             sampleanalysis::useShippedData();
-            sampleanalysis::layLanes(*doc, 8, 0.7);
+            sampleanalysis::layLanes(*doc, SamplePainter::kLaneCount, 0.7);
             doc->ExtractLaneProfiles();
             doc->ApplyBackground(1, 20, true);
             doc->DetectBands(0, sampleanalysis::detectionSet(QStringLiteral("Medium"), false),

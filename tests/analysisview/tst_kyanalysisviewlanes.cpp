@@ -19,8 +19,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The Lanes, Background and Bands steps of the analysis screen, driven through the form's controls
 // over captures attached the way the main window attaches them.
@@ -118,6 +120,33 @@ void showWithImage(KyAnalysisView &ioView, KyDocument &inDoc)
     QApplication::processEvents();
 }
 
+
+// Where a grey image shows lanes and bands: per column (or, over a range of columns, per row) how far
+// the brightest point of the profile, smoothed over five points, stands above its median.
+double standOut(std::vector<double> inProfile)
+{
+    std::vector<double> smooth(inProfile.size());
+    for (size_t i = 0; i < inProfile.size(); ++i) {
+        const size_t first = i < 2 ? 0 : i - 2;
+        const size_t last = std::min(inProfile.size() - 1, i + 2);
+        double sum = 0.0;
+        for (size_t k = first; k <= last; ++k)
+            sum += inProfile[k];
+        smooth[i] = sum / double(last - first + 1);
+    }
+    const double peak = *std::max_element(smooth.cbegin(), smooth.cend());
+    std::nth_element(smooth.begin(), smooth.begin() + qsizetype(smooth.size() / 2), smooth.end());
+    return peak - smooth[smooth.size() / 2];
+}
+
+std::vector<double> column(const ImageFile &inImage, int inX)
+{
+    std::vector<double> values(size_t(inImage.Height()));
+    for (int y = 0; y < inImage.Height(); ++y)
+        values[size_t(y)] = inImage.ConstData()[size_t(y) * size_t(inImage.Width()) + size_t(inX)];
+    return values;
+}
+
 } // namespace
 
 class TestKyAnalysisViewLanes : public QObject
@@ -183,6 +212,80 @@ private slots:
         QCOMPARE(settings()->intValue(kLaneCountKey), storedCount);
         QCOMPARE(settings()->intValue(kLaneWidthKey), storedWidth);
         QCOMPARE(view.profileMenuButton->menus().size(), count);
+    }
+
+    // A sample capture opened for the first time: the default lanes the screen lays hold every lane
+    // the sample shows, one each, and every row of its bands lies between the frame's top and
+    // bottom. Measured on the pixels: a column shows a lane where it stands out from the image's
+    // edge columns, which hold no lane.
+    void theSampleLiesUnderTheDefaultLanes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const QString &kind : SampleCaptureWriter::KindNames())
+            QTest::newRow(qPrintable(kind)) << kind;
+    }
+    void theSampleLiesUnderTheDefaultLanes()
+    {
+        QFETCH(QString, kind);
+
+        QTemporaryDir dir;
+        SampleCaptureWriter writer(300, 450, 5);
+        const QString folder = writer.Write(kind, dir.path());
+        QVERIFY2(!folder.isEmpty(), qPrintable(writer.ErrorText()));
+        std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
+        QVERIFY(doc);
+        KyAnalysisView view;
+        attach(view, doc.get());
+        const KyLaneFrame &frame = doc->LaneFrame();
+        QCOMPARE(frame.laneCount(), settings()->defaultValues().value(kLaneCountKey).toInt());
+        QCOMPARE(qRound(100 * frame.laneWidthRatio()), settings()->defaultValues().value(kLaneWidthKey).toInt());
+
+        // The first image shows every lane in each kind (the blot of a marker capture, the blue
+        // channel of a fluorescence one).
+        const ImageFile &image = *doc->Image(0);
+        const int width = image.Width();
+        std::vector<double> columns;
+        for (int x = 0; x < width; ++x)
+            columns.push_back(standOut(column(image, x)));
+        const int edge = width / 25;
+        const double floor = std::max(*std::max_element(columns.cbegin(), columns.cbegin() + edge),
+                                      *std::max_element(columns.cend() - edge, columns.cend()));
+        const double threshold = 2.0 * floor;
+
+        std::vector<int> columnsOfLane(size_t(frame.laneCount()), 0);
+        for (int x = 0; x < width; ++x) {
+            if (columns[size_t(x)] <= threshold)
+                continue;
+            int lane = -1;
+            for (int i = 0; i < frame.laneCount() && lane < 0; ++i) {
+                const QVector<QPoint> outline = frame.lanePolygon(i);
+                if (x >= outline.at(0).x() && x <= outline.at(1).x())
+                    lane = i;
+            }
+            QVERIFY2(lane >= 0, qPrintable(QStringLiteral("column %1 shows a lane outside the frame's lanes").arg(x)));
+            ++columnsOfLane[size_t(lane)];
+        }
+        for (int i = 0; i < frame.laneCount(); ++i) {
+            QVERIFY2(columnsOfLane[size_t(i)] > 0, qPrintable(QStringLiteral("lane %1 shows nothing").arg(i + 1)));
+
+            // The lane's rows, averaged over its middle columns: its bands within the frame.
+            const int centre = frame.laneTop(i).x();
+            std::vector<double> rows(size_t(image.Height()), 0.0);
+            for (int x = centre - 1; x <= centre + 1; ++x) {
+                const std::vector<double> values = column(image, x);
+                for (size_t y = 0; y < rows.size(); ++y)
+                    rows[y] += values[y] / 3.0;
+            }
+            std::vector<double> sorted = rows;
+            std::nth_element(sorted.begin(), sorted.begin() + qsizetype(sorted.size() / 2), sorted.end());
+            const double median = sorted[sorted.size() / 2];
+            for (int y = 0; y < image.Height(); ++y) {
+                if (rows[size_t(y)] - median > threshold) {
+                    QVERIFY2(y >= frame.laneTopY(i) && y <= frame.laneBottomY(i),
+                             qPrintable(QStringLiteral("lane %1 shows a band at row %2").arg(i + 1).arg(y)));
+                }
+            }
+        }
     }
 
     // Opening an analysed capture shows its lanes on the pickers as near as they go and leaves the
@@ -471,7 +574,7 @@ private slots:
         std::unique_ptr<KyDocument> reference(KyDocument::Create(mGelFolder));
         QVERIFY(doc && reference);
         for (KyDocument *each : {doc.get(), reference.get()})
-            sampleanalysis::layLanes(*each, 8, 0.7);
+            sampleanalysis::layLanes(*each, SamplePainter::kLaneCount, 0.7);
         reference->DetectBands(0, sampleanalysis::detectionSet(name, false), sampleanalysis::detectionSet(name, true));
 
         KyAnalysisView view;
@@ -488,7 +591,7 @@ private slots:
 
         QCOMPARE(doc->ChannelText(0), name);
         QCOMPARE(doc->FormatBands(0), reference->FormatBands(0));
-        for (int lane = 0; lane < 8; ++lane)
+        for (int lane = 0; lane < SamplePainter::kLaneCount; ++lane)
             QVERIFY2(doc->BandCount(0, lane) > 0, qPrintable(QString::number(lane)));
     }
 

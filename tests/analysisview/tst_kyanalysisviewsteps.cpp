@@ -2,6 +2,7 @@
 
 #include "corefixtures.h"
 
+#include "analysisview/kyanalysissteps.h"
 #include "analysisview/kyanalysisview.h"
 #include "analysisview/laneview.h"
 #include "core/kyviewmode.h"
@@ -13,13 +14,14 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 using corefixtures::attach;
 
 namespace {
 
-// A capture with eight lanes whose profiles and bands are extracted: leaving the Lanes step starts
+// A capture with the sample's lanes whose profiles and bands are extracted: leaving the Lanes step starts
 // no job until the lanes move.
 std::unique_ptr<KyDocument> analysedCapture(const QTemporaryDir &inDir, int inWidth = 200, int inHeight = 300)
 {
@@ -27,7 +29,7 @@ std::unique_ptr<KyDocument> analysedCapture(const QTemporaryDir &inDir, int inWi
     if (!doc)
         return doc;
     sampleanalysis::useShippedData();
-    sampleanalysis::layLanes(*doc, 8, 0.7);
+    sampleanalysis::layLanes(*doc, SamplePainter::kLaneCount, 0.7);
     doc->ExtractLaneProfiles();
     doc->DetectBands(0, sampleanalysis::detectionSet(QStringLiteral("Medium"), false),
                      sampleanalysis::detectionSet(QStringLiteral("Medium"), true));
@@ -179,6 +181,140 @@ private slots:
         LaneView *overlay = step == 5 ? view.summaryLaneView() : view.laneView();
         QCOMPARE(overlay->currentMode(), step);
         QVERIFY(overlay->isEnabled());
+    }
+
+    // The step table against the form it names: one row per step button, in the bar's order from the
+    // left; the button's own slot enters the row's step; the form's grey icon is the row's; the
+    // panel page is the step's own.
+    void theStepTableMatchesTheForm()
+    {
+        KyAnalysisView view;
+        view.resize(1000, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        const std::span<const KyAnalysisStep> steps = kyAnalysisSteps();
+        QCOMPARE(int(steps.size()), int(KyAnalysisView::kMode_other));
+        QVERIFY(!kyAnalysisStep(-1));
+        QVERIFY(!kyAnalysisStep(KyAnalysisView::kMode_other));
+
+        // The bar's step buttons, left to right: every button of it but the two arrows.
+        QList<KyButton *> bar = view.modeBack->findChildren<KyButton *>();
+        bar.removeAll(view.previousModeButton);
+        bar.removeAll(view.nextModeButton);
+        std::sort(bar.begin(), bar.end(), [&view](const KyButton *a, const KyButton *b) {
+            return a->mapTo(&view, QPoint()).x() < b->mapTo(&view, QPoint()).x();
+        });
+        QCOMPARE(bar.size(), int(steps.size()));
+
+        QList<int> pages;
+        for (int i = 0; i < int(steps.size()); ++i) {
+            const KyAnalysisStep &step = steps[size_t(i)];
+            const QString row = QString::fromLatin1(step.helpName);
+            QCOMPARE(step.mode, i);
+            QCOMPARE(kyAnalysisStep(i), &step);
+            KyButton *button = view.*step.button;
+            QVERIFY2(button == bar.at(i), qPrintable(row));
+
+            const QImage off = kyAnalysisStepIcon(step, false).toImage();
+            const QImage on = kyAnalysisStepIcon(step, true).toImage();
+            QVERIFY2(!off.isNull() && !on.isNull() && off != on, qPrintable(row));
+            QVERIFY2(button->icon().toImage().convertToFormat(QImage::Format_ARGB32)
+                         == off.convertToFormat(QImage::Format_ARGB32),
+                     qPrintable(row));
+
+            if (step.panelPage >= 0) {
+                QVERIFY2(!pages.contains(step.panelPage), qPrintable(row));
+                pages << step.panelPage;
+                QVERIFY2(step.panelPage < view.operationPanel->count(), qPrintable(row));
+                QCOMPARE(view.operationPanel->widget(step.panelPage)->objectName(), row + QStringLiteral("Page"));
+            }
+        }
+
+        // With a document, each button's own slot enters its row's step.
+        QTemporaryDir dir;
+        std::unique_ptr<KyDocument> doc = analysedCapture(dir);
+        QVERIFY(doc);
+        attachSettled(view, doc.get());
+        for (const KyAnalysisStep &step : steps) {
+            (view.*step.button)->click();
+            QCOMPARE(view.mode(), step.mode);
+        }
+    }
+
+    // What each row says about its step is what the screen does in it.
+    void eachStepDoesWhatItsRowSays_data()
+    {
+        QTest::addColumn<int>("step");
+        for (const KyAnalysisStep &step : kyAnalysisSteps())
+            QTest::newRow(step.helpName) << step.mode;
+    }
+
+    void eachStepDoesWhatItsRowSays()
+    {
+        QFETCH(int, step);
+        const KyAnalysisStep &row = *kyAnalysisStep(step);
+
+        QTemporaryDir dir;
+        std::unique_ptr<KyDocument> doc = analysedCapture(dir);
+        QVERIFY(doc);
+        KyAnalysisView view;
+        attachSettled(view, doc.get());
+        // Attached: the first step is current, the others grey unless they have results.
+        for (const KyAnalysisStep &each : kyAnalysisSteps()) {
+            const bool black = each.mode == KyAnalysisView::kMode_Lanes || (each.hasResults && each.hasResults(*doc));
+            QCOMPARE((view.*each.button)->textColor(), black ? KyLabel::kColor_Black : KyLabel::kColor_Gray);
+        }
+
+        // Entered from a step on the profile graph, then from one on the image.
+        for (const bool fromProfile : {true, false}) {
+            view.setMode(fromProfile ? KyAnalysisView::kMode_Background : KyAnalysisView::kMode_Bands);
+            QCOMPARE(view.profileButton->isChecked(), fromProfile);
+            view.setMode(step);
+            QCOMPARE(view.mode(), step);
+            QCOMPARE(KyViewMode::instance()->viewMode(), row.viewMode);
+            QVERIFY((view.*row.button)->isChecked());
+            const bool profile = row.opensOn == KyAnalysisStep::kOpens_AsBefore
+                                     ? fromProfile
+                                     : row.opensOn == KyAnalysisStep::kOpens_Profile;
+            QCOMPARE(view.profileButton->isChecked(), profile);
+            QCOMPARE(view.imageButton->isChecked(), !profile);
+            QCOMPARE(view.topArea->currentIndex(), row.panelPage < 0 ? 1 : 0);
+            if (row.panelPage >= 0) {
+                QCOMPARE(view.operationPanel->currentIndex(), row.panelPage);
+                QCOMPARE(view.modeLabel->text(), QString::fromLatin1(row.title));
+            }
+        }
+
+        // On the image: the sensitivity picker and the MW plot button follow the document only
+        // where the row says so.
+        view.imageButton->click();
+        const int sensitivity = view.bandSensitivityValuePicker->value();
+        view.bandSensitivityValuePicker->setValue(sensitivity == 0 ? 1 : 0);
+        view.mwViewPlotButton->setEnabled(!doc->HasMWPoints());
+        view.updateImage();
+        QCOMPARE(view.bandSensitivityValuePicker->value() == sensitivity, row.followsSensitivity);
+        QCOMPARE(view.mwViewPlotButton->isEnabled() == doc->HasMWPoints(), row.plotsCalibration);
+
+        // Out of the image tools again, the lane overlay takes picks only where the row says so.
+        view.contrastButton->setChecked(true);
+        QVERIFY(QMetaObject::invokeMethod(&view, "on_contrastButton_clicked"));
+        view.contrastButton->setChecked(false);
+        QVERIFY(QMetaObject::invokeMethod(&view, "on_contrastButton_clicked"));
+        QCOMPARE(view.laneView()->isEnabled(), row.overlayTakesPicks);
+
+        // On the profile graph, the step panel stays usable only where the row says so.
+        view.profileButton->click();
+        QCOMPARE(view.operationPanel->isEnabled(), row.panelWithProfile);
+
+        // Lanes moved in the step: only a step that moves the frame measures them before leaving.
+        QVERIFY(doc->MoveLaneCorner(1, QPoint(4, 0)));
+        const int next = step == KyAnalysisView::kMode_Summary ? KyAnalysisView::kMode_Normalization : step + 1;
+        view.setMode(next);
+        QCOMPARE(view.mode(), row.movesFrame ? step : next);
+        QCOMPARE(KyViewMode::instance()->busyReasons().contains(KyViewMode::kBusy_Background), row.movesFrame);
+        QTRY_COMPARE(view.mode(), next);
+        QTRY_VERIFY(!KyViewMode::instance()->isBusy());
     }
 
     void theMWStepShowsWhetherALadderIsChosen()
@@ -352,7 +488,7 @@ private slots:
         QVERIFY(!doc->IsParameterChanged());
         QVERIFY(doc->HasBackground());
         QCoreApplication::processEvents();
-        QCOMPARE(doc->LaneFrame().laneCount(), 8);
+        QCOMPARE(doc->LaneFrame().laneCount(), SamplePainter::kLaneCount);
         QVERIFY(doc->HasLaneTemplate());
     }
 };

@@ -362,8 +362,8 @@ private slots:
         QVERIFY(view->isSummaryTableStale());
     }
 
-    // The whole road on a sample blot, by the screen's own controls: eight lanes laid over the
-    // sample's lanes by dragging the frame's corners, rubber-band background, detection, a ladder
+    // The whole road on a sample blot, by the screen's own controls: the default lanes over the
+    // sample's lanes, the frame widened a little by dragging its corners, rubber-band background, detection, a ladder
     // in lane 1, a reference band in lane 2, the summary and the request for the save page. The
     // summary shows what the same analysis made directly on the document shows.
     void sixStepsToTheSaveRequest()
@@ -377,14 +377,10 @@ private slots:
         QCOMPARE(view->mode(), int(KyAnalysisView::kMode_Lanes));
         QApplication::processEvents();
 
-        // Lanes: eight, from 6 % to 94 % of the width and 3 % to 97 % of the height.
-        auto *plus = view->laneCountValuePicker->findChild<KyButton *>(QStringLiteral("plusButton"));
-        QVERIFY(plus);
-        while (view->laneCountValuePicker->value() < 8)
-            QTest::mouseClick(plus, Qt::LeftButton);
-        QCOMPARE(doc->LaneFrame().laneCount(), 8);
-        const QPoint topLeft(24, 18);
-        const QPoint bottomRight(375, 581);
+        // Lanes: the default ones lie on the sample's; the frame is dragged a few pixels wider.
+        QCOMPARE(doc->LaneFrame().laneCount(), SamplePainter::kLaneCount);
+        const QPoint topLeft = doc->LaneFrame().topLeft() - QPoint(12, 12);
+        const QPoint bottomRight = doc->LaneFrame().bottomRight() + QPoint(12, 12);
         dragCorner(*view, doc->LaneFrame().topLeft(), topLeft);
         dragCorner(*view, doc->LaneFrame().topRight(), QPoint(bottomRight.x(), topLeft.y()));
         dragCorner(*view, doc->LaneFrame().bottomLeft(), QPoint(topLeft.x(), bottomRight.y()));
@@ -432,7 +428,7 @@ private slots:
         // The same analysis made on the document directly.
         std::unique_ptr<KyDocument> expected(KyDocument::Create(folder));
         QVERIFY(expected);
-        expected->SetDefaultLanes(8, laid.laneWidthRatio());
+        expected->SetDefaultLanes(SamplePainter::kLaneCount, laid.laneWidthRatio());
         const KyLaneFrame plain = expected->LaneFrame();
         expected->MoveLaneCorner(1, laid.topLeft() - plain.topLeft());
         expected->MoveLaneCorner(2, laid.topRight() - plain.topRight());

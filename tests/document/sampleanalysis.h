@@ -6,6 +6,7 @@
 #include "core/lsettings.h"
 #include "core/systemsettings.h"
 #include "document/kydocument.h"
+#include "samplepainter.h"
 
 #include <QMutexLocker>
 #include <QPoint>
@@ -32,24 +33,6 @@ inline void useShippedData()
     setSystemSetting(QStringLiteral("AutoBandParameterFilePath"), data + QStringLiteral("Settings/AutoBand.txt"));
 }
 
-// The frame over the first inLanes of the sample tool's eight lanes: they start 6 % of the width
-// from the left and take 11 % of it each, and run from 3 % to 97 % of the height.
-inline void layLanes(KyDocument &ioDoc, int inLanes, double inWidthRatio)
-{
-    ioDoc.SetDefaultLanes(inLanes, inWidthRatio);
-    const int width = ioDoc.ImageWidth();
-    const int height = ioDoc.ImageHeight();
-    const int left = int(std::lround(0.06 * width));
-    const int right = int(std::lround((0.06 + 0.11 * inLanes) * width)) - 1;
-    const int top = int(std::lround(0.03 * height));
-    const int bottom = int(std::lround(0.97 * height)) - 1;
-    const KyLaneFrame frame = ioDoc.LaneFrame();
-    ioDoc.MoveLaneCorner(1, QPoint(left, top) - frame.topLeft());
-    ioDoc.MoveLaneCorner(2, QPoint(right, top) - frame.topRight());
-    ioDoc.MoveLaneCorner(3, QPoint(left, bottom) - frame.bottomLeft());
-    ioDoc.MoveLaneCorner(4, QPoint(right, bottom) - frame.bottomRight());
-}
-
 // A frame of inLanes lanes from column inLeft to inRight and row inTop to inBottom.
 inline void layFrame(KyDocument &ioDoc, int inLanes, double inWidthRatio, int inLeft, int inTop, int inRight,
                      int inBottom)
@@ -59,6 +42,21 @@ inline void layFrame(KyDocument &ioDoc, int inLanes, double inWidthRatio, int in
     ioDoc.MoveLaneCorner(2, QPoint(inRight, inTop) - ioDoc.LaneFrame().topRight());
     ioDoc.MoveLaneCorner(3, QPoint(inLeft, inBottom) - ioDoc.LaneFrame().bottomLeft());
     ioDoc.MoveLaneCorner(4, QPoint(inRight, inBottom) - ioDoc.LaneFrame().bottomRight());
+}
+
+// The frame over the first inLanes of the sample tool's lanes. The sample's lanes lie under the
+// analysis screen's default frame of SamplePainter::kLaneCount lanes, one lane each, and its bands
+// run from the frame's top edge to its bottom edge.
+inline void layLanes(KyDocument &ioDoc, int inLanes, double inWidthRatio)
+{
+    KyLaneFrame sample;
+    sample.setDefault(SamplePainter::kLaneCount, SamplePainter::kLaneWidthRatio, ioDoc.ImageWidth(), ioDoc.ImageHeight());
+    const int left = sample.topLeft().x();
+    const double pitch = double(sample.topRight().x() - left) / SamplePainter::kLaneCount;
+    const int right = left + int(std::lround(pitch * inLanes));
+    const int top = sample.topLeft().y();
+    const int bottom = sample.bottomLeft().y();
+    layFrame(ioDoc, inLanes, inWidthRatio, left, top, right, bottom);
 }
 
 // The shipped parameter set of that name: the default one, or the one for marker lanes.

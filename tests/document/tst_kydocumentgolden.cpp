@@ -23,9 +23,9 @@ namespace {
 
 const QString kAnalysisTime = QStringLiteral("Date and time of analysis,");
 
-// Profile positions of the ladder's 225, 140, 95, 68 and 48 kDa bands in a 200 x 300 capture laid
+// Profile positions of the ladder's 225, 140, 95, 68 and 48 kDa bands in a 300 x 450 capture laid
 // out by layLanes.
-const QList<int> kLadder{25, 59, 88, 112, 137};
+const QList<int> kLadder{18, 52, 80, 104, 129};
 
 struct BandAt
 {
@@ -113,16 +113,16 @@ void TestKyDocumentGolden::report_data()
 
     // The samples' bands: at 52 and 37 kDa on the blot, where the stain and each fluorescence
     // channel show theirs.
-    QTest::newRow("single") << "gel" << "single.csv" << 0 << sampleBands(0, {1, 2, 3}, {131, 156})
+    QTest::newRow("single") << "gel" << "single.csv" << 0 << sampleBands(0, {1, 2, 3}, {124, 149})
                             << QList<BandAt>{{0, 1, 0}, {0, 2, 0}, {0, 2, 1}};
     QTest::newRow("marker") << "marker" << "marker.csv" << 0
-                            << (sampleBands(0, {1, 2, 3}, {131, 156}) << BandAt{1, 0, 59} << BandAt{1, 2, 131})
+                            << (sampleBands(0, {1, 2, 3}, {124, 149}) << BandAt{1, 0, 52} << BandAt{1, 2, 124})
                             << QList<BandAt>{{0, 1, 0}, {0, 2, 0}, {1, 2, 0}};
     QTest::newRow("three channels")
         << "fluor" << "threechannel.csv" << 1
-        << (sampleBands(0, {1, 2, 3}, {121, 143}) << sampleBands(1, {3}, {121}) << sampleBands(2, {1}, {171}))
+        << (sampleBands(0, {1, 2, 3}, {114, 136}) << sampleBands(1, {3}, {114}) << sampleBands(2, {1}, {164}))
         << QList<BandAt>{{0, 1, 0}, {2, 1, 0}, {0, 2, 1}};
-    QTest::newRow("colorimetric") << "color" << "colorimetric.csv" << 0 << sampleBands(0, {1, 2, 3}, {122, 162})
+    QTest::newRow("colorimetric") << "color" << "colorimetric.csv" << 0 << sampleBands(0, {1, 2, 3}, {107, 154})
                                   << QList<BandAt>{{0, 1, 1}, {0, 2, 0}};
 }
 
@@ -136,7 +136,7 @@ void TestKyDocumentGolden::report()
 
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
-    SampleCaptureWriter writer(200, 300, 29);
+    SampleCaptureWriter writer(300, 450, 29);
     const QString folder = writer.Write(sample, temp.path());
     QVERIFY2(!folder.isEmpty(), qPrintable(writer.ErrorText()));
     std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));

@@ -177,19 +177,19 @@ struct BandsAtOpenReader : KyDocument
     static bool read(const KyDocument &inDocument) { return inDocument.*(&BandsAtOpenReader::mBandsAtOpen); }
 };
 
-// The analysis of the round trip on a freshly opened sample capture: eight lanes, rolling ball,
-// bands detected with the shipped "Medium" sets, the first band of lanes 2 to 6 as references
-// (lanes 7 and 8 have none), the ladder lane calibrated with a shipped standard, normalisation.
+// The analysis of the round trip on a freshly opened sample capture: the sample's five lanes,
+// rolling ball, bands detected with the shipped "Medium" sets, the first band of lanes 2 to 4 as
+// references (lane 5 has none), the ladder lane calibrated with a shipped standard, normalisation.
 void analyse(KyDocument &ioDoc, int inChannels, int inStandardChannel)
 {
-    layLanes(ioDoc, 8, 0.7);
+    layLanes(ioDoc, SamplePainter::kLaneCount, 0.7);
     ioDoc.ExtractLaneProfiles();
     ioDoc.ApplyBackground(3, kRollingBallMm, true);
     ioDoc.DetectBands(inChannels, detectionSet(QStringLiteral("Medium"), false),
                       detectionSet(QStringLiteral("Medium"), true));
     for (int c = 0; c < 3; ++c) {
         const bool analysed = (inChannels & 0x80) ? (inChannels & (1 << c)) != 0 : inChannels == c;
-        for (int j = 1; analysed && j <= 5; ++j)
+        for (int j = 1; analysed && j <= 3; ++j)
             markReference(ioDoc, c, j, 0);
     }
     ioDoc.SetMWStandard(KyMwStandard(kStandard));
@@ -364,7 +364,7 @@ void TestKyDocumentRoundTrip::frameMoveKeepsBackground()
     std::unique_ptr<KyDocument> doc(KyDocument::Create(folder));
     QVERIFY(doc);
     const KyBandDetectParameter medium = detectionSet(QStringLiteral("Medium"), false);
-    layLanes(*doc, 8, 0.7);
+    layLanes(*doc, SamplePainter::kLaneCount, 0.7);
     QVERIFY(doc->LaneProfiles(0));
     doc->ApplyBackground(3, kRollingBallMm, false);
     doc->DetectBands(0, medium, medium);

@@ -258,6 +258,7 @@ private slots:
             {":/Kestova/Images/frame_image2", {10, 50, 10, 10}},
             {":/Kestova/Images/back_imageTool", {20, 80, 20, 20}},
             {":/Kestova/Images/back_analyzeMode", {10, 30, 10, 10}},
+            {":/Kestova/Images/back_opening", {700, 590, 50, 5}},
         };
         int rows = 0;
         for (const SkinEntry &entry : listedSkins())

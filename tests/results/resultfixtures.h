@@ -15,8 +15,8 @@
 #include <memory>
 
 // Analysed sample captures for the result views: written by the sample tool, analysed through the
-// document API the way a user does it (eight lanes, rolling ball, "Medium" detection, the first
-// band of lanes 2 to 6 as references, lane 1 of the first channel as the MW ladder).
+// document API the way a user does it (the sample's five lanes, rolling ball, "Medium" detection,
+// the first band of lanes 2 to 4 as references, lane 1 of the first channel as the MW ladder).
 namespace resultfixtures {
 
 inline const QString kStandard = QStringLiteral("Protein 9-225");
@@ -38,14 +38,14 @@ inline QString writeCapture(const QTemporaryDir &inDir, const QString &inKind, q
 inline void analyse(KyDocument &ioDoc, int inChannels)
 {
     sampleanalysis::useShippedData();
-    sampleanalysis::layLanes(ioDoc, 8, 0.7);
+    sampleanalysis::layLanes(ioDoc, SamplePainter::kLaneCount, 0.7);
     ioDoc.ExtractLaneProfiles();
     ioDoc.ApplyBackground(3, 3, true);
     ioDoc.DetectBands(inChannels, sampleanalysis::detectionSet(QStringLiteral("Medium"), false),
                       sampleanalysis::detectionSet(QStringLiteral("Medium"), true));
     for (int c = 0; c < 3; ++c) {
         const bool analysed = inChannels > 2 ? (inChannels & (1 << c)) != 0 : inChannels == c;
-        for (int lane = 1; analysed && lane <= 5; ++lane)
+        for (int lane = 1; analysed && lane <= 3; ++lane)
             sampleanalysis::markReference(ioDoc, c, lane, 0);
     }
     ioDoc.SetMWStandard(KyMwStandard(kStandard));

@@ -6,8 +6,8 @@
 Reads every .tif (tifffile) and .jpg (Pillow) below FOLDER and prints one JSON object:
 {"files": {relative path: facts}, "pairs": {relative path of a picture: facts}}. The facts are
 plain measurements (sizes, tags, checksums, statistics, band peaks); the test decides what they
-must be. Lanes are looked for where the captures put them: eight lanes across 6 % to 94 % of the
-width, the bands' run from 5 % to 96 % of the height.
+must be. Lanes are looked for where the captures put them: five lanes across 20 % to 80 % of the
+width, the bands' run from 20 % to 80 % of the height.
 """
 import glob
 import hashlib
@@ -20,12 +20,12 @@ import tifffile
 from PIL import Image
 from scipy import ndimage, signal
 
-LANES = 8
+LANES = 5
 
 
 def lane_centres(width):
-    pitch = 0.88 * width / LANES
-    return [0.06 * width + (i + 0.5) * pitch for i in range(LANES)]
+    pitch = 0.6 * width / LANES
+    return [0.2 * width + (i + 0.5) * pitch for i in range(LANES)]
 
 
 def lane_profile(a, lane):
@@ -92,10 +92,12 @@ def tiff_facts(path):
     facts['topRight'] = float(numpy.median(a[:my, w - mx:]))
     facts['bottomLeft'] = float(numpy.median(a[h - my:, :mx]))
     facts['lanePeaks'] = [peaks(lane_profile(a, lane)) for lane in range(LANES)]
-    # Lanes across the image: columns standing out from a running minimum over one lane pitch.
+    # Lanes across the image: columns standing out from a running minimum over one lane pitch,
+    # away from the image's sides, where the light falls off fastest and no lane lies.
     col = a.astype(numpy.float64).mean(axis=0)
-    size = max(3, int(0.88 * w / LANES) + 1)
+    size = max(3, int(0.6 * w / LANES) + 1)
     rest = col - ndimage.minimum_filter1d(col, size=size, mode='nearest')
+    rest = rest[int(0.1 * w):w - int(0.1 * w)]
     labels, runs = ndimage.label(rest > 0.25 * numpy.median(rest[rest > numpy.percentile(rest, 60)]))
     facts['laneRuns'] = int(runs)
     return facts, a
@@ -149,7 +151,10 @@ def main():
                 'withSample': corr(255.0 - grey, pixels.get(base[:-len('+Marker')], grey)),
             }
         elif base in pixels:
-            pairs[base + '.jpg'] = {'withGrey': corr(255.0 - grey, pixels[base])}
+            # Over the levels the picture shows: outside its display range it is black or white
+            # whatever the grey level.
+            shown = (grey > 1.0) & (grey < 254.0)
+            pairs[base + '.jpg'] = {'withGrey': corr((255.0 - grey)[shown], pixels[base][shown])}
     print(json.dumps({'files': files, 'pairs': pairs}))
 
 

@@ -1,22 +1,28 @@
 #include "lanelayout.h"
 
+#include "analysis/kylaneframe.h"
+
 #include <algorithm>
 #include <cmath>
 
-LaneLayout::LaneLayout(int inWidth, int inHeight, int inLaneCount)
+LaneLayout::LaneLayout(int inWidth, int inHeight, int inLaneCount, double inLaneWidthRatio)
     : width(inWidth)
     , height(inHeight)
     , laneCount(inLaneCount)
-    , top(0.05 * inHeight)
-    , bottom(0.96 * inHeight)
     , laneOfColumn(size_t(inWidth), -1)
     , columnWeight(size_t(inWidth), 0.0f)
     , columnShift(size_t(inWidth), 0)
 {
-    const double left = 0.06 * width;
-    const double pitch = 0.88 * width / laneCount;
-    const double halfWidth = 0.34 * pitch;
-    const double smile = 0.004 * height;
+    KyLaneFrame frame;
+    frame.setDefault(laneCount, inLaneWidthRatio, width, height);
+    top = frame.topLeft().y();
+    bottom = frame.bottomLeft().y();
+    const double left = frame.topLeft().x();
+    const double pitch = (frame.topRight().x() - left) / laneCount;
+    // The signal is three quarters of the frame's lane wide at half its height, and has faded to
+    // nothing at the lane's edges.
+    const double halfWidth = 0.39 * inLaneWidthRatio * pitch;
+    const double smile = 0.004 * (bottom - top);
     for (int x = 0; x < width; ++x) {
         const double centreOfColumn = x + 0.5;
         const int lane = std::clamp(int(std::floor((centreOfColumn - left) / pitch)), 0, laneCount - 1);
@@ -49,7 +55,7 @@ std::vector<float> LaneLayout::Profile(const std::vector<Band> &inBands, double 
     }
     for (const Band &band : inBands) {
         const double centre = top + band.position * run;
-        const double sigma = std::max(0.7, band.sigma * height);
+        const double sigma = std::max(0.7, band.sigma * run);
         const int first = std::max(0, int(std::floor(centre - 5.0 * sigma)));
         const int last = std::min(height - 1, int(std::ceil(centre + 5.0 * sigma)));
         for (int y = first; y <= last; ++y) {

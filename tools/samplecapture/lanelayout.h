@@ -5,11 +5,16 @@
 // Where the lanes of a gel lie in an image of a given size, and how their signal is drawn: lanes run
 // from the wells at the top down the image, side by side across it. Across a lane the signal has a
 // flat top with soft edges, and bands bend slightly towards the lane edges (a gel's "smile").
+//
+// The gel lies where the analysis screen lays its default lanes (KyLaneFrame::setDefault) for the
+// same lane count and width ratio: each lane under one lane of that frame, a little narrower, and
+// the run from the frame's top edge to its bottom edge. A capture opened for the first time then
+// shows a frame that fits.
 class LaneLayout
 {
 public:
     // One band along a lane: position 0 (top end of the run) to 1 (bottom end), width (Gaussian
-    // sigma as a share of the image height) and height at its peak.
+    // sigma as a share of the run's length) and height at its peak.
     struct Band
     {
         double position;
@@ -17,7 +22,7 @@ public:
         double height;
     };
 
-    LaneLayout(int inWidth, int inHeight, int inLaneCount);
+    LaneLayout(int inWidth, int inHeight, int inLaneCount, double inLaneWidthRatio);
 
     int Width() const { return width; }
     int Height() const { return height; }

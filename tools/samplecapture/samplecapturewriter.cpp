@@ -129,7 +129,8 @@ QString SampleCaptureWriter::Write(const QString &inKind, const QString &inFolde
 QString SampleCaptureWriter::WriteGel(const QString &inFolder, bool inWithMarker)
 {
     const QDateTime time = sessionTime(inWithMarker ? 194 : 0);
-    const QString comment = QStringLiteral("Synthetic chemiluminescent blot: ladder in lane 1, dilution series in lanes 2 to 8%1 (seed %2)")
+    const QString comment = QStringLiteral("Synthetic chemiluminescent blot: ladder in lane 1, dilution series in lanes 2 to %1%2 (seed %3)")
+                                .arg(SamplePainter::kLaneCount)
                                 .arg(inWithMarker ? QStringLiteral(", white-light marker") : QString())
                                 .arg(seed);
     const SamplePainter painter(width, height, seed, darkOffset);
@@ -207,7 +208,9 @@ QString SampleCaptureWriter::WriteKnownBands(const KnownBandGel &inGel, const QS
 QString SampleCaptureWriter::WriteFluorescence(const QString &inFolder)
 {
     const QDateTime time = sessionTime(662);
-    const QString comment = QStringLiteral("Synthetic fluorescent blot, three channels: ladder in lane 1, samples in lanes 2 to 8 (seed %1)").arg(seed);
+    const QString comment = QStringLiteral("Synthetic fluorescent blot, three channels: ladder in lane 1, samples in lanes 2 to %1 (seed %2)")
+                                .arg(SamplePainter::kLaneCount)
+                                .arg(seed);
     const SamplePainter painter(width, height, seed, darkOffset);
     constexpr std::array<quint32, 3> exposures{4000, 8000, 15000};
 
@@ -269,7 +272,9 @@ QString SampleCaptureWriter::WriteFluorescence(const QString &inFolder)
 QString SampleCaptureWriter::WriteColorimetric(const QString &inFolder)
 {
     const QDateTime time = sessionTime(1180);
-    const QString comment = QStringLiteral("Synthetic stained gel, transmitted white light: ladder in lane 1, samples in lanes 2 to 8 (seed %1)").arg(seed);
+    const QString comment = QStringLiteral("Synthetic stained gel, transmitted white light: ladder in lane 1, samples in lanes 2 to %1 (seed %2)")
+                                .arg(SamplePainter::kLaneCount)
+                                .arg(seed);
     const SamplePainter painter(width, height, seed, darkOffset);
 
     ImageFile gel = NewImage(kTransWhiteBlue, 0, time, comment);

@@ -108,7 +108,7 @@ std::vector<SamplePainter::LaneSignal> SamplePainter::BlotLanes() const
     std::vector<LaneSignal> lanes(kLaneCount);
     lanes[0] = {ladderBands(11000.0, 0.0032, laneOffset[0], &random), 80.0};
     // The dilution series: the first sample lane holds far more than the camera takes.
-    const std::array<double, kLaneCount - 1> target{140000, 40000, 24000, 14000, 8000, 4500, 2500};
+    const std::array<double, kLaneCount - 1> target{140000, 30000, 10000, 3500};
     const double targetAt = LaneLayout::PositionOfWeight(52.0);
     const double controlAt = LaneLayout::PositionOfWeight(37.0);
     for (int lane = 1; lane < kLaneCount; ++lane) {
@@ -117,10 +117,12 @@ std::vector<SamplePainter::LaneSignal> SamplePainter::BlotLanes() const
             {targetAt + offset, 0.0042, target[size_t(lane - 1)] * random.Uniform(0.92, 1.08)},
             {controlAt + offset, 0.0038, 15000.0 * random.Uniform(0.85, 1.15)},
         };
+        // Weaker bands, each clear of the lane's other bands.
+        std::vector<double> taken{targetAt, controlAt};
         for (int i = 0; i < 3; ++i) {
-            const double kDa = freeWeight(random, {targetAt, controlAt});
-            bands.push_back({LaneLayout::PositionOfWeight(kDa) + offset, random.Uniform(0.0030, 0.0050),
-                             random.Uniform(1200.0, 6000.0)});
+            const double kDa = freeWeight(random, taken);
+            taken.push_back(LaneLayout::PositionOfWeight(kDa));
+            bands.push_back({taken.back() + offset, random.Uniform(0.0030, 0.0050), random.Uniform(1200.0, 6000.0)});
         }
         lanes[size_t(lane)] = {bands, 300.0 * random.Uniform(0.7, 1.3)};
     }
@@ -129,7 +131,7 @@ std::vector<SamplePainter::LaneSignal> SamplePainter::BlotLanes() const
 
 void SamplePainter::PaintBlot(quint16 *outPixels) const
 {
-    const LaneLayout layout(width, height, kLaneCount);
+    const LaneLayout layout(width, height, kLaneCount, kLaneWidthRatio);
     const std::vector<LaneSignal> lanes = BlotLanes();
     Profiles profiles(kLaneCount);
     for (int lane = 0; lane < kLaneCount; ++lane)
@@ -162,7 +164,7 @@ void SamplePainter::PaintBlot(quint16 *outPixels) const
 
 void SamplePainter::PaintMarker(quint16 *outGrey, QImage &outColour) const
 {
-    const LaneLayout layout(width, height, kLaneCount);
+    const LaneLayout layout(width, height, kLaneCount, kLaneWidthRatio);
     // The prestained ladder: mostly blue bands, the reference band red, one green band.
     // Absorbance at the band peak in the red, green and blue exposures.
     const std::array<double, 3> blue{0.9, 0.7, 0.15};
@@ -209,7 +211,7 @@ void SamplePainter::PaintMarker(quint16 *outGrey, QImage &outColour) const
 
 void SamplePainter::PaintFluorescence(int inChannel, quint16 *outPixels) const
 {
-    const LaneLayout layout(width, height, kLaneCount);
+    const LaneLayout layout(width, height, kLaneCount, kLaneWidthRatio);
     const int c = std::clamp(inChannel, 0, 2);
     SampleRandom random(StreamSeed(kFluorBands + quint64(c)));
     // The blue channel shows the sample's many proteins alike in every lane: one pattern for all.
@@ -224,7 +226,7 @@ void SamplePainter::PaintFluorescence(int inChannel, quint16 *outPixels) const
         const double kDa = std::pow(10.0, pattern.Uniform(std::log10(10.0), std::log10(220.0)));
         common.push_back({LaneLayout::PositionOfWeight(kDa), pattern.Uniform(0.0030, 0.0050), pattern.Uniform(800.0, 5000.0)});
     }
-    const std::array<double, kLaneCount - 1> rising{2000, 4000, 8000, 16000, 24000, 32000, 40000};
+    const std::array<double, kLaneCount - 1> rising{4000, 12000, 24000, 40000};
     const std::array<double, 3> smear{400, 150, 100};
     for (int lane = 1; lane < kLaneCount; ++lane) {
         const double offset = laneOffset[size_t(lane)];
@@ -238,7 +240,7 @@ void SamplePainter::PaintFluorescence(int inChannel, quint16 *outPixels) const
                              rising[size_t(lane - 1)] * random.Uniform(0.93, 1.07)});
         } else {
             bands.push_back({LaneLayout::PositionOfWeight(30.0) + offset, 0.0036, 20000.0 * random.Uniform(0.9, 1.1)});
-            if (lane >= 4)
+            if (lane >= 3)
                 bands.push_back({LaneLayout::PositionOfWeight(100.0) + offset, 0.0045, 3000.0 * random.Uniform(0.8, 1.2)});
         }
         profiles[size_t(lane)] = layout.Profile(bands, smear[size_t(c)] * random.Uniform(0.7, 1.3));
@@ -267,7 +269,7 @@ void SamplePainter::PaintFluorescence(int inChannel, quint16 *outPixels) const
 
 void SamplePainter::PaintStainedGel(quint16 *outGrey, QImage &outColour) const
 {
-    const LaneLayout layout(width, height, kLaneCount);
+    const LaneLayout layout(width, height, kLaneCount, kLaneWidthRatio);
     SampleRandom random(StreamSeed(kStainBands));
     // Absorbance of the stained proteins; the stain takes red and green light, passes blue.
     Profiles profiles(kLaneCount);

@@ -7,14 +7,17 @@
 
 #include <vector>
 
-// The pixels of the sample captures: gels of eight lanes (lane 1 a molecular-weight ladder) drawn
+// The pixels of the sample captures: gels of five lanes (lane 1 a molecular-weight ladder) drawn
 // as the instrument would record them, with its dark offset, uneven background and noise. The same
 // seed always gives the same pixels; each capture draws from random streams of its own, so one
 // capture's pixels do not depend on which others are drawn.
 class SamplePainter
 {
 public:
-    static constexpr int kLaneCount = 8;
+    // The analysis screen's default lanes (its settings LaneCount and LaneWidth): the gel is laid
+    // under them.
+    static constexpr int kLaneCount = 5;
+    static constexpr double kLaneWidthRatio = 0.7;
 
     // Band weights (kDa) of the ladder in lane 1, from the top down; the band at index
     // kReferenceBand is the ladder's brighter reference band.
@@ -33,7 +36,7 @@ public:
     std::vector<LaneSignal> BlotLanes() const;
 
     // A chemiluminescent blot: sloped background with a soft blotch, the ladder, a dilution series of
-    // one protein over lanes 2 to 8 whose strongest band saturates, a loading control and a few
+    // one protein over lanes 2 to 5 whose strongest band saturates, a loading control and a few
     // weaker bands per lane.
     void PaintBlot(quint16 *outPixels) const;
 
