@@ -56,6 +56,25 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     , mBarSeries(new QBarSeries(this))
     , mChart(new QChart(nullptr, Qt::WindowFlags()))
 {
+    mBuildPending = sBuildInPlace > 0 && !parent;
+    if (!mBuildPending)
+        build();
+}
+
+int KyAnalysisView::sBuildInPlace = 0;
+
+bool KyAnalysisView::event(QEvent *event)
+{
+    // Sent once the new parent is in place.
+    if (event->type() == QEvent::ParentChange && mBuildPending) {
+        mBuildPending = false;
+        build();
+    }
+    return QWidget::event(event);
+}
+
+void KyAnalysisView::build()
+{
     setupUi(this);
 
     // ---- Texts and pages
