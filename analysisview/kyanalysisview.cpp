@@ -15,11 +15,11 @@
 #include "instrument/lightmode.h"
 #include "results/kybarchartctrl.h"
 #include "results/kytablemodel.h"
+#include "widgets/kyskin.h"
 #include "widgets/kytableviewitemdelegate.h"
 
 #include <QBarSeries>
 #include <QChart>
-#include <QHash>
 #include <QImage>
 #include <QStandardItemModel>
 #include <QVBarModelMapper>
@@ -32,25 +32,14 @@ namespace {
 const QString kSkinRoot = QStringLiteral(":/Kestova/Images/");
 const QString kPartsRoot = QStringLiteral(":/KYParts/Resources/");
 
-// The state images of a button skin. Several buttons share a skin: each picture is decoded once.
-class SkinImages
+// The state images of a button skin.
+QList<QImage> skinImages(const QStringList &inPaths)
 {
-public:
-    QList<QImage> operator()(const QStringList &inPaths)
-    {
-        QList<QImage> images;
-        for (const QString &path : inPaths) {
-            auto it = cache.constFind(path);
-            if (it == cache.constEnd())
-                it = cache.insert(path, QImage(path));
-            images.append(*it);
-        }
-        return images;
-    }
-
-private:
-    QHash<QString, QImage> cache;
-};
+    QList<QImage> images;
+    for (const QString &path : inPaths)
+        images.append(KySkin::image(path));
+    return images;
+}
 
 } // namespace
 
@@ -62,6 +51,25 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     // The series is never put on a chart, so nothing else would ever delete it.
     , mBarSeries(new QBarSeries(this))
     , mChart(new QChart(nullptr, Qt::WindowFlags()))
+{
+    mBuildPending = sBuildInPlace > 0 && !parent;
+    if (!mBuildPending)
+        build();
+}
+
+int KyAnalysisView::sBuildInPlace = 0;
+
+bool KyAnalysisView::event(QEvent *event)
+{
+    // Sent once the new parent is in place.
+    if (event->type() == QEvent::ParentChange && mBuildPending) {
+        mBuildPending = false;
+        build();
+    }
+    return QWidget::event(event);
+}
+
+void KyAnalysisView::build()
 {
     setupUi(this);
 
@@ -99,9 +107,8 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     mwCalibTenKey->setType(1);
 
     // ---- Button skins
-    SkinImages skin;
-    const auto dress = [&skin](KyButton *inButton, const QStringList &inImages, int inLeft, int inRight, int inTop,
-                               int inBottom) { inButton->setBackground(skin(inImages), inLeft, inRight, inTop, inBottom); };
+    const auto dress = [](KyButton *inButton, const QStringList &inImages, int inLeft, int inRight, int inTop,
+                          int inBottom) { inButton->setBackground(skinImages(inImages), inLeft, inRight, inTop, inBottom); };
 
     const QStringList helpSkin{kSkinRoot + QStringLiteral("btn_help.png"), kSkinRoot + QStringLiteral("btn_help_pressed.png")};
     dress(helpButton, helpSkin, 0, 0, 0, 0);

@@ -72,6 +72,20 @@ public:
     explicit KyAnalysisView(QWidget *parent = nullptr);
     ~KyAnalysisView() override;
 
+    // While one of these exists, a screen made without a parent builds its widgets only when it is
+    // first given one. The main window's form makes its analysis page without a parent and puts
+    // it into its page stack at once: built there, the widgets take the screen's style sheet once,
+    // where a finished screen moved into the stack would have every one of its widgets polished
+    // by the style sheet all over again. GUI thread only.
+    class BuildInPlace
+    {
+    public:
+        BuildInPlace() { ++sBuildInPlace; }
+        ~BuildInPlace() { --sBuildInPlace; }
+        BuildInPlace(const BuildInPlace &) = delete;
+        BuildInPlace &operator=(const BuildInPlace &) = delete;
+    };
+
     void resetForDocument(bool resetSteps);
 
     // Read access for the main window and for tests.
@@ -152,6 +166,7 @@ signals:
     void tableSelectionChanged();
 
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private slots:
@@ -289,6 +304,8 @@ private slots:
 
 private:
     // ---- core
+    // The form, the skins and the screen's first state.
+    void build();
     KyDocument *document() const;
     // Channel buttons, tabs and exposure labels for the document's light modes; sets the document
     // and display kinds, the buttons' channels and the channel selection.
@@ -441,6 +458,9 @@ private:
     QFutureWatcher<void> mAutoBandWatcher;
     bool mAnalysisChanged = true;
     int mPendingMode = kMode_other;
+    // Made under a BuildInPlace without a parent: build() waits for the first parent.
+    bool mBuildPending = false;
+    static int sBuildInPlace;
 
     // ---- further state of step navigation
     QFutureWatcher<void> mLaneRebuildWatcher;

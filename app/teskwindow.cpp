@@ -45,7 +45,10 @@ QString TeskWindow::commentPattern()
 TeskWindow::TeskWindow(QWidget *parent)
     : QMainWindow(parent)
 {
-    ui.setupUi(this);
+    {
+        const KyAnalysisView::BuildInPlace inPlace;
+        ui.setupUi(this);
+    }
     setActionIcons();
 
     mCommentValidator = new QRegularExpressionValidator(

@@ -954,10 +954,8 @@ void ImageFile::SetBrightnessContrast(int inBrightness, int inContrast)
     rangeOfBrightnessContrast(inBrightness, inContrast, low, high);
     SetRangeLow(low);
     SetRangeHigh(high);
-    if (!display.isNull()) {
-        display.setColorTable(ColorTable(true));
-        displaySaturated = true;
-    }
+    if (!display.isNull())
+        RecolourDisplay(true);
 }
 
 void ImageFile::RoundBrightnessContrast(int &ioBrightness, int &ioContrast)

@@ -140,7 +140,13 @@ public:
     static int DotsPerMeter(double inPixelSize);
 
 private:
-    void DropDisplay() { display = QImage(); }
+    void DropDisplay()
+    {
+        display = QImage();
+        displayPixels = QImage();
+    }
+    // The cached display image with the other colour table, over the same pixels.
+    void RecolourDisplay(bool inSaturatedColour);
     // Histogram, smallest and largest value of the pixels as they are.
     void CountHistogram(QVector<double> &outHistogram, quint16 &outMin, quint16 &outMax) const;
     // Counts a histogram that a read left to be counted on first use; safe from several threads.
@@ -164,6 +170,9 @@ private:
     quint16 rangeLow = 1000;
     quint16 rangeHigh = 65535;
     QImage display;
+    // The image the cached display's pixels were rendered into (display itself, or the picture that
+    // display shares its pixels with under another colour table).
+    QImage displayPixels;
     quint16 autoLow = 0;
     quint16 autoHigh = 65535;
     bool displaySaturated = true;

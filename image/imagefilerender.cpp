@@ -34,6 +34,21 @@ bool sameValue(double inA, double inB)
     return qFuzzyCompare(inA, inB);
 }
 
+// The pixels of inImage under another colour table, without a copy of them: a read-only image over
+// the same buffer, which it keeps alive. Writing to it copies the pixels first, as for any
+// read-only image.
+QImage withColourTable(const QImage &inImage, const QVector<QRgb> &inColours)
+{
+    auto *keeper = new QImage(inImage);
+    QImage shared(
+        keeper->constBits(), keeper->width(), keeper->height(), keeper->bytesPerLine(), keeper->format(),
+        [](void *inKeeper) { delete static_cast<QImage *>(inKeeper); }, keeper);
+    shared.setColorTable(inColours);
+    shared.setDotsPerMeterX(inImage.dotsPerMeterX());
+    shared.setDotsPerMeterY(inImage.dotsPerMeterY());
+    return shared;
+}
+
 // Rows first .. first + count - 1 cut into at most `pieces` runs of count / pieces + 1 rows (one
 // row per run when count < pieces).
 QList<QRect> strips(int inLeft, int inWidth, int inFirst, int inCount, int inPieces)
@@ -146,8 +161,11 @@ ImageFile ImageFile::Zoom(const QRectF &inRect, int inOutW, int inOutH) const
 QImage ImageFile::ToIndexed8(int inX, int inY, int inW, int inH, bool inSaturatedColour)
 {
     const bool whole = inX == 0 && inY == 0 && inW == width && inH == height;
-    if (whole && !display.isNull() && inSaturatedColour == displaySaturated)
+    if (whole && !display.isNull()) {
+        if (inSaturatedColour != displaySaturated)
+            RecolourDisplay(inSaturatedColour);
         return display;
+    }
     if (IsNull() || inW <= 0 || inH <= 0)
         return QImage();
 
@@ -179,9 +197,19 @@ QImage ImageFile::ToIndexed8(int inX, int inY, int inW, int inH, bool inSaturate
     // Only the whole image is cached, and only then does its saturated flag change.
     if (whole) {
         display = image;
+        displayPixels = image;
         displaySaturated = inSaturatedColour;
     }
     return image;
+}
+
+void ImageFile::RecolourDisplay(bool inSaturatedColour)
+{
+    // The pictures of the two flags differ in the colour of index 255 alone: the new one shares the
+    // rendered pixels, so that the plain picture a save writes next to the one the screen shows
+    // renders nothing again and holds no second copy of a large capture's pixels.
+    display = withColourTable(displayPixels, ColorTable(inSaturatedColour));
+    displaySaturated = inSaturatedColour;
 }
 
 QImage ImageFile::ToIndexed8(bool inSaturatedColour)

@@ -1,6 +1,7 @@
 #include "widgets/kybutton.h"
 
 #include "widgets/kyborderimage.h"
+#include "widgets/kyskin.h"
 
 #include <QBoxLayout>
 #include <QMouseEvent>
@@ -27,7 +28,7 @@ const Skin kSkins[] = {
 
 QImage skinImage(const char *name)
 {
-    return QImage(QStringLiteral(":/KYParts/Resources/") + QLatin1String(name));
+    return KySkin::image(QStringLiteral(":/KYParts/Resources/") + QLatin1String(name));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "analysis/kyrounding.h"
 #include "widgets/copymenu.h"
 #include "widgets/kybutton.h"
+#include "widgets/kyskin.h"
 #include "widgets/overlapview.h"
 
 #include <QClipboard>
@@ -73,8 +74,8 @@ KyImageView::~KyImageView()
 KyButton *KyImageView::makeArrow(const char *iconName, void (KyImageView::*slot)())
 {
     const QString folder = QStringLiteral(":/KYParts/Resources/");
-    const QList<QImage> skin{QImage(folder + QLatin1String("btn_trp_on.png")),
-                             QImage(folder + QLatin1String("btn_trp_off.png"))};
+    const QList<QImage> skin{KySkin::image(folder + QLatin1String("btn_trp_on.png")),
+                             KySkin::image(folder + QLatin1String("btn_trp_off.png"))};
     auto *button = new KyButton(this);
     button->setBackground(skin, 0, 0, 0, 0);
     button->resize(skin.first().size());

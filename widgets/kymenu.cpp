@@ -2,6 +2,7 @@
 
 #include "platform/logcategories.h"
 #include "widgets/kyborderimage.h"
+#include "widgets/kyskin.h"
 #include "widgets/ninepartimage.h"
 
 #include <QBoxLayout>
@@ -29,10 +30,10 @@ KyMenu::KyMenu(QWidget *parent, const QRect &geometry, const QString &selectedTe
     , textSize(textSize)
 {
     if (direction == 1) {
-        background = QImage(skinPath("menu_up.png"));
+        background = KySkin::image(skinPath("menu_up.png"));
         move(geometry.topLeft());
     } else {
-        background = QImage(skinPath("menu_down.png"));
+        background = KySkin::image(skinPath("menu_down.png"));
         move(geometry.bottomLeft() - QPoint(0, 5));
     }
     resize(geometry.width() + 1, 10);

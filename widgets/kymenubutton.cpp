@@ -3,6 +3,7 @@
 #include "platform/logcategories.h"
 #include "widgets/kymenu.h"
 #include "widgets/kyoverlaywidget.h"
+#include "widgets/kyskin.h"
 
 #include <QMouseEvent>
 #include <QTimer>
@@ -16,7 +17,7 @@ constexpr int kCloseDelay = 10;
 
 QImage skin(const char *name)
 {
-    return QImage(QStringLiteral(":/KYParts/Resources/") + QLatin1String(name));
+    return KySkin::image(QStringLiteral(":/KYParts/Resources/") + QLatin1String(name));
 }
 
 } // namespace

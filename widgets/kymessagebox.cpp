@@ -2,6 +2,7 @@
 
 #include "ui_kymessagebox.h"
 #include "widgets/copymenu.h"
+#include "widgets/kyskin.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -43,8 +44,8 @@ KyMessageBox::KyMessageBox(QWidget *parent, int sizeType, bool rejectIsDefault, 
     }
     ui->bottomStackedWidget->setCurrentIndex(0);
     const QString folder = QStringLiteral(":/KYParts/Resources/");
-    ui->closeButton->setBackground({QImage(folder + QLatin1String("btn_close.png")),
-                                    QImage(folder + QLatin1String("btn_close_pressed.png"))},
+    ui->closeButton->setBackground({KySkin::image(folder + QLatin1String("btn_close.png")),
+                                    KySkin::image(folder + QLatin1String("btn_close_pressed.png"))},
                                    5, 5, 5, 5);
     // The button texts show them again.
     ui->acceptButton->hide();

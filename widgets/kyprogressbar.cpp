@@ -1,6 +1,7 @@
 #include "widgets/kyprogressbar.h"
 
 #include "widgets/ninepartimage.h"
+#include "widgets/kyskin.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -106,9 +107,9 @@ void KyProgressBar::paintEvent(QPaintEvent *event)
     event->accept();
     QPainter painter(this);
     drawNinePartImage(&painter, QRect(0, 0, width(), height()),
-                      QImage(QStringLiteral(":/KYParts/Resources/progressbar_back.png")), kSkinBorder,
+                      KySkin::image(QStringLiteral(":/KYParts/Resources/progressbar_back.png")), kSkinBorder,
                       kSkinBorder, kSkinBorder, kSkinBorder);
     drawNinePartImage(&painter, QRect(0, 0, barLength(width(), mValue, mMaximum), height()),
-                      QImage(QStringLiteral(":/KYParts/Resources/progressbar_bar.png")), kSkinBorder,
+                      KySkin::image(QStringLiteral(":/KYParts/Resources/progressbar_bar.png")), kSkinBorder,
                       kSkinBorder, kSkinBorder, kSkinBorder);
 }

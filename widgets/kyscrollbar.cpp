@@ -2,6 +2,7 @@
 
 #include "platform/logcategories.h"
 #include "widgets/kybutton.h"
+#include "widgets/kyskin.h"
 
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -17,8 +18,8 @@ KyButton *makeButton(QWidget *parent, const QString &normal, const QString &pres
 {
     auto *button = new KyButton(parent);
     button->setAutoRepeat(true);
-    const QImage normalImage(kResources + normal);
-    button->setBackground({normalImage, QImage(kResources + pressed)}, 10, 10, 10, 10);
+    const QImage normalImage = KySkin::image(kResources + normal);
+    button->setBackground({normalImage, KySkin::image(kResources + pressed)}, 10, 10, 10, 10);
     button->setMinimumSize(normalImage.size());
     button->setMaximumSize(normalImage.size());
     return button;

@@ -1,6 +1,7 @@
 #include "widgets/kytab.h"
 
 #include "widgets/kybutton.h"
+#include "widgets/kyskin.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ QList<QImage> tabSkin(KyTab::EType type)
     if (!off)
         return {};
     const QString base = QStringLiteral(":/KYParts/Resources/");
-    const QImage normal(base + QLatin1String(off));
-    return {normal, QImage(base + QLatin1String(on)), normal};
+    const QImage normal = KySkin::image(base + QLatin1String(off));
+    return {normal, KySkin::image(base + QLatin1String(on)), normal};
 }
 
 } // namespace

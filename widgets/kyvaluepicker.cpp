@@ -2,6 +2,7 @@
 
 #include "widgets/kyborderimage.h"
 #include "widgets/kybutton.h"
+#include "widgets/kyskin.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -18,8 +19,8 @@ QList<QImage> arrowSkin(const char *arrangement, const char *sign)
 {
     const QString base = QStringLiteral(":/KYParts/Resources/value_picker_%1_btn_%2_")
                              .arg(QLatin1String(arrangement), QLatin1String(sign));
-    return {QImage(base + QStringLiteral("normal.png")), QImage(base + QStringLiteral("pressed.png")),
-            QImage(base + QStringLiteral("disable.png"))};
+    return {KySkin::image(base + QStringLiteral("normal.png")), KySkin::image(base + QStringLiteral("pressed.png")),
+            KySkin::image(base + QStringLiteral("disable.png"))};
 }
 
 void skinArrows(KyButton *plus, KyButton *minus, const char *arrangement)

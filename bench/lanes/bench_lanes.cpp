@@ -2,8 +2,11 @@
 // The counter "per_lane" is the wall time per lane. At the end the profiles' times are printed as
 // multiples of a memcpy of the image; numpy_profiles.py beside this file times numpy's column
 // mean over the same lanes of frame 0, for a figure from outside the program.
+// skimage_rollingball.py times scikit-image's rolling ball on the very profiles of frame 0, which
+// --write-profiles saves (25 x 1844 float64 values, lane after lane) and then ends.
 //
 //   bench_lanes [--benchmark_filter=...]
+//   bench_lanes --write-profiles=FILE
 //
 // Frames: 0 is the default frame of new lanes (the middle 60 % of the image, 1844 points per lane,
 // lanes 34 pixels wide); 1 spans the whole image (3072 points per lane, 57 pixels wide).
@@ -17,6 +20,7 @@
 #include "support/timesreporter.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QThreadPool>
 
@@ -166,10 +170,40 @@ BENCHMARK(BM_ProfilesAndRollingBall)->ArgName("frame")->Arg(0)->Arg(1)->Unit(ben
 
 } // namespace
 
+// Frame 0's profiles, lane after lane, as raw float64 values.
+int writeProfiles(const QString &inPath)
+{
+    KyLaneProfiles lanes;
+    lanes.extract(capture(), identityTable(), frame(0));
+    QFile file(inPath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(inPath));
+        return 1;
+    }
+    for (int lane = 0; lane < kLanes; ++lane) {
+        const QVector<double> profile = lanes.profile(lane);
+        const qint64 bytes = profile.size() * qint64(sizeof(double));
+        if (file.write(reinterpret_cast<const char *>(profile.constData()), bytes) != bytes) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(inPath));
+            return 1;
+        }
+    }
+    if (!file.flush()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(inPath));
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     kybench::quietDebugOutput(); // the default frame announces its corners at every placement
+    const QString writeOption = QStringLiteral("--write-profiles=");
+    for (const QString &argument : QCoreApplication::arguments()) {
+        if (argument.startsWith(writeOption))
+            return writeProfiles(argument.mid(writeOption.size()));
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using Profile = QVector<double>;
@@ -83,6 +84,71 @@ struct ReferenceCase
     QVector<int> radii;
     QVector<int> percents;
 };
+
+// The rolling ball walked as described, one window value after another: a smaller value restarts
+// the window's contact list, a later one equal to the smallest so far within qFuzzyCompare joins
+// it; all lists together, sorted, give the points the background runs straight between. Slow, and
+// exactly as rounded as the program's must be.
+Profile rollingBallByContactLists(const Profile &profile, int radius)
+{
+    const int n = profile.size();
+    if (n == 0 || radius < 1)
+        return Profile();
+    const double largest = *std::max_element(profile.cbegin(), profile.cend());
+    const double q = double(radius) / n;
+    const double halfWidth = std::floor(n * q - 1.0 + 0.5);
+    const int w = halfWidth >= kIntMax ? kIntMax : int(halfWidth);
+    auto ball = [&](int d) {
+        if (d == w)
+            return 0.0;
+        const double t = double(d) / n;
+        const double height = std::floor((d == 0 ? largest * q : largest * t * std::tan(std::acos(t / q))) + 0.5);
+        if (std::isnan(height))
+            return 0.0;
+        return double(height >= kIntMax ? kIntMax : height <= -double(kIntMax) - 1.0 ? -kIntMax - 1 : int(height));
+    };
+    QVector<int> contacts;
+    for (int pos = 0; pos < n; ++pos) {
+        double lowest = std::numeric_limits<double>::infinity();
+        QVector<int> list;
+        for (int k = std::max(0, pos - w); k <= std::min<qint64>(n - 1, qint64(pos) + w); ++k) {
+            const double v = profile[k] - ball(std::abs(k - pos));
+            if (v < lowest) {
+                lowest = v;
+                list = {k};
+            } else if (!list.isEmpty() && qFuzzyCompare(v, lowest)) {
+                list.append(k);
+            }
+        }
+        contacts += list;
+    }
+    std::sort(contacts.begin(), contacts.end());
+    Profile background(n, 0.0);
+    if (contacts.isEmpty())
+        return background;
+    for (int j = 0; j <= contacts.first(); ++j)
+        background[j] = profile[contacts.first()];
+    for (int c = 1; c < contacts.size(); ++c) {
+        const int a = contacts[c - 1], b = contacts[c];
+        for (int j = a + 1; j <= b; ++j)
+            background[j] = (profile[b] - profile[a]) * (j - a) / (b - a) + profile[a];
+    }
+    for (int j = contacts.last() + 1; j < n; ++j)
+        background[j] = profile[contacts.last()];
+    return background;
+}
+
+// Index of the first value whose bits differ, -1 when none do (nor the lengths).
+int firstDifferentBits(const Profile &actual, const Profile &expected)
+{
+    if (actual.size() != expected.size())
+        return 0;
+    for (int i = 0; i < actual.size(); ++i) {
+        if (std::memcmp(&actual[i], &expected[i], sizeof(double)) != 0)
+            return i;
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -301,6 +367,76 @@ private slots:
                 QVERIFY2(at < 0, qPrintable(QStringLiteral("%1, radius %2: ").arg(c.name).arg(c.radii.at(r))
                                             + describe(actual, wanted, at)));
             }
+        }
+    }
+
+    // Every decision of the rolling ball, ties and near ties included, is the contact-list
+    // walk's: the backgrounds agree bit for bit, at window lengths that fill whole vector steps
+    // and lengths that leave a remainder.
+    void rollingBallEqualsContactLists_data()
+    {
+        QTest::addColumn<Profile>("profile");
+        QRandomGenerator random(4711);
+        QTest::newRow("gel lane") << gelLane(random, 700);
+        QTest::newRow("integer random walk (exact ties)") << randomWalk(random, 333, true);
+        QTest::newRow("random walk") << randomWalk(random, 250, false);
+        {
+            // Whole numbers near a million blurred by steps of 3e-7: qFuzzyCompare takes
+            // differences up to 1e-6 there, so some blurred ties count as equal and some do not.
+            Profile profile(301);
+            for (double &v : profile)
+                v = 1e6 + random.bounded(3) + random.bounded(5) * 3e-7;
+            QTest::newRow("near ties") << profile;
+        }
+        {
+            // A ball too low to matter (flat to the nearest integer) over fuzzily equal pairs.
+            // Every window holding the first point of the first pair holds the second, smaller
+            // one, so the first never joins a contact list. The second pair lies far apart, its
+            // partner as close to the smallest as qFuzzyCompare allows within a factor of two.
+            Profile before(40, 0.3), after(200, 0.3);
+            before[0] = 0.1 * (1.0 + 1e-13);
+            before[1] = 0.1;
+            after[0] = 0.1;
+            after[150] = 0.1 * (1.0 + 5e-13);
+            QTest::newRow("fuzzy partner before the smallest") << before;
+            QTest::newRow("fuzzy partner after the smallest, far off") << after;
+        }
+        {
+            // Ties around zero, where qFuzzyCompare accepts only exact equality, with signed zeros.
+            Profile profile(97);
+            for (double &v : profile)
+                v = random.bounded(4) == 0 ? 1e-300 : random.bounded(2) == 0 ? -0.0 : 0.0;
+            QTest::newRow("zeros and a speck") << profile;
+        }
+        {
+            Profile profile(150);
+            for (int i = 0; i < profile.size(); ++i)
+                profile[i] = -500.0 + 300.0 * std::sin(i / 20.0) + random.bounded(3);
+            QTest::newRow("negative values") << profile;
+        }
+        {
+            // Not-a-number points never touch the ball; an infinitely deep point takes every window
+            // that reaches it, without fuzzy partners.
+            Profile profile = randomWalk(random, 120, true);
+            profile[10] = qQNaN();
+            profile[40] = -std::numeric_limits<double>::infinity();
+            profile[41] = -std::numeric_limits<double>::infinity();
+            profile[90] = std::numeric_limits<double>::infinity();
+            QTest::newRow("not-a-number and infinities") << profile;
+        }
+        for (int length : {1, 2, 7, 8, 9, 17})
+            QTest::addRow("%d points", length) << randomWalk(random, length, true);
+    }
+
+    void rollingBallEqualsContactLists()
+    {
+        QFETCH(Profile, profile);
+        const int n = profile.size();
+        for (int radius : {1, 2, 3, 4, 5, 8, 9, 16, 17, 33, std::max(1, n / 2), std::max(1, n - 1), n, n + 1, 3 * n, 1000000000}) {
+            const Profile expected = rollingBallByContactLists(profile, radius);
+            const Profile actual = BackgroundSubtraction::rollingBall(profile, radius);
+            const int at = firstDifferentBits(actual, expected);
+            QVERIFY2(at < 0, qPrintable(QStringLiteral("radius %1: ").arg(radius) + describe(actual, expected, at)));
         }
     }
 

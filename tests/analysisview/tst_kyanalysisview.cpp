@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 
 #include <vector>
@@ -69,6 +70,27 @@ private slots:
         KyAnalysisView view;
         QVERIFY(!view.isEnabled());
         QCOMPARE(view.mode(), int(KyAnalysisView::kMode_other));
+    }
+
+    // Made without a parent while a BuildInPlace exists, the screen waits for its parent before
+    // it builds; with a parent, or without a BuildInPlace, it builds at once.
+    void buildInPlace()
+    {
+        QStackedWidget stack;
+        KyAnalysisView *waiting = nullptr;
+        {
+            const KyAnalysisView::BuildInPlace inPlace;
+            waiting = new KyAnalysisView;
+            QVERIFY(waiting->findChildren<QWidget *>().isEmpty());
+            QVERIFY(!waiting->laneView());
+            QVERIFY((new KyAnalysisView(&stack))->laneView());
+            stack.addWidget(waiting);
+        }
+        QVERIFY(waiting->laneView() && waiting->chart());
+        QCOMPARE(waiting->styleSheet(), QStringLiteral("color: rgb(0, 0, 0);"));
+        const KyAnalysisView parentless;
+        QVERIFY(parentless.laneView());
+        QCOMPARE(waiting->findChildren<QWidget *>().size(), parentless.findChildren<QWidget *>().size());
     }
 
     void constructionBuildsOverlaysAndChart()

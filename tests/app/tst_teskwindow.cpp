@@ -122,6 +122,37 @@ private slots:
         QVERIFY(!window.form().saveCommentText->isReadOnly());
     }
 
+    // The analysis screen's style sheet reaches its widgets once while the window is built: moved
+    // into the page stack finished, the screen had Qt polish every one of its widgets again, the
+    // largest single cost of the start. Once built it is the screen a screen of its own is.
+    void analysisScreenTakesItsStyleSheetOnce()
+    {
+        struct StyleChanges : QObject
+        {
+            QHash<const QObject *, int> counts;
+            bool eventFilter(QObject *inObject, QEvent *inEvent) override
+            {
+                if (inEvent->type() == QEvent::StyleChange)
+                    ++counts[inObject];
+                return false;
+            }
+        } changes;
+        qApp->installEventFilter(&changes);
+        TeskWindow window;
+        qApp->removeEventFilter(&changes);
+        KyAnalysisView *screen = window.analysisView();
+        QVERIFY(screen);
+        QCOMPARE(changes.counts.value(screen), 1);
+        QCOMPARE(changes.counts.value(screen->stackedWidget), 1);
+        QCOMPARE(changes.counts.value(screen->lanesModeButton), 1);
+
+        KyAnalysisView alone;
+        QCOMPARE(screen->styleSheet(), alone.styleSheet());
+        QCOMPARE(screen->findChildren<QWidget *>().size(), alone.findChildren<QWidget *>().size());
+        QVERIFY(screen->laneView() && screen->chart());
+        QCOMPARE(screen->isEnabled(), alone.isEnabled());
+    }
+
     // Each icon shows its inactive image while its action is disabled.
     void actionIcons()
     {

@@ -303,6 +303,35 @@ private slots:
         QVERIFY(indexBytes(narrower) != indexBytes(plain));
     }
 
+    // The whole image with the other flag is the cached picture under the other colour table: the
+    // same picture a fresh rendering gives, made without rendering or copying the pixels again (a
+    // save's plain picture beside the one the screen shows, on a capture of 100 million pixels).
+    void otherFlagSharesThePixels()
+    {
+        ImageFile image = gelImage(64, 48);
+        image.SetPixelSize(25.0);
+        const QImage saturated = image.ToIndexed8(true);
+        const QImage plain = image.ToIndexed8(false);
+        QCOMPARE(plain.constBits(), saturated.constBits());
+        const QImage rendered = ImageFile(image).ToIndexed8(false);
+        QCOMPARE(plain.format(), rendered.format());
+        QCOMPARE(plain.colorTable(), rendered.colorTable());
+        QCOMPARE(plain.dotsPerMeterX(), rendered.dotsPerMeterX());
+        QCOMPARE(plain.dotsPerMeterY(), rendered.dotsPerMeterY());
+        QCOMPARE(indexBytes(plain), indexBytes(rendered));
+        QCOMPARE(plain, rendered);
+
+        // Back again, and a write into one picture leaves the other alone.
+        const QImage again = image.ToIndexed8(true);
+        QCOMPARE(again.constBits(), saturated.constBits());
+        QCOMPARE(again, saturated);
+        QImage written = plain;
+        written.setPixel(0, 0, 255);
+        QVERIFY(written.constBits() != saturated.constBits());
+        QCOMPARE(indexBytes(image.ToIndexed8(true)), indexBytes(saturated));
+        QCOMPARE(indexBytes(plain), indexBytes(rendered));
+    }
+
     // A sub-rectangle rendered with the other flag leaves the cached whole image and its flag alone.
     void rectangleLeavesCacheAlone()
     {
