@@ -18,7 +18,7 @@ ky_install_missing
 # Only what the first window needs: the program (with the files it ships beside it) and the
 # sample writer. ./test.sh builds the rest in the same folder; the options match its own, so
 # neither run reconfigures the other's build.
-ky_build "$KY_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCH=OFF \
+ky_build "$KY_ROOT/build" "${KY_PLAIN_BUILD_OPTIONS[@]}" \
   --target bi410analysis --target samplecapture
 
 args=()

@@ -29,7 +29,7 @@ if [ $sanitize -eq 1 ]; then
 else
   dir="$KY_ROOT/build"
   # The benchmarks are measured on request, not run by the suite.
-  ky_build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCH=OFF
+  ky_build "$dir" "${KY_PLAIN_BUILD_OPTIONS[@]}"
 fi
 
 cd "$dir"

@@ -6,9 +6,15 @@ KY_PACKAGES=(
   qt6-image-formats-plugins fonts-liberation2 fonts-dejavu-core libcups2-dev
   libbenchmark-dev xvfb xauth poppler-utils libtiff-tools
   xdotool x11-utils imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
   python3 python3-numpy python3-scipy python3-tifffile python3-pil
 )
+
+# The build folder both run.sh and test.sh use, configured the same way by both so that neither
+# reconfigures the other's. Line tables are all the debug information a backtrace needs; full debug
+# information made every compile a third slower and every link several times larger.
+KY_PLAIN_BUILD_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCH=OFF
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
 
 ky_install_missing() {
   local missing=()
