@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAbstractButton;
@@ -26,6 +27,7 @@ class KyBrightnessView;
 class KyDocument;
 class KyPrintData;
 class KyPrinter;
+class KySummaryReport;
 class KyTableModel;
 class KyTableView;
 class IntensityView;
@@ -125,6 +127,9 @@ public:
     bool printImagePage(KyPrinter *printer);
     bool getSummaryPDFItems(KyPrintData *data);
     bool saveSummaryPdfTo(const QString &fileName);
+    // The summary PDF's contents drawn from the analysis and the screen's settings, ready to be
+    // written on any thread; null without a document.
+    std::shared_ptr<KySummaryReport> prepareSummaryReport();
     QImage renderLaneImage(const QSize &size);
     QImage renderWidgetImage(const QSize &size);
     QImage renderWidgetImageWithPainter(const QSize &size);

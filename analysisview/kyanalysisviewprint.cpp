@@ -13,6 +13,7 @@
 #include "results/kyprinter.h"
 #include "results/kyprofilegraphview.h"
 #include "results/kyselectedmodel.h"
+#include "results/kysummaryreport.h"
 #include "results/kytablemodel.h"
 #include "widgets/kyimageview.h"
 #include "widgets/kymessagebox.h"
@@ -204,12 +205,17 @@ bool KyAnalysisView::getSummaryPDFItems(KyPrintData *data)
 bool KyAnalysisView::saveSummaryPdfTo(const QString &fileName)
 {
     // Without a document there is no summary: no file, and no report of one.
-    KyPrintData items(fileName);
+    const std::shared_ptr<KySummaryReport> report = prepareSummaryReport();
+    return report && report->WriteTo(fileName);
+}
+
+std::shared_ptr<KySummaryReport> KyAnalysisView::prepareSummaryReport()
+{
+    KyPrintData items{QString()};
     if (!fillSummaryItems(&items))
-        return false;
-    KyPrinter printer(KyPrinter::Output::PdfFile);
-    printer.SetTitle(items.title());
-    return printer.PrintToPdf(fileName, items.image(), items.image2(), items.table(), items.caption());
+        return nullptr;
+    return std::make_shared<KySummaryReport>(items.title(), items.image(), items.image2(), items.table(),
+                                             items.caption());
 }
 
 bool KyAnalysisView::fillSummaryItems(KyPrintData *data)

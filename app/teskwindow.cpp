@@ -74,6 +74,7 @@ TeskWindow::~TeskWindow()
     // A save still running reaches the document: let it end before the window goes.
     mSaveWatcher.waitForFinished();
     mSaveAsWatcher.waitForFinished();
+    mPdfWatcher.waitForFinished();
 }
 
 int TeskWindow::currentPage() const
@@ -160,6 +161,9 @@ bool TeskWindow::connectSignals()
         attempt(connect(&mSaveWatcher, &QFutureWatcher<bool>::finished, this, &TeskWindow::onSaveFinished));
     if (connected)
         attempt(connect(&mSaveAsWatcher, &QFutureWatcher<bool>::finished, this, &TeskWindow::onSaveAsFinished));
+    if (connected)
+        attempt(connect(&mPdfWatcher, &QFutureWatcher<SummaryPdfResult>::finished, this,
+                        &TeskWindow::onSummaryPdfFinished));
     return connected;
 }
 

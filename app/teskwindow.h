@@ -101,6 +101,10 @@ public:
     // suffix ("_Co" for white light) in outSuffix.
     static QString saveAsProposal(const QString &inFirstImagePath, const QString &inSaveAsFolder,
                                   bool inWhiteLight, bool inHasImage, QString *outSuffix = nullptr);
+    // Runs on the summary PDF job's thread with the path the file is written to, before it is
+    // written. Tests hold the job there, or make its write fail.
+    using SummaryPdfHook = std::function<void(const QString &inPath)>;
+    void setSummaryPdfHook(SummaryPdfHook inHook) { mSummaryPdfHook = std::move(inHook); }
 
     // ---- close flow
     // Closes the current document without asking.
@@ -147,6 +151,7 @@ private slots:
     void onSaveSummaryToPDF(QString inPath);
     void onSaveFinished();
     void onSaveAsFinished();
+    void onSummaryPdfFinished();
     void onZiredOotated();
     void onContrastChanged();
     void onTableSelectionChanged();
@@ -159,9 +164,22 @@ private:
     // Pool tasks; they read no widget.
     bool saveTask();
     bool saveAsTask(const QString &inPath);
-    // The summary PDF after a save (inAfterSave) or a save-as, with its two pop-up steps. True
-    // also when there is nothing to write.
-    bool writeSummaryPdf(bool inAfterSave);
+    // What the summary PDF's job hands back: whether the file was written, and the system's reason
+    // for a failed write (FileUtility::TakeWriteError, which only the writing thread can take).
+    struct SummaryPdfResult
+    {
+        bool written = false;
+        int error = 0;
+    };
+    // The summary PDF after a save (inAfterSave) or a save-as, with its two pop-up steps: its
+    // pictures are drawn here, and a pool job writes the file. The save goes on in
+    // summaryPdfEnded, at once when there is nothing to write (a success) or nothing can be.
+    void writeSummaryPdf(bool inAfterSave);
+    // inWriteTried: the report was made and its file attempted, which takes the pop-up's second step.
+    void summaryPdfEnded(const SummaryPdfResult &inResult, bool inWriteTried);
+    // The held save's files put in place or dropped, the after-save action or the error box.
+    void finishSave(bool inSaved, const SummaryPdfResult &inPdf);
+    void finishSaveAs(const SummaryPdfResult &inPdf);
     void reconnectSaveProgress(KyDocument *inDocument);
     // The end of a save or save-as: the summary table refreshed after a success, the busy mark
     // taken off and the pop-up closed.
@@ -190,6 +208,11 @@ private:
     bool mSaving = false;
     QFutureWatcher<bool> mSaveWatcher;
     QFutureWatcher<bool> mSaveAsWatcher;
+    // The summary PDF's job, after the save's (mPdfAfterSave) or the save-as's task: the save is
+    // not over (mSaving) until it ends.
+    QFutureWatcher<SummaryPdfResult> mPdfWatcher;
+    bool mPdfAfterSave = false;
+    SummaryPdfHook mSummaryPdfHook;
     // The system's reason for the last failed save or save-as task (FileUtility::TakeWriteError),
     // set by the task before its watcher reports the end.
     int mSaveWriteError = 0;

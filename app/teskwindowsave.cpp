@@ -12,6 +12,7 @@
 #include "image/imagefile.h"
 #include "instrument/lightmode.h"
 #include "platform/logcategories.h"
+#include "results/kysummaryreport.h"
 #include "widgets/kymessagebox.h"
 #include "widgets/kytextarea.h"
 
@@ -243,25 +244,58 @@ void TeskWindow::saveAsInteractive()
     mSaveAsWatcher.setFuture(QtConcurrent::run([this, target] { return saveAsTask(target); }));
 }
 
-bool TeskWindow::writeSummaryPdf(bool inAfterSave)
+void TeskWindow::writeSummaryPdf(bool inAfterSave)
 {
+    mPdfAfterSave = inAfterSave;
     KyDocument *document = TeskApp::currentDocument();
-    if (!mAnalysisView || !document || !document->HasAnalysis())
-        return true;
+    if (!mAnalysisView || !document || !document->HasAnalysis()) {
+        summaryPdfEnded({true, 0}, false);
+        return;
+    }
     // Written where the held save keeps its files until they all go in place.
     const QString path = document->StagedSavePath(summaryPdfPath(document->FilePathOfFirstImage()));
+    // The reason of a failure here comes before any of the job's, as the first one is told.
+    const int stagingError = FileUtility::TakeWriteError();
     onSaveProgress();
     QCoreApplication::processEvents();
-    if (path.isEmpty())
-        return false;
+    if (path.isEmpty()) {
+        summaryPdfEnded({false, stagingError}, false);
+        return;
+    }
     if (inAfterSave)
         qCDebug(lcApp) << "call getSummaryPDFItems";
-    const bool ok = mAnalysisView->saveSummaryPdfTo(path);
-    if (ok || inAfterSave) {
+    // The pictures come from widgets: drawn here, the file is written by the job, which reads none
+    // of them and nothing of the document. The save stays busy (mSaving) until the job has ended.
+    const std::shared_ptr<KySummaryReport> report = mAnalysisView->prepareSummaryReport();
+    if (!report) {
+        summaryPdfEnded({false, stagingError}, true);
+        return;
+    }
+    mPdfWatcher.setFuture(QtConcurrent::run([report, path, stagingError, hook = mSummaryPdfHook] {
+        FileUtility::TakeWriteError();
+        if (hook)
+            hook(path);
+        const bool written = report->WriteTo(path);
+        const int error = FileUtility::TakeWriteError();
+        return SummaryPdfResult{written, stagingError != 0 ? stagingError : error};
+    }));
+}
+
+void TeskWindow::onSummaryPdfFinished()
+{
+    summaryPdfEnded(mPdfWatcher.result(), true);
+}
+
+void TeskWindow::summaryPdfEnded(const SummaryPdfResult &inResult, bool inWriteTried)
+{
+    if (inWriteTried && (inResult.written || mPdfAfterSave)) {
         onSaveProgress();
         QCoreApplication::processEvents();
     }
-    return ok;
+    if (mPdfAfterSave)
+        finishSave(true, inResult);
+    else
+        finishSaveAs(inResult);
 }
 
 void TeskWindow::onOpenSavingView(int inTotalCount)
@@ -334,14 +368,25 @@ void TeskWindow::onSaveFinished()
     FileUtility::TakeWriteError();
     // The images, the report and the PDF go into the capture together: without the PDF none of
     // them does, and the capture stays as it was.
-    const bool written = saved && writeSummaryPdf(true);
+    if (saved)
+        writeSummaryPdf(true);
+    else
+        finishSave(false, {});
+}
+
+void TeskWindow::finishSave(bool inSaved, const SummaryPdfResult &inPdf)
+{
+    const bool written = inSaved && inPdf.written;
     KyDocument *document = TeskApp::currentDocument();
+    // What the events meanwhile left here is not this save's.
+    FileUtility::TakeWriteError();
     const bool installed = document && document->FinishHeldSave(written);
     if (!written || !installed) {
-        const int error = saved ? FileUtility::TakeWriteError() : mSaveWriteError;
+        const int installError = FileUtility::TakeWriteError();
+        const int error = !inSaved ? mSaveWriteError : inPdf.error != 0 ? inPdf.error : installError;
         endSaving(false);
         // The analysis counts as unsaved.
-        if (saved && document)
+        if (inSaved && document)
             document->SetDirty(true);
         reportSaveError(saveErrorText(tr("Failed to save image."), error,
                                       tr("Failed to save image. Please close all files related to the capture "
@@ -379,8 +424,13 @@ void TeskWindow::onSaveAsFinished()
     // The document now lives in the new folder, whether or not its PDF can be written: the
     // capture goes in place with the PDF or without it.
     FileUtility::TakeWriteError();
-    const bool pdfWritten = writeSummaryPdf(false);
-    const int pdfError = FileUtility::TakeWriteError();
+    writeSummaryPdf(false);
+}
+
+void TeskWindow::finishSaveAs(const SummaryPdfResult &inPdf)
+{
+    KyDocument *document = TeskApp::currentDocument();
+    FileUtility::TakeWriteError();
     if (document && !document->FinishHeldSave(true)) {
         endSaving(false);
         const QString failure = tr("Failed to save image file.");
@@ -388,10 +438,10 @@ void TeskWindow::onSaveAsFinished()
         return;
     }
     updateWindowTitle();
-    if (!pdfWritten) {
+    if (!inPdf.written) {
         endSaving(false);
         const QString failure = tr("Failed to save PDF file of analysis summary.");
-        reportSaveError(saveFailureText(failure, pdfError, failure));
+        reportSaveError(saveFailureText(failure, inPdf.error, failure));
         return;
     }
     endSaving(true);

@@ -50,13 +50,13 @@ QSize reportPictureSize(const QImage &image, int width)
     return image.size().scaled(QSize(width, image.height()), Qt::KeepAspectRatio);
 }
 
-// A region of the table view as an image, on white where the view paints nothing.
-QImage renderTable(QTableView *table, int top, int height)
+// The rows from top down of the table picture, as one page prints them. The cuts always lie
+// inside the picture: it ends kTableSlack below the last row.
+QImage tableSlice(const KyPrinter::TablePicture &table, int top, int height)
 {
-    QImage image(table->width(), height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    table->render(&image, QPoint(), QRegion(0, top, table->width(), height), kRenderFlags);
-    return image;
+    if (top == 0 && height == table.image.height())
+        return table.image;
+    return table.image.copy(0, top, table.image.width(), height);
 }
 
 // The PDF writer reports no failed write: a file cut short (a full disk, a size limit) lacks the
@@ -151,7 +151,53 @@ int KyPrinter::DrawFooterText(const QString &text, QPainter *painter)
     return bounds.height();
 }
 
+int KyPrinter::ReportPageWidth()
+{
+    setMargins();
+    return mPrinter.pageRect(QPrinter::DevicePixel).size().toSize().width();
+}
+
+KyPrinter::TablePicture KyPrinter::TableOf(QTableView *table, int width)
+{
+    TablePicture picture;
+    if (!table || !table->model())
+        return picture; // no table to print
+    const QAbstractItemModel *model = table->model();
+    picture.present = true;
+
+    // The real height of a row of the view (an empty table has none: its default), never 0, so that
+    // every page takes at least one row.
+    const QModelIndex first = table->indexAt(QPoint(0, 1));
+    picture.rowHeight = std::max(1, first.isValid() ? table->rowHeight(first.row())
+                                                    : table->verticalHeader()->defaultSectionSize());
+    // The header's height as the view lays it out, also for a view that was never shown.
+    const QHeaderView *header = table->horizontalHeader();
+    picture.headerHeight = header->isHidden() ? 0 : std::max(header->minimumHeight(), header->sizeHint().height());
+    picture.frame = table->frameWidth();
+    picture.rows = model->rowCount();
+    const int tableHeight = picture.frame + picture.headerHeight + picture.rows * picture.rowHeight + kTableSlack;
+
+    table->resize(width, tableHeight);
+    // Seven columns: the summary table without its channel column (view column c shows model
+    // column c + 1 there).
+    if (auto *kyTable = qobject_cast<KyTableView *>(table))
+        kyTable->setColumnWidthFractions(model->columnCount() == 7 ? columnFractionsWithoutChannel()
+                                                                   : columnFractionsWithChannel());
+    // On white where the view paints nothing.
+    picture.image = QImage(table->width(), tableHeight, QImage::Format_RGB32);
+    picture.image.fill(Qt::white);
+    table->render(&picture.image, QPoint(), QRegion(0, 0, table->width(), tableHeight), kRenderFlags);
+    return picture;
+}
+
 bool KyPrinter::PrintReport(const QImage &image, const QImage &image2, QTableView *table, const QString &caption)
+{
+    const TablePicture picture = TableOf(table, ReportPageWidth());
+    return PrintReport(image, image2, picture, caption);
+}
+
+bool KyPrinter::PrintReport(const QImage &image, const QImage &image2, const TablePicture &table,
+                            const QString &caption)
 {
     setMargins();
     QPainter painter;
@@ -162,8 +208,8 @@ bool KyPrinter::PrintReport(const QImage &image, const QImage &image2, QTableVie
     return laidOut && ended;
 }
 
-bool KyPrinter::printReportPages(QPainter *painter, const QImage &image, const QImage &image2, QTableView *table,
-                                 const QString &caption)
+bool KyPrinter::printReportPages(QPainter *painter, const QImage &image, const QImage &image2,
+                                 const TablePicture &table, const QString &caption)
 {
     preparePainter(painter);
     const QSize page = mPrinter.pageRect(QPrinter::DevicePixel).size().toSize();
@@ -193,34 +239,18 @@ bool KyPrinter::printReportPages(QPainter *painter, const QImage &image, const Q
     }
 
     const double tableTop = headerHeight + picturesHeight + kGapBelowPictures;
-    return PrintTable(painter, table, tableTop, page.width(), page.height(), footerHeight, kFooterGap, pageNumber);
+    return PrintTable(painter, table, tableTop, page.height(), footerHeight, kFooterGap, pageNumber);
 }
 
-bool KyPrinter::PrintTable(QPainter *painter, QTableView *table, double top, int pageWidth, int pageHeight,
+bool KyPrinter::PrintTable(QPainter *painter, const TablePicture &table, double top, int pageHeight,
                            int footerHeight, int gap, int pageNumber)
 {
-    if (!table || !table->model())
+    if (!table.present)
         return true; // no table to print
-    const QAbstractItemModel *model = table->model();
-
-    // The real height of a row of the view (an empty table has none: its default), never 0, so that
-    // every page takes at least one row.
-    const QModelIndex first = table->indexAt(QPoint(0, 1));
-    const int rowHeight = std::max(1, first.isValid() ? table->rowHeight(first.row())
-                                                      : table->verticalHeader()->defaultSectionSize());
-    // The header's height as the view lays it out, also for a view that was never shown.
-    const QHeaderView *header = table->horizontalHeader();
-    const int headerHeight = header->isHidden() ? 0 : std::max(header->minimumHeight(), header->sizeHint().height());
-    const int frame = table->frameWidth();
-    const int rows = model->rowCount();
-    const int tableHeight = frame + headerHeight + rows * rowHeight + kTableSlack;
-
-    table->resize(pageWidth, tableHeight);
-    // Seven columns: the summary table without its channel column (view column c shows model
-    // column c + 1 there).
-    if (auto *kyTable = qobject_cast<KyTableView *>(table))
-        kyTable->setColumnWidthFractions(model->columnCount() == 7 ? columnFractionsWithoutChannel()
-                                                                   : columnFractionsWithChannel());
+    const int rowHeight = table.rowHeight;
+    const int headerHeight = table.headerHeight;
+    const int frame = table.frame;
+    const int rows = table.rows;
 
     const auto rowsBelow = [&](double y) {
         return (pageHeight - y - footerHeight - gap - frame - headerHeight) / double(rowHeight);
@@ -238,13 +268,13 @@ bool KyPrinter::PrintTable(QPainter *painter, QTableView *table, double top, int
     int remaining = rows - capacity;
 
     if (remaining <= 0) {
-        painter->drawImage(QPointF(0, top), renderTable(table, 0, tableHeight));
+        painter->drawImage(QPointF(0, top), tableSlice(table, 0, table.image.height()));
         return true;
     }
 
     // The column header is printed on the table's first page only.
     int offset = frame + headerHeight + capacity * rowHeight;
-    painter->drawImage(QPointF(0, top), renderTable(table, 0, offset));
+    painter->drawImage(QPointF(0, top), tableSlice(table, 0, offset));
     const int rowsPerPage = std::max(1, int((pageHeight - footerHeight - gap) / double(rowHeight)));
     while (remaining > 0) {
         if (!mPrinter.newPage())
@@ -254,7 +284,7 @@ bool KyPrinter::PrintTable(QPainter *painter, QTableView *table, double top, int
         const int n = std::min(rowsPerPage, remaining);
         // A row taller than the page is cut at the page's foot.
         const int height = std::min(n * rowHeight, pageHeight);
-        painter->drawImage(QPointF(0, 0), renderTable(table, offset, height));
+        painter->drawImage(QPointF(0, 0), tableSlice(table, offset, height));
         remaining -= n;
         offset += n * rowHeight;
     }
@@ -263,6 +293,15 @@ bool KyPrinter::PrintTable(QPainter *painter, QTableView *table, double top, int
 
 bool KyPrinter::PrintToPdf(const QString &fileName, const QImage &image, const QImage &image2, QTableView *table,
                            const QString &caption)
+{
+    if (fileName.isEmpty())
+        return false;
+    const TablePicture picture = TableOf(table, ReportPageWidth());
+    return PrintToPdf(fileName, image, image2, picture, caption);
+}
+
+bool KyPrinter::PrintToPdf(const QString &fileName, const QImage &image, const QImage &image2,
+                           const TablePicture &table, const QString &caption)
 {
     if (fileName.isEmpty())
         return false;

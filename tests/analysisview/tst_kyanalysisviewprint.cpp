@@ -11,6 +11,7 @@
 #include "results/kyprinter.h"
 #include "results/kyprofilegraphview.h"
 #include "results/kyselectedmodel.h"
+#include "results/kysummaryreport.h"
 #include "results/kytablemodel.h"
 #include "widgets/kyimageview.h"
 #include "widgets/kytab.h"
@@ -25,6 +26,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtConcurrent>
 
 #include <cmath>
 
@@ -585,6 +588,36 @@ private slots:
         const QString pdf = files.filePath(QStringLiteral("stale-saved.pdf"));
         QVERIFY(view->saveSummaryPdfTo(pdf));
         QVERIFY(!pdfText(pdf).contains(QStringLiteral("Lane %")));
+    }
+
+    // The report made ready for the summary PDF holds all it shows: written on another thread
+    // after the bands changed and the view and document went, it is the PDF of the moment it was
+    // made.
+    void preparedReportKeepsItsMoment()
+    {
+        open(bandDocument());
+        enterSummary();
+        pickRows({1, 4});
+        const QString direct = files.filePath(QStringLiteral("moment-direct.pdf"));
+        QVERIFY(view->saveSummaryPdfTo(direct));
+        const std::shared_ptr<KySummaryReport> report = view->prepareSummaryReport();
+        QVERIFY(report);
+        QVERIFY(doc->RemoveBand(0, 2, 0));
+        KyCurrentDocument::setDocument(nullptr);
+        view.reset();
+        doc.reset();
+        const QString later = files.filePath(QStringLiteral("moment-later.pdf"));
+        QThread *guiThread = QThread::currentThread();
+        // Waited for without result(), which would run a job not yet started on this thread.
+        const QFuture<bool> written = QtConcurrent::run([report, later, guiThread] {
+            return QThread::currentThread() != guiThread && report->WriteTo(later);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(written.isFinished(), 30000);
+        QVERIFY(written.result());
+        const QString text = pdfText(direct);
+        QVERIFY(text.contains(QStringLiteral("Volume")));
+        QCOMPARE(pdfText(later), text);
+        QCOMPARE(pdfPage(later, 72), pdfPage(direct, 72));
     }
 
     // Without a document nothing is made and nothing is reported done.

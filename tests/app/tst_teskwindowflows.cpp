@@ -35,13 +35,17 @@
 #include <QStackedWidget>
 #include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <utility>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -141,6 +145,29 @@ private:
     QStringList mAnswers;
     QList<QPointer<QWidget>> mHandled;
     QTimer mTimer;
+};
+
+// Calls back on every event of one type that reaches an object.
+class EventWatch : public QObject
+{
+public:
+    EventWatch(QObject *inTarget, QEvent::Type inType, std::function<void()> inSeen)
+        : mType(inType), mSeen(std::move(inSeen))
+    {
+        inTarget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *inEvent) override
+    {
+        if (inEvent->type() == mType)
+            mSeen();
+        return false;
+    }
+
+private:
+    QEvent::Type mType;
+    std::function<void()> mSeen;
 };
 
 QByteArray fileBytes(const QString &path)
@@ -496,6 +523,150 @@ private slots:
         QCOMPARE(TeskApp::currentDocument(), document);
         QVERIFY(window.isVisible());
         QVERIFY(!document->IsDirty());
+    }
+
+    // The summary PDF is written by a pool job after the save's own task. Meanwhile the window
+    // answers (a timer fires, the window repaints) and the save stays busy: nothing closes, opens
+    // or saves the document again, and none of the save's files is in place before the PDF. What
+    // was asked with the save (closing the capture or the window) happens once the PDF is there.
+    void summaryPdfWrittenOffTheGuiThread_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("save") << "save";
+        QTest::newRow("close, save") << "close";
+        QTest::newRow("exit, save") << "exit";
+    }
+
+    void summaryPdfWrittenOffTheGuiThread()
+    {
+        QFETCH(QString, how);
+        // Before the window, which waits for the job that uses them.
+        QSemaphore reached;
+        QSemaphore release;
+        std::atomic<QThread *> writer{nullptr};
+        const QString folder = newCapture();
+        const QString other = newCapture();
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        window.setSummaryPdfHook([&](const QString &) {
+            writer = QThread::currentThread();
+            reached.release();
+            // On the GUI thread nothing could let it go: it goes on by itself after a while.
+            release.tryAcquire(1, 10000);
+        });
+        const auto letGo = qScopeGuard([&] { release.release(); });
+
+        Answerer answers(how == QLatin1String("save") ? QStringList() : QStringList{QStringLiteral("accept")});
+        if (how == QLatin1String("save"))
+            window.form().actionSave->trigger();
+        else if (how == QLatin1String("close"))
+            window.form().actionClose->trigger();
+        else
+            QVERIFY(!window.close());
+        QVERIFY(QTest::qWaitFor([&reached] { return reached.available() > 0; }, 20000));
+        QVERIFY2(writer.load() != QThread::currentThread(), "the summary PDF is written on the GUI thread");
+
+        bool fired = false;
+        QTimer::singleShot(0, &window, [&fired] { fired = true; });
+        QTRY_VERIFY(fired);
+        // The saving pop-up over the window repaints.
+        QWidget *popUp = QApplication::activeModalWidget();
+        QVERIFY(popUp && popUp->findChild<KyProgressView *>());
+        bool painted = false;
+        EventWatch paints(popUp, QEvent::Paint, [&painted] { painted = true; });
+        popUp->update();
+        QTRY_VERIFY(painted);
+
+        QVERIFY(window.isSaving());
+        QVERIFY(!window.close());
+        window.form().actionClose->trigger();
+        window.form().actionSave->trigger();
+        emit app()->open(other);
+        QTest::qWait(50);
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QVERIFY(window.isVisible());
+        QCOMPARE(folderBytes(folder), before);
+
+        release.release();
+        QVERIFY(waitSaved(window));
+        QCOMPARE(answers.seen.size(), how == QLatin1String("save") ? 0 : 1);
+        QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        QVERIFY(folderBytes(folder) != before);
+        if (how == QLatin1String("save")) {
+            QCOMPARE(TeskApp::currentDocument(), document);
+            QVERIFY(!document->IsDirty());
+            QVERIFY(window.isVisible());
+        } else if (how == QLatin1String("close")) {
+            QTRY_VERIFY(!TeskApp::currentDocument());
+            QVERIFY(window.isVisible());
+        } else {
+            QTRY_VERIFY(!window.isVisible());
+            QVERIFY(!TeskApp::currentDocument());
+        }
+        QCOMPARE(answers.seen.size(), how == QLatin1String("save") ? 0 : 1);
+    }
+
+    // The summary PDF's job fails: the reason its own thread noted is the one told, and the capture
+    // stays as it was (a save), or goes to the new folder without the PDF (a save-as).
+    void summaryPdfJobFailure_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("save") << "save" << "Failed to save image. There is not enough free space on the disk.";
+        QTest::newRow("save as") << "save-as"
+                                 << "Failed to save PDF file of analysis summary. There is not enough free space on "
+                                    "the disk.";
+    }
+
+    void summaryPdfJobFailure()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, text);
+        const QString folder = newCapture();
+        const QString target = mTemp.filePath(QStringLiteral("saveas%1/copy_Ch").arg(mCaptures));
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        // The file is cut short by a size limit, which the job's thread notes as a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto restore = qScopeGuard([saved] { setrlimit(RLIMIT_FSIZE, &saved); });
+        TeskWindow window;
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        window.setSummaryPdfHook([saved](const QString &) {
+            FileUtility::NoteWriteError(ENOSPC);
+            rlimit limit = saved;
+            limit.rlim_cur = 1024;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        const bool saveAs = how == QLatin1String("save-as");
+        Answerer answers(saveAs ? QStringList{target, QStringLiteral("accept")} : QStringList{QStringLiteral("accept")});
+        if (saveAs)
+            window.form().actionSaveAs->trigger();
+        else
+            window.form().actionSave->trigger();
+        QVERIFY(waitSaved(window));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QTRY_VERIFY(!answers.seen.isEmpty() && answers.seen.last().startsWith(QLatin1String("box:")));
+        QCOMPARE(answers.seen.last(), QStringLiteral("box:") + text);
+        QCOMPARE(folderBytes(folder), before);
+        QCOMPARE(TeskApp::currentDocument(), document);
+        if (saveAs) {
+            QCOMPARE(QFileInfo(document->FilePathOfFirstImage()).absolutePath(), target);
+            QVERIFY(!QFileInfo::exists(TeskWindow::summaryPdfPath(document->FilePathOfFirstImage())));
+        } else {
+            QVERIFY(document->IsDirty());
+        }
     }
 
     // Save as from the save page into a new folder: the capture is written there, the title and

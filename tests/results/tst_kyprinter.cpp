@@ -14,6 +14,8 @@
 #include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtConcurrent>
 
 #include <cmath>
 #include <functional>
@@ -282,6 +284,43 @@ private slots:
             const auto second = std::find_if(runs.begin(), runs.end(), [](const RowRun &run) { return run.page == 2; });
             QVERIFY(second != runs.end());
             QCOMPARE(second->top, kMargin);
+        }
+    }
+
+    // A report whose table was taken as a picture on the GUI thread, written on another thread
+    // after the view is gone, has the pages the view printed directly gives.
+    void reportWrittenOnAnotherThread()
+    {
+        const QImage picture = solidImage(200, 100, qRgb(0, 0, 255));
+        const QImage chart = solidImage(150, 100, qRgb(0, 255, 0));
+        const QString direct = path(QStringLiteral("direct.pdf"));
+        const QString threaded = path(QStringLiteral("threaded.pdf"));
+        std::unique_ptr<KyTableView> table(makeTable(70, 8));
+        {
+            KyPrinter printer(KyPrinter::Output::PdfFile);
+            printer.SetTitle(QStringLiteral("Summary of blot 7"));
+            QVERIFY(printer.PrintToPdf(direct, picture, chart, table.get(), QStringLiteral("Volume")));
+        }
+        table.reset(makeTable(70, 8));
+        auto printer = std::make_shared<KyPrinter>(KyPrinter::Output::PdfFile);
+        printer->SetTitle(QStringLiteral("Summary of blot 7"));
+        const KyPrinter::TablePicture tablePicture = KyPrinter::TableOf(table.get(), printer->ReportPageWidth());
+        table.reset();
+        QThread *guiThread = QThread::currentThread();
+        // Waited for without result(), which would run a job not yet started on this thread.
+        const QFuture<bool> written = QtConcurrent::run([=] {
+            return QThread::currentThread() != guiThread
+                   && printer->PrintToPdf(threaded, picture, chart, tablePicture, QStringLiteral("Volume"));
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(written.isFinished(), 30000);
+        QVERIFY(written.result());
+
+        const int pages = pdfPageCount(direct);
+        QVERIFY(pages >= 2);
+        QCOMPARE(pdfPageCount(threaded), pages);
+        for (int page = 1; page <= pages; ++page) {
+            QCOMPARE(pdfPageText(threaded, page), pdfPageText(direct, page));
+            QCOMPARE(pdfPage(threaded, page), pdfPage(direct, page));
         }
     }
 
