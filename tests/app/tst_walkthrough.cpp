@@ -142,10 +142,12 @@ private:
     {
         mServer = std::make_unique<QProcess>();
         mServer->setProcessChannelMode(QProcess::SeparateChannels);
-        // The server picks a free display itself and writes its number on the given descriptor.
+        // The server picks a free display itself and writes its number on the given descriptor. It
+        // must not reset when its last client leaves: the program's exit before the reopen left it
+        // resetting while the next start connected, which a busy machine lost ("could not connect").
         mServer->start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                               QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                              QStringLiteral("tcp")});
+                              QStringLiteral("tcp"), QStringLiteral("-noreset")});
         if (!mServer->waitForStarted(kWaitMs))
             return false;
         QByteArray out;
