@@ -9,7 +9,9 @@ class KyViewMode : public QObject
     Q_OBJECT
 
 public:
-    enum EViewMode {
+    // Of int: a number from outside (a stored setting, a signal argument) may be no mode at all,
+    // which setViewMode refuses; without a fixed type such a value is not even a valid EViewMode.
+    enum EViewMode : int {
         kView_Opening = 0,
         kView_Capture = 1,
         kView_Library = 2,
