@@ -91,8 +91,9 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
         Result result{};
     };
     const auto exchange = std::make_shared<Exchange>();
+    std::thread asker;
     try {
-        std::thread([exchange, question = std::move(question)] {
+        asker = std::thread([exchange, question = std::move(question)] {
             const NoPrompt noPrompt;
             Result result = question();
             const std::lock_guard lock(exchange->mutex);
@@ -103,7 +104,7 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
             exchange->result = std::move(result);
             exchange->done = true;
             exchange->arrived.notify_one();
-        }).detach();
+        });
     } catch (const std::system_error &error) {
         qCDebug(lcPlatform, "%s: no thread to ask the print service on (%s)", caller, error.what());
         return false;
@@ -112,10 +113,17 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
     if (!exchange->arrived.wait_for(lock, kAnswerWait, [&exchange] { return exchange->done; })) {
         exchange->abandoned = true;
         ++gUnanswered;
+        lock.unlock();
+        asker.detach();
         qCDebug(lcPlatform, "%s: the print service did not answer within %d ms", caller, int(kAnswerWait.count()));
         return false;
     }
     *answer = std::move(exchange->result);
+    lock.unlock();
+    // The answer is in and its thread only returns: joined, it has ended before the caller goes
+    // on, so that no thread of ours is still ending when the process ends (the leak check at exit
+    // stops every thread, and one half torn down crashed it).
+    asker.join();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/printerqueue.h"
 #include "platform/printerstatus.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
@@ -200,6 +201,20 @@ private slots:
         QVERIFY(printServiceAnswers());
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
     }
+    // An answered question's thread has ended when the answer is back: none is left running into
+    // the caller's next step, or into the end of the process.
+    void answeredQuestionsLeaveNoThread()
+    {
+        const auto threads = [] {
+            return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
+        const qsizetype before = threads();
+        for (int i = 0; i < 200; ++i) {
+            QVERIFY(printServiceAnswers());
+            QCOMPARE(threads(), before);
+        }
+    }
+
     // A print service that accepts connections and never answers: every question says no within a
     // couple of seconds, instead of the library's minute-long waits on connections of its own.
     void silentPrintService_data()
