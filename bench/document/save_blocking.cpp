@@ -15,7 +15,8 @@
 #include "app/teskapp.h"
 #include "app/teskwindow.h"
 #include "document/kydocument.h"
-#include "samplecapturewriter.h"
+#include "capturefolder.h"
+#include "support/timesreporter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,24 +31,6 @@
 namespace {
 
 constexpr qint64 kCountedGapNs = 20'000'000;
-
-void quietDebug(QtMsgType inType, const QMessageLogContext &, const QString &inMessage)
-{
-    if (inType != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(inMessage));
-}
-
-QString captureFolder(const QString &inParent, const QString &inKind, int inWidth, int inHeight)
-{
-    const QStringList made = QDir(inParent).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    if (!made.isEmpty())
-        return inParent + QLatin1Char('/') + made.first();
-    SampleCaptureWriter writer(inWidth, inHeight, 1);
-    const QString folder = writer.Write(inKind, inParent);
-    if (folder.isEmpty())
-        std::fprintf(stderr, "save_blocking: %s\n", qPrintable(writer.ErrorText()));
-    return folder;
-}
 
 // Ticks on the GUI thread and keeps the gaps between them.
 class GapMeter : public QObject
@@ -94,7 +77,7 @@ private:
 
 int main(int argc, char **argv)
 {
-    qInstallMessageHandler(quietDebug);
+    kybench::quietDebugOutput();
     if (argc < 4) {
         std::fprintf(stderr, "usage: save_blocking KIND SCALE FOLDER [LANES] [SAVES]\n");
         return 2;
@@ -109,7 +92,7 @@ int main(int argc, char **argv)
 
     if (!QDir(parent).exists()) {
         QCoreApplication writing(argc, argv);
-        if (captureFolder(parent, kind, width, height).isEmpty())
+        if (kybench::captureFolder("save_blocking", parent, kind, width, height).isEmpty())
             return 1;
         return QProcess::execute(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
     }
@@ -122,7 +105,7 @@ int main(int argc, char **argv)
         auto window = std::make_unique<TeskWindow>();
         TeskWindow *shown = window.get();
         meter = new GapMeter;
-        const QString folder = captureFolder(parent, kind, width, height);
+        const QString folder = kybench::captureFolder("save_blocking", parent, kind, width, height);
         const QString what = QStringLiteral("%1 x%2 (%3 x %4), %5 lanes").arg(kind).arg(scale).arg(width).arg(height).arg(lanes);
         QObject::connect(TeskApp::instance(), &TeskApp::imageOpened, shown, [&result, what, shown, lanes, saves, &meter] {
             KyDocument *document = TeskApp::currentDocument();

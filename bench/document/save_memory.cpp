@@ -14,7 +14,8 @@
 #include "app/startup.h"
 #include "app/teskapp.h"
 #include "app/teskwindow.h"
-#include "samplecapturewriter.h"
+#include "capturefolder.h"
+#include "support/timesreporter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,30 +48,11 @@ bool resetPeak()
     return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
-void quietDebug(QtMsgType inType, const QMessageLogContext &, const QString &inMessage)
-{
-    if (inType != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(inMessage));
-}
-
-// The capture folder under inParent, written when there is none yet (in a process of its own).
-QString captureFolder(const QString &inParent, const QString &inKind, int inWidth, int inHeight)
-{
-    const QStringList made = QDir(inParent).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    if (!made.isEmpty())
-        return inParent + QLatin1Char('/') + made.first();
-    SampleCaptureWriter writer(inWidth, inHeight, 1);
-    const QString folder = writer.Write(inKind, inParent);
-    if (folder.isEmpty())
-        std::fprintf(stderr, "save_memory: %s\n", qPrintable(writer.ErrorText()));
-    return folder;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qInstallMessageHandler(quietDebug);
+    kybench::quietDebugOutput();
     if (argc < 4) {
         std::fprintf(stderr, "usage: save_memory KIND SCALE FOLDER\n");
         return 2;
@@ -83,7 +65,7 @@ int main(int argc, char **argv)
 
     if (!QDir(parent).exists()) {
         QCoreApplication writing(argc, argv);
-        if (captureFolder(parent, kind, width, height).isEmpty())
+        if (kybench::captureFolder("save_memory", parent, kind, width, height).isEmpty())
             return 1;
         return QProcess::execute(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
     }
@@ -93,7 +75,7 @@ int main(int argc, char **argv)
     int programArgc = 1;
     startApplication(programArgc, programArgv, [&] {
         auto window = std::make_unique<TeskWindow>();
-        const QString folder = captureFolder(parent, kind, width, height);
+        const QString folder = kybench::captureFolder("save_memory", parent, kind, width, height);
         const QString what = QStringLiteral("%1 x%2 (%3 x %4)").arg(kind).arg(scale).arg(width).arg(height);
         QObject::connect(TeskApp::instance(), &TeskApp::imageOpened, window.get(), [&result, what] {
             // The screen shows the capture once the events of the open are through.
