@@ -11,7 +11,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -72,6 +71,22 @@ public:
 // silent and no further question is put, so threads never pile up on a service that never answers.
 std::atomic<int> gUnanswered{0};
 
+// Question threads whose work has not ended yet, answered or not.
+std::atomic<int> gQuestionsRunning{0};
+
+// A question thread counts as running from before it starts until its thread's own objects are
+// torn down at its exit, the last of its work that is ours.
+struct QuestionThreadEnd
+{
+    bool counted = false;
+    ~QuestionThreadEnd()
+    {
+        if (counted)
+            --gQuestionsRunning;
+    }
+};
+thread_local QuestionThreadEnd tQuestionThreadEnd;
+
 // Runs question on a thread of its own and waits for its answer at most kAnswerWait. False, with
 // *answer untouched, when the answer did not come in time (or no thread could be started); the
 // question then finishes on its own and its answer is dropped.
@@ -92,8 +107,10 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
     };
     const auto exchange = std::make_shared<Exchange>();
     std::thread asker;
+    ++gQuestionsRunning;
     try {
         asker = std::thread([exchange, question = std::move(question)] {
+            tQuestionThreadEnd.counted = true;
             const NoPrompt noPrompt;
             Result result = question();
             const std::lock_guard lock(exchange->mutex);
@@ -106,6 +123,7 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
             exchange->arrived.notify_one();
         });
     } catch (const std::system_error &error) {
+        --gQuestionsRunning;
         qCDebug(lcPlatform, "%s: no thread to ask the print service on (%s)", caller, error.what());
         return false;
     }
@@ -343,6 +361,11 @@ bool setPrinterWorkOffline(const QString &printerName, bool offline)
     return askWithin<bool>(caller, [printerName, offline] { return setWorkOfflineNow(caller, printerName, offline); },
                            &changed)
            && changed;
+}
+
+int printQuestionsRunning()
+{
+    return gQuestionsRunning.load();
 }
 
 bool printServiceAnswers()

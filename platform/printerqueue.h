@@ -32,6 +32,10 @@ bool setPrinterWorkOffline(const QString &printerName, bool offline);
 // dialog) waits minutes on a silent service: ask this first.
 bool printServiceAnswers();
 
+// Questions to the print service whose threads are still at work: those that outlived their wait,
+// and for a moment those whose answer is on its way back.
+int printQuestionsRunning();
+
 // While one lives, the calling thread's print-service look-ups go nowhere and fail at once. A
 // QPrinter asks the print service for its printers when it is made: one meant only for a PDF file
 // is made under this, so a silent print service cannot hold its maker.

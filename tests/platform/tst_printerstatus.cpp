@@ -202,16 +202,14 @@ private slots:
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
     }
     // An answered question's thread has ended when the answer is back: none is left running into
-    // the caller's next step, or into the end of the process.
+    // the caller's next step, or into the end of the process. (Counted by the questions
+    // themselves: the kernel lists a joined thread for a moment after it has ended.)
     void answeredQuestionsLeaveNoThread()
     {
-        const auto threads = [] {
-            return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-        };
-        const qsizetype before = threads();
+        QCOMPARE(printQuestionsRunning(), 0);
         for (int i = 0; i < 200; ++i) {
             QVERIFY(printServiceAnswers());
-            QCOMPARE(threads(), before);
+            QCOMPARE(printQuestionsRunning(), 0);
         }
     }
 
