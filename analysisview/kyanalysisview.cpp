@@ -50,27 +50,45 @@ KyAnalysisView::KyAnalysisView(QWidget *parent)
     , mBarMapper(new QVBarModelMapper(this))
     // The series is never put on a chart, so nothing else would ever delete it.
     , mBarSeries(new QBarSeries(this))
-    , mChart(new QChart(nullptr, Qt::WindowFlags()))
 {
-    mBuildPending = sBuildInPlace > 0 && !parent;
-    if (!mBuildPending)
-        build();
+    if (!parent && sBuildOnDemand > 0)
+        mBuild = kBuild_OnDemand;
+    else if (!parent && sBuildInPlace > 0)
+        mBuild = kBuild_OnParent;
+    else
+        build(false);
 }
 
 int KyAnalysisView::sBuildInPlace = 0;
+int KyAnalysisView::sBuildOnDemand = 0;
 
 bool KyAnalysisView::event(QEvent *event)
 {
     // Sent once the new parent is in place.
-    if (event->type() == QEvent::ParentChange && mBuildPending) {
-        mBuildPending = false;
-        build();
-    }
+    if (event->type() == QEvent::ParentChange && mBuild == kBuild_OnParent)
+        build(false);
     return QWidget::event(event);
 }
 
-void KyAnalysisView::build()
+void KyAnalysisView::ensureBuilt()
 {
+    if (mBuild != kBuild_Done)
+        build(mBuild == kBuild_OnDemand);
+}
+
+void KyAnalysisView::setVisible(bool visible)
+{
+    // Built before it shows: children made under a visible screen would stay hidden.
+    if (visible)
+        ensureBuilt();
+    QWidget::setVisible(visible);
+}
+
+void KyAnalysisView::build(bool inWithoutDocument)
+{
+    mBuild = kBuild_Done;
+    // The chart's theme is a good part of a screen's making: it waits with the rest.
+    mChart = new QChart(nullptr, Qt::WindowFlags());
     setupUi(this);
 
     // ---- Texts and pages
@@ -294,7 +312,10 @@ void KyAnalysisView::build()
     connect(&mRotateWatcher, &QFutureWatcher<void>::finished, this, &KyAnalysisView::onRotateFinished);
     connect(printButton, &QAbstractButton::clicked, this, &KyAnalysisView::printImage);
 
-    resetForDocument(true);
+    if (inWithoutDocument)
+        showNoDocument();
+    else
+        resetForDocument(true);
 }
 
 KyAnalysisView::~KyAnalysisView()
@@ -324,17 +345,22 @@ KyDocument *KyAnalysisView::document() const
     return KyCurrentDocument::document();
 }
 
+void KyAnalysisView::showNoDocument()
+{
+    setEnabled(false);
+    imageView->clear();
+    image2View->clear();
+    imageView->update();
+    image2View->update();
+    if (mTableModel)
+        mTableModel->setContents(nullptr);
+}
+
 void KyAnalysisView::resetForDocument(bool resetSteps)
 {
     KyDocument *doc = document();
     if (!doc) {
-        setEnabled(false);
-        imageView->clear();
-        image2View->clear();
-        imageView->update();
-        image2View->update();
-        if (mTableModel)
-            mTableModel->setContents(nullptr);
+        showNoDocument();
         return;
     }
 

@@ -88,6 +88,26 @@ public:
         BuildInPlace &operator=(const BuildInPlace &) = delete;
     };
 
+    // While one of these exists, a screen made without a parent is built only when something
+    // first needs it: ensureBuilt(), or the screen being shown. It then comes up as a screen
+    // without a document; a document already open is the caller's to attach (resetForDocument).
+    // The main window's form makes its analysis page that way: the first window shows the
+    // opening page, and the screen, the largest part of the window, is built after it appears.
+    // GUI thread only.
+    class BuildOnDemand
+    {
+    public:
+        BuildOnDemand() { ++sBuildOnDemand; }
+        ~BuildOnDemand() { --sBuildOnDemand; }
+        BuildOnDemand(const BuildOnDemand &) = delete;
+        BuildOnDemand &operator=(const BuildOnDemand &) = delete;
+    };
+
+    // Builds a screen that waits for its parent or its first use; nothing for a built one.
+    void ensureBuilt();
+    bool isBuilt() const { return mBuild == kBuild_Done; }
+    void setVisible(bool visible) override;
+
     void resetForDocument(bool resetSteps);
 
     // Read access for the main window and for tests.
@@ -309,8 +329,11 @@ private slots:
 
 private:
     // ---- core
-    // The form, the skins and the screen's first state.
-    void build();
+    // The form, the skins and the screen's first state: the current document's, or none's
+    // (inWithoutDocument).
+    void build(bool inWithoutDocument);
+    // What the screen shows while no document is open.
+    void showNoDocument();
     KyDocument *document() const;
     // Channel buttons, tabs and exposure labels for the document's light modes; sets the document
     // and display kinds, the buttons' channels and the channel selection.
@@ -463,9 +486,12 @@ private:
     QFutureWatcher<void> mAutoBandWatcher;
     bool mAnalysisChanged = true;
     int mPendingMode = kMode_other;
-    // Made under a BuildInPlace without a parent: build() waits for the first parent.
-    bool mBuildPending = false;
+    // Made without a parent under a BuildInPlace, build() waits for the first parent; under a
+    // BuildOnDemand, for ensureBuilt() or the first show.
+    enum EBuild { kBuild_Done, kBuild_OnParent, kBuild_OnDemand };
+    EBuild mBuild = kBuild_Done;
     static int sBuildInPlace;
+    static int sBuildOnDemand;
 
     // ---- further state of step navigation
     QFutureWatcher<void> mLaneRebuildWatcher;

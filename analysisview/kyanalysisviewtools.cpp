@@ -131,7 +131,7 @@ void KyAnalysisView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // The histogram is drawn at the label's width.
-    if (contrastButton->isChecked() && contrastToolButton->isChecked()) {
+    if (isBuilt() && contrastButton->isChecked() && contrastToolButton->isChecked()) {
         const bool ownChannel = mDisplayKind != kDisplay_Marker && mDisplayKind != kDisplay_Color;
         updateHistogram(ownChannel ? mChannel : 0, viewHistLabel);
     }

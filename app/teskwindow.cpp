@@ -16,6 +16,7 @@
 #include <QIcon>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 
 namespace {
 
@@ -45,8 +46,13 @@ QString TeskWindow::commentPattern()
 TeskWindow::TeskWindow(QWidget *parent)
     : QMainWindow(parent)
 {
-    {
+    if (TeskApp::currentDocument()) {
+        // Built later, the screen would come up as without the open document: built at once,
+        // it starts with it.
         const KyAnalysisView::BuildInPlace inPlace;
+        ui.setupUi(this);
+    } else {
+        const KyAnalysisView::BuildOnDemand onDemand;
         ui.setupUi(this);
     }
     setActionIcons();
@@ -75,6 +81,25 @@ TeskWindow::~TeskWindow()
     mSaveWatcher.waitForFinished();
     mSaveAsWatcher.waitForFinished();
     mPdfWatcher.waitForFinished();
+}
+
+KyAnalysisView *TeskWindow::analysisView() const
+{
+    if (mAnalysisView)
+        mAnalysisView->ensureBuilt();
+    return mAnalysisView;
+}
+
+bool TeskWindow::event(QEvent *event)
+{
+    // The analysis screen is built once the first window has been painted, unless something
+    // needed it earlier: the wait before the open of a capture named on the command line goes
+    // to it, where it used to come before the window could appear.
+    if (event->type() == QEvent::Paint && !mScreenBuildQueued) {
+        mScreenBuildQueued = true;
+        QTimer::singleShot(0, this, [this] { analysisView(); });
+    }
+    return QMainWindow::event(event);
 }
 
 int TeskWindow::currentPage() const
@@ -180,8 +205,8 @@ void TeskWindow::onViewModeChanged(KyViewMode::EViewMode inMode)
     ui.actionPrint->setEnabled(TeskApp::currentDocument() != nullptr);
     if (inMode == KyViewMode::kView_AnalysisSummary)
         ui.actionPrint->setEnabled(true);
-    else if (mAnalysisView)
-        ui.actionPrint->setEnabled(mAnalysisView->isImageShown());
+    else if (analysisView())
+        ui.actionPrint->setEnabled(analysisView()->isImageShown());
 }
 
 void TeskWindow::toBusyView()
@@ -227,8 +252,8 @@ void TeskWindow::onImageOpened()
                 Qt::UniqueConnection);
         showStoredComment(document->Comment());
     }
-    if (mAnalysisView)
-        mAnalysisView->resetForDocument(true);
+    if (analysisView())
+        analysisView()->resetForDocument(true);
 
     ui.actionClose->setEnabled(true);
     ui.actionFileInfo->setEnabled(true);
@@ -246,7 +271,8 @@ void TeskWindow::onImageOpened()
 void TeskWindow::onImageClosed()
 {
     updateWindowTitle();
-    if (mAnalysisView)
+    // A screen still to be built comes up as without a document.
+    if (mAnalysisView && mAnalysisView->isBuilt())
         mAnalysisView->resetForDocument(true);
     // While a reason is set (the start of an open) the busy page stays in front.
     if (!KyViewMode::instance()->isBusy())
@@ -288,8 +314,8 @@ void TeskWindow::on_actionPrint_triggered()
     // The saving pop-up covers the window, yet a shortcut could still reach it.
     if (isSaving())
         return;
-    if (ui.stackedWidget->currentIndex() == kPage_Analysis && mAnalysisView)
-        mAnalysisView->print();
+    if (ui.stackedWidget->currentIndex() == kPage_Analysis && analysisView())
+        analysisView()->print();
 }
 
 void TeskWindow::on_actionCopy_triggered()
@@ -297,8 +323,8 @@ void TeskWindow::on_actionCopy_triggered()
     // The saving pop-up covers the window, yet a shortcut could still reach it.
     if (isSaving())
         return;
-    if (ui.stackedWidget->currentIndex() == kPage_Analysis && mAnalysisView)
-        mAnalysisView->copy();
+    if (ui.stackedWidget->currentIndex() == kPage_Analysis && analysisView())
+        analysisView()->copy();
 }
 
 void TeskWindow::toImageView()

@@ -65,7 +65,8 @@ public:
 
     // Read access for the flows and for tests.
     const Ui_TeskWindow &form() const { return ui; }
-    KyAnalysisView *analysisView() const { return mAnalysisView; }
+    // The analysis screen, built first if it has not been yet.
+    KyAnalysisView *analysisView() const;
     KyBusyView *busyView() const { return mBusyView; }
     int currentPage() const;
     int pageBeforeBusy() const { return mPageBeforeBusy; }
@@ -117,6 +118,7 @@ signals:
     void saveSummaryToPDF(QString inPath);
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -197,7 +199,9 @@ private:
     bool saveDisplayChanges();
 
     Ui_TeskWindow ui;
+    // Made by the form; built on first use or after the window's first painting.
     KyAnalysisView *mAnalysisView = nullptr;
+    bool mScreenBuildQueued = false;
     KyBusyView *mBusyView = nullptr;
     int mPageBeforeBusy = kPage_Menu;
     QPointer<QWidget> mFocusBeforeBusy;

@@ -93,7 +93,7 @@ void TeskWindow::closeEvent(QCloseEvent *event)
     if (app) {
         app->abandonOpen();
         app->closeDocument();
-        if (mAnalysisView)
+        if (mAnalysisView && mAnalysisView->isBuilt())
             mAnalysisView->resetForDocument(false);
     }
     qCDebug(lcApp) << "TeskWindow::closeEvent()";

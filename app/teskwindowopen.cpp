@@ -105,8 +105,11 @@ void TeskWindow::doOpen()
     }
     const QString path = mPendingOpenPath;
     mPendingOpenPath.clear();
-    if (app->openImage(path))
+    if (app->openImage(path)) {
+        // An open before the first painting has the screen built while the pool reads.
+        analysisView();
         return;
+    }
     qCDebug(lcApp) << "Failed to open image. ";
     // Refused because an open started while this flow asked its questions: busy reason 9 and the
     // disabled window are that open's.

@@ -248,7 +248,7 @@ void TeskWindow::writeSummaryPdf(bool inAfterSave)
 {
     mPdfAfterSave = inAfterSave;
     KyDocument *document = TeskApp::currentDocument();
-    if (!mAnalysisView || !document || !document->HasAnalysis()) {
+    if (!analysisView() || !document || !document->HasAnalysis()) {
         summaryPdfEnded({true, 0}, false);
         return;
     }
@@ -266,7 +266,7 @@ void TeskWindow::writeSummaryPdf(bool inAfterSave)
         qCDebug(lcApp) << "call getSummaryPDFItems";
     // The pictures come from widgets: drawn here, the file is written by the job, which reads none
     // of them and nothing of the document. The save stays busy (mSaving) until the job has ended.
-    const std::shared_ptr<KySummaryReport> report = mAnalysisView->prepareSummaryReport();
+    const std::shared_ptr<KySummaryReport> report = analysisView()->prepareSummaryReport();
     if (!report) {
         summaryPdfEnded({false, stagingError}, true);
         return;
@@ -333,14 +333,14 @@ void TeskWindow::onCloseSavingView()
 
 void TeskWindow::onSaveSummaryToPDF(QString inPath)
 {
-    if (!mAnalysisView || !mAnalysisView->saveSummaryPdfTo(inPath))
+    if (!analysisView() || !analysisView()->saveSummaryPdfTo(inPath))
         qCDebug(lcApp) << "failed to save pdf file";
 }
 
 void TeskWindow::endSaving(bool inSucceeded)
 {
-    if (inSucceeded && mAnalysisView)
-        mAnalysisView->updateSummaryTable();
+    if (inSucceeded && analysisView())
+        analysisView()->updateSummaryTable();
     mSaving = false;
     // The pop-up is gone before anything that follows, so that a close no longer sees it busy.
     if (inSucceeded)

@@ -122,9 +122,10 @@ private slots:
         QVERIFY(!window.form().saveCommentText->isReadOnly());
     }
 
-    // The analysis screen's style sheet reaches its widgets once while the window is built: moved
-    // into the page stack finished, the screen had Qt polish every one of its widgets again, the
-    // largest single cost of the start. Once built it is the screen a screen of its own is.
+    // The analysis screen's style sheet reaches its widgets once while the screen is built in the
+    // window's page stack (on first use): moved into the stack finished, the screen had Qt polish
+    // every one of its widgets again, the largest single cost of the start. Once built it is the
+    // screen a screen of its own is.
     void analysisScreenTakesItsStyleSheetOnce()
     {
         struct StyleChanges : QObject
@@ -139,8 +140,8 @@ private slots:
         } changes;
         qApp->installEventFilter(&changes);
         TeskWindow window;
-        qApp->removeEventFilter(&changes);
         KyAnalysisView *screen = window.analysisView();
+        qApp->removeEventFilter(&changes);
         QVERIFY(screen);
         QCOMPARE(changes.counts.value(screen), 1);
         QCOMPARE(changes.counts.value(screen->stackedWidget), 1);

@@ -17,6 +17,7 @@
 #include "samplecapturewriter.h"
 #include "tmpfsmount.h"
 #include "widgets/kybutton.h"
+#include "widgets/kyimageview.h"
 #include "widgets/kymessagebox.h"
 #include "widgets/kyprogressbar.h"
 #include "widgets/kytextarea.h"
@@ -975,6 +976,82 @@ private slots:
         QVERIFY(!viewMode()->isBusy());
         QVERIFY(window.isEnabled());
         QCOMPARE(window.pendingOpenPath(), QString());
+    }
+
+    // The analysis screen is built after the window first appears: every way onto it finds it
+    // whole, showing the capture, its widgets visible when the window is, and the window keeps
+    // its size. On a window not yet painted, the way in is what builds it.
+    void analysisScreenBuiltWhenFirstReached_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("shown");
+        for (bool shown : {false, true}) {
+            const char *suffix = shown ? ", shown" : "";
+            for (const char *how : {"menu", "command line", "drop", "application", "view mode"})
+                QTest::addRow("%s%s", how, suffix) << QString::fromLatin1(how) << shown;
+        }
+    }
+
+    void analysisScreenBuiltWhenFirstReached()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, shown);
+        const QString capture = newCapture();
+        TeskWindow window;
+        auto *screen = qobject_cast<KyAnalysisView *>(window.form().analysisPage);
+        QVERIFY(screen);
+        QVERIFY(!screen->isBuilt());
+        if (shown)
+            window.show();
+        const QSize size = window.size();
+        Answerer answerer(how == QLatin1String("menu") ? QStringList{capture} : QStringList());
+        QSignalSpy openedSpy(app(), &TeskApp::imageOpened);
+        if (how == QLatin1String("menu"))
+            window.form().actionOpen->trigger();
+        else if (how == QLatin1String("command line"))
+            emit app()->open(capture);
+        else if (how == QLatin1String("drop"))
+            dropUrls(&window, {QUrl::fromLocalFile(firstTif(capture))});
+        else if (how == QLatin1String("application"))
+            QVERIFY(app()->openImage(capture));
+        else
+            viewMode()->setViewMode(KyViewMode::kView_AnalysisLane, true);
+        const bool opens = how != QLatin1String("view mode");
+        if (opens)
+            QVERIFY(waitOpened(openedSpy));
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Analysis));
+        QVERIFY(screen->isBuilt());
+        QCOMPARE(window.analysisView(), screen);
+
+        KyAnalysisView alone;
+        QCOMPARE(screen->findChildren<QWidget *>().size(), alone.findChildren<QWidget *>().size());
+        QVERIFY(screen->laneView() && screen->chart() && screen->intensityView());
+        QCOMPARE(screen->isEnabled(), opens);
+        QCOMPARE(screen->imageView->imageWidth() > 0, opens);
+        if (shown) {
+            QVERIFY(screen->isVisible());
+            QVERIFY(screen->stackedWidget->isVisible() && screen->imageView->isVisible());
+            QVERIFY(screen->nextModeButton->isVisible());
+        }
+        QCOMPARE(window.size(), size);
+        if (!opens)
+            viewMode()->setViewMode(KyViewMode::kView_Opening, true);
+    }
+
+    // Left alone, the shown window builds the screen itself once it has been painted.
+    void analysisScreenBuiltAfterTheFirstPainting()
+    {
+        TeskWindow window;
+        auto *screen = qobject_cast<KyAnalysisView *>(window.form().analysisPage);
+        QVERIFY(screen && !screen->isBuilt());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QSize size = window.size();
+        QTRY_VERIFY(screen->isBuilt());
+        QCOMPARE(window.currentPage(), int(TeskWindow::kPage_Menu));
+        QVERIFY(!screen->isVisible() && !screen->isEnabled());
+        QCOMPARE(window.size(), size);
+        QCOMPARE(window.size(), QSize(800, 624));
     }
 
     // The folder dialog starts in the folder that holds the capture opened last.
