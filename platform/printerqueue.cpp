@@ -1,11 +1,10 @@
 #include "platform/printerqueue.h"
 
+#include "platform/cupslibrary.h"
 #include "platform/logcategories.h"
 
 #include <QByteArray>
 #include <QDebug>
-
-#include <cups/cups.h>
 
 #include <atomic>
 #include <chrono>
@@ -29,19 +28,19 @@ constexpr std::chrono::milliseconds kAnswerWait(2500);
 
 struct HttpClose
 {
-    void operator()(http_t *http) const { httpClose(http); }
+    void operator()(http_t *http) const { cupslibrary::httpClose(http); }
 };
 using Http = std::unique_ptr<http_t, HttpClose>;
 
 struct IppDelete
 {
-    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+    void operator()(ipp_t *ipp) const { cupslibrary::ippDelete(ipp); }
 };
 using Ipp = std::unique_ptr<ipp_t, IppDelete>;
 
 struct DestFree
 {
-    void operator()(cups_dest_t *dest) const { cupsFreeDests(1, dest); }
+    void operator()(cups_dest_t *dest) const { cupslibrary::cupsFreeDests(1, dest); }
 };
 using Dest = std::unique_ptr<cups_dest_t, DestFree>;
 
@@ -61,8 +60,8 @@ const char *noPassword(const char *, http_t *, const char *, const char *, void 
 class NoPrompt
 {
 public:
-    NoPrompt() { cupsSetPasswordCB2(noPassword, nullptr); }
-    ~NoPrompt() { cupsSetPasswordCB2(nullptr, nullptr); }
+    NoPrompt() { cupslibrary::cupsSetPasswordCB2(noPassword, nullptr); }
+    ~NoPrompt() { cupslibrary::cupsSetPasswordCB2(nullptr, nullptr); }
     NoPrompt(const NoPrompt &) = delete;
     NoPrompt &operator=(const NoPrompt &) = delete;
 };
@@ -147,30 +146,31 @@ bool askWithin(const char *caller, std::function<Result()> question, Result *ans
 
 Http connectToService(const char *caller)
 {
-    const char *server = cupsServer();
-    Http http(httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+    const char *server = cupslibrary::cupsServer();
+    Http http(cupslibrary::httpConnect2(server, cupslibrary::ippPort(), nullptr, AF_UNSPEC,
+                                        cupslibrary::cupsEncryption(), 1,
                            kConnectMilliseconds, nullptr));
     if (!http) {
         qCDebug(lcPlatform, "%s: no print service at %s", caller, server);
         return nullptr;
     }
-    httpSetTimeout(http.get(), kReplySeconds, stopWaiting, nullptr);
+    cupslibrary::httpSetTimeout(http.get(), kReplySeconds, stopWaiting, nullptr);
     return http;
 }
 
 // Says why a named printer was not found: no print service, no printers at all, or not this one.
 void reportMissingPrinter(http_t *http, const char *caller, const QByteArray &name)
 {
-    const ipp_status_t lookup = cupsLastError();
+    const ipp_status_t lookup = cupslibrary::cupsLastError();
     if (lookup == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupslibrary::cupsLastErrorString());
         return;
     }
     cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests2(http, &dests);
-    cupsFreeDests(count, dests);
-    if (count == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
-        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupsLastErrorString());
+    const int count = cupslibrary::cupsGetDests2(http, &dests);
+    cupslibrary::cupsFreeDests(count, dests);
+    if (count == 0 && cupslibrary::cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+        qCDebug(lcPlatform, "%s: no print service (%s)", caller, cupslibrary::cupsLastErrorString());
     else if (count == 0)
         qCDebug(lcPlatform, "%s: the print service has no printers", caller);
     else if (name.isEmpty())
@@ -194,7 +194,7 @@ bool openPrinter(const char *caller, const QString &printerName, Printer *printe
         return false;
     printer->name = printerName.toUtf8();
     // No name asks for the default destination.
-    printer->dest.reset(cupsGetNamedDest(printer->http.get(), printer->name.isEmpty() ? nullptr : printer->name.constData(),
+    printer->dest.reset(cupslibrary::cupsGetNamedDest(printer->http.get(), printer->name.isEmpty() ? nullptr : printer->name.constData(),
                                          nullptr));
     if (!printer->dest) {
         reportMissingPrinter(printer->http.get(), caller, printer->name);
@@ -206,23 +206,23 @@ bool openPrinter(const char *caller, const QString &printerName, Printer *printe
 
 QByteArray printerUri(const cups_dest_t *dest)
 {
-    if (const char *uri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options))
+    if (const char *uri = cupslibrary::cupsGetOption("printer-uri-supported", dest->num_options, dest->options))
         return QByteArray(uri);
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+    cupslibrary::httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", cupslibrary::ippPort(),
                      "/printers/%s", dest->name);
     return QByteArray(uri);
 }
 
 int printerState(const cups_dest_t *dest)
 {
-    const char *state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char *state = cupslibrary::cupsGetOption("printer-state", dest->num_options, dest->options);
     return state ? QByteArray(state).toInt() : ippstate::kPrinterIdle;
 }
 
 QStringList optionList(const cups_dest_t *dest, const char *name)
 {
-    const char *value = cupsGetOption(name, dest->num_options, dest->options);
+    const char *value = cupslibrary::cupsGetOption(name, dest->num_options, dest->options);
     if (!value)
         return {};
     return QString::fromUtf8(value).split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -231,31 +231,32 @@ QStringList optionList(const cups_dest_t *dest, const char *name)
 QStringList attributeStrings(ipp_attribute_t *attribute)
 {
     QStringList values;
-    const int count = ippGetCount(attribute);
+    const int count = cupslibrary::ippGetCount(attribute);
     for (int i = 0; i < count; ++i)
-        values << QString::fromUtf8(ippGetString(attribute, i, nullptr));
+        values << QString::fromUtf8(cupslibrary::ippGetString(attribute, i, nullptr));
     return values;
 }
 
 // The not-completed jobs' status words, in the order the queue lists them.
 bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<quint32> *jobs)
 {
-    ipp_t *request = ippNewRequest(IPP_OP_GET_JOBS);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "not-completed");
+    ipp_t *request = cupslibrary::ippNewRequest(IPP_OP_GET_JOBS);
+    cupslibrary::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
+    cupslibrary::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupslibrary::cupsUser());
+    cupslibrary::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "not-completed");
     static const char *const wanted[] = {"job-id", "job-state", "job-state-reasons"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+    cupslibrary::ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   int(sizeof wanted / sizeof wanted[0]), nullptr, wanted);
-    const Ipp response(cupsDoRequest(http, request, "/")); // takes the request
-    const ipp_status_t status = cupsLastError();
+    const Ipp response(cupslibrary::cupsDoRequest(http, request, "/")); // takes the request
+    const ipp_status_t status = cupslibrary::cupsLastError();
     if (status == IPP_STATUS_ERROR_NOT_FOUND) {
         // A destination the service only discovered has no queue, so no jobs, until it prints.
         jobs->clear();
         return true;
     }
     if (!response || status > IPP_STATUS_OK_CONFLICTING) {
-        qCDebug(lcPlatform, "%s: the jobs of %s could not be read (%s)", caller, uri.constData(), cupsLastErrorString());
+        qCDebug(lcPlatform, "%s: the jobs of %s could not be read (%s)", caller, uri.constData(),
+                cupslibrary::cupsLastErrorString());
         return false;
     }
 
@@ -268,16 +269,16 @@ bool readJobs(http_t *http, const char *caller, const QByteArray &uri, QVector<q
         state = -1;
         reasons.clear();
     };
-    for (ipp_attribute_t *attribute = ippFirstAttribute(response.get()); attribute;
-         attribute = ippNextAttribute(response.get())) {
+    for (ipp_attribute_t *attribute = cupslibrary::ippFirstAttribute(response.get()); attribute;
+         attribute = cupslibrary::ippNextAttribute(response.get())) {
         // Jobs are groups of attributes, separated by an unnamed attribute.
-        const char *name = ippGetName(attribute);
-        if (!name || ippGetGroupTag(attribute) != IPP_TAG_JOB) {
+        const char *name = cupslibrary::ippGetName(attribute);
+        if (!name || cupslibrary::ippGetGroupTag(attribute) != IPP_TAG_JOB) {
             flush();
             continue;
         }
         if (qstrcmp(name, "job-state") == 0)
-            state = ippGetInteger(attribute, 0);
+            state = cupslibrary::ippGetInteger(attribute, 0);
         else if (qstrcmp(name, "job-state-reasons") == 0)
             reasons = attributeStrings(attribute);
     }
@@ -293,7 +294,7 @@ bool readSnapshotNow(const char *caller, const QString &printerName, PrinterSnap
     const cups_dest_t *dest = printer.dest.get();
 
     PrinterSnapshot read;
-    const char *accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const char *accepting = cupslibrary::cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
     read.status = printerStatusFromIpp(printerState(dest), optionList(dest, "printer-state-reasons"),
                                        !accepting || qstrcmp(accepting, "false") != 0);
     if (!readJobs(printer.http.get(), caller, printerUri(dest), &read.jobs))
@@ -311,14 +312,14 @@ bool setWorkOfflineNow(const char *caller, const QString &printerName, bool offl
     if (paused == offline)
         return true;
 
-    ipp_t *request = ippNewRequest(offline ? IPP_OP_PAUSE_PRINTER : IPP_OP_RESUME_PRINTER);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+    ipp_t *request = cupslibrary::ippNewRequest(offline ? IPP_OP_PAUSE_PRINTER : IPP_OP_RESUME_PRINTER);
+    cupslibrary::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                  printerUri(printer.dest.get()).constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    const Ipp response(cupsDoRequest(printer.http.get(), request, "/admin/"));
-    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+    cupslibrary::ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupslibrary::cupsUser());
+    const Ipp response(cupslibrary::cupsDoRequest(printer.http.get(), request, "/admin/"));
+    if (cupslibrary::cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
         qCDebug(lcPlatform, "%s: %s refused for \"%s\" (%s)", caller, offline ? "pause" : "resume", printer.name.constData(),
-               cupsLastErrorString());
+               cupslibrary::cupsLastErrorString());
         return false;
     }
     return true;
@@ -329,6 +330,10 @@ bool setWorkOfflineNow(const char *caller, const QString &printerName, bool offl
 bool readPrinterSnapshot(const QString &printerName, PrinterSnapshot *snapshot)
 {
     static const char caller[] = "printer status";
+    if (!cupslibrary::available()) {
+        qCDebug(lcPlatform, "%s: no print service (no client library)", caller);
+        return false;
+    }
     using Answer = std::pair<bool, PrinterSnapshot>;
     Answer answer;
     const bool answered = askWithin<Answer>(caller, [printerName] {
@@ -357,6 +362,8 @@ bool printerReady(const QString &printerName, int *printerStatus, int *jobStatus
 bool setPrinterWorkOffline(const QString &printerName, bool offline)
 {
     static const char caller[] = "printer work offline";
+    if (!cupslibrary::available())
+        return false;
     bool changed = false;
     return askWithin<bool>(caller, [printerName, offline] { return setWorkOfflineNow(caller, printerName, offline); },
                            &changed)
@@ -370,24 +377,30 @@ int printQuestionsRunning()
 
 bool printServiceAnswers()
 {
+    // Without the client library nothing can be asked, and nothing waits either.
+    if (!cupslibrary::available())
+        return true;
     bool answered = false;
     // What Qt's printer look-up asks first, on the library's own connection with its own waits.
     return askWithin<bool>("print service", [] {
-        cupsFreeDests(1, cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+        cupslibrary::cupsFreeDests(1, cupslibrary::cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
         return true;
     }, &answered);
 }
 
 NoPrintServiceScope::NoPrintServiceScope()
 {
-    // A local socket under a file that is no folder: every connection fails at once.
-    cupsSetServer("/dev/null/no-print-service");
+    // A local socket under a file that is no folder: every connection fails at once. (Qt's own
+    // printer look-up loads the same library and reads the same setting.)
+    if (cupslibrary::available())
+        cupslibrary::cupsSetServer("/dev/null/no-print-service");
 }
 
 NoPrintServiceScope::~NoPrintServiceScope()
 {
     // Back to the configured print service (environment, then client configuration).
-    cupsSetServer(nullptr);
+    if (cupslibrary::available())
+        cupslibrary::cupsSetServer(nullptr);
 }
 
 } // namespace platform

@@ -27,6 +27,19 @@ private slots:
             qputenv("CUPS_SERVER", QFile::encodeName(QDir::currentPath() + QStringLiteral("/no-print-service.sock")));
     }
 
+    // The print client and the libraries it brings take longer to load than the rest of a start:
+    // a process has it only once it asks the print service something.
+    void clientLoadedOnFirstQuestion()
+    {
+        const auto loaded = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libcups.so");
+        };
+        QVERIFY(!loaded());
+        QVERIFY(printServiceAnswers());
+        QVERIFY(loaded());
+    }
+
     void readiness_data()
     {
         QTest::addColumn<quint32>("status");

@@ -730,7 +730,7 @@ private slots:
         timer.restart();
         QVERIFY(!KyPrinter::PrintServiceAnswers());
         QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(QByteArray(cupsServer()), QByteArray("127.0.0.1"));
+        QCOMPARE(QByteArray(platform::cupslibrary::cupsServer()), QByteArray("127.0.0.1"));
 
         service.close();
         QTRY_VERIFY_WITH_TIMEOUT(KyPrinter::PrintServiceAnswers(), 10000);

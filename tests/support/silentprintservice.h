@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/cupslibrary.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
 #include <arpa/inet.h>
-#include <cups/cups.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,7 +35,7 @@ public:
         mPreviousServer = qgetenv("CUPS_SERVER");
         mHadServer = qEnvironmentVariableIsSet("CUPS_SERVER");
         qputenv("CUPS_SERVER", "127.0.0.1:" + QByteArray::number(mPort));
-        cupsSetServer(nullptr);
+        resetClient();
     }
     ~SilentPrintService() { close(); }
     SilentPrintService(const SilentPrintService &) = delete;
@@ -54,10 +55,17 @@ public:
             qputenv("CUPS_SERVER", mPreviousServer);
         else
             qunsetenv("CUPS_SERVER");
-        cupsSetServer(nullptr);
+        resetClient();
     }
 
 private:
+    // The program loads the print client when it first asks; so does this.
+    static void resetClient()
+    {
+        if (platform::cupslibrary::available())
+            platform::cupslibrary::cupsSetServer(nullptr);
+    }
+
     int mSocket = -1;
     quint16 mPort = 0;
     QByteArray mPreviousServer;
