@@ -81,6 +81,7 @@ TeskWindow::~TeskWindow()
     mSaveWatcher.waitForFinished();
     mSaveAsWatcher.waitForFinished();
     mPdfWatcher.waitForFinished();
+    mInstallWatcher.waitForFinished();
 }
 
 KyAnalysisView *TeskWindow::analysisView() const
@@ -189,6 +190,9 @@ bool TeskWindow::connectSignals()
     if (connected)
         attempt(connect(&mPdfWatcher, &QFutureWatcher<SummaryPdfResult>::finished, this,
                         &TeskWindow::onSummaryPdfFinished));
+    if (connected)
+        attempt(connect(&mInstallWatcher, &QFutureWatcher<InstallResult>::finished, this,
+                        &TeskWindow::onInstallFinished));
     return connected;
 }
 

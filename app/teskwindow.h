@@ -154,6 +154,7 @@ private slots:
     void onSaveFinished();
     void onSaveAsFinished();
     void onSummaryPdfFinished();
+    void onInstallFinished();
     void onZiredOotated();
     void onContrastChanged();
     void onTableSelectionChanged();
@@ -179,8 +180,18 @@ private:
     void writeSummaryPdf(bool inAfterSave);
     // inWriteTried: the report was made and its file attempted, which takes the pop-up's second step.
     void summaryPdfEnded(const SummaryPdfResult &inResult, bool inWriteTried);
-    // The held save's files put in place or dropped, the after-save action or the error box.
+    // What the job that puts a held save's files in place (or drops them) hands back: whether they
+    // are in place, and the system's reason for a failure (FileUtility::TakeWriteError).
+    struct InstallResult
+    {
+        bool installed = false;
+        int error = 0;
+    };
+    // The held save's files put in place or dropped by a pool job; saveInstalled goes on once
+    // they are.
     void finishSave(bool inSaved, const SummaryPdfResult &inPdf);
+    // The after-save action or the error box.
+    void saveInstalled(const InstallResult &inInstall);
     void finishSaveAs(const SummaryPdfResult &inPdf);
     void reconnectSaveProgress(KyDocument *inDocument);
     // The end of a save or save-as: the summary table refreshed after a success, the busy mark
@@ -216,6 +227,11 @@ private:
     // not over (mSaving) until it ends.
     QFutureWatcher<SummaryPdfResult> mPdfWatcher;
     bool mPdfAfterSave = false;
+    // The job that puts a save's files in place, after the summary PDF's: the save is not over
+    // (mSaving) until it ends. What the save and the PDF gave waits here for saveInstalled.
+    QFutureWatcher<InstallResult> mInstallWatcher;
+    bool mInstallSaved = false;
+    SummaryPdfResult mInstallPdf;
     SummaryPdfHook mSummaryPdfHook;
     // The system's reason for the last failed save or save-as task (FileUtility::TakeWriteError),
     // set by the task before its watcher reports the end.

@@ -336,6 +336,10 @@ public:
     // Puts the held save's files in place (inInstall) or drops them, and ends the hold. True when
     // they are in place, or when no save was held.
     bool FinishHeldSave(bool inInstall);
+    // Ends the hold and hands the held save to the caller, who puts its files in place
+    // (KyCaptureSave::install) or drops them, on any thread: the save reads nothing of the
+    // document. Null when no save was held.
+    std::unique_ptr<KyCaptureSave> TakeHeldSave();
 
     // ---- Analysis report ----------------------------------------------------------------------
     // True when written or when there is nothing to report.

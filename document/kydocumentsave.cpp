@@ -360,15 +360,22 @@ QString KyDocument::StagedSavePath(const QString &inPath)
 
 bool KyDocument::FinishHeldSave(bool inInstall)
 {
-    mHoldSave = false;
-    if (!mSaveHeld)
+    const std::unique_ptr<KyCaptureSave> save = TakeHeldSave();
+    if (!save)
         return true;
-    mSaveHeld = false;
-    const std::unique_ptr<KyCaptureSave> save = std::move(mCaptureSave);
     if (inInstall)
         return save->install();
     save->drop();
     return false;
+}
+
+std::unique_ptr<KyCaptureSave> KyDocument::TakeHeldSave()
+{
+    mHoldSave = false;
+    if (!mSaveHeld)
+        return nullptr;
+    mSaveHeld = false;
+    return std::move(mCaptureSave);
 }
 
 bool KyDocument::FinishSaveAs(const QString &inPath)

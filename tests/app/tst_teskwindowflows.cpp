@@ -10,6 +10,7 @@
 #include "core/analysissettings.h"
 #include "core/fileutility.h"
 #include "core/kyviewmode.h"
+#include "document/kycapturesave.h"
 #include "document/kydocument.h"
 #include "platform/capturelock.h"
 #include "platform/instanceslots.h"
@@ -198,6 +199,25 @@ void dropUrls(QWidget *target, const QList<QUrl> &urls)
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+}
+
+// Where the steps of putting a save's files in place ran; the first step (the journal) waits there
+// until let go, or by itself after a while, as it could not be let go on the GUI thread.
+QSemaphore g_installReached;
+QSemaphore g_installRelease;
+std::atomic<int> g_installStepsOnGuiThread{0};
+std::atomic<int> g_installStepsElsewhere{0};
+
+void holdInstallAtJournal(KyCaptureSave::Step inStep, const QString &)
+{
+    if (QThread::currentThread() == QCoreApplication::instance()->thread())
+        ++g_installStepsOnGuiThread;
+    else
+        ++g_installStepsElsewhere;
+    if (inStep == KyCaptureSave::kStep_Journal) {
+        g_installReached.release();
+        g_installRelease.tryAcquire(1, 10000);
+    }
 }
 
 } // namespace
@@ -612,6 +632,54 @@ private slots:
             QVERIFY(!TeskApp::currentDocument());
         }
         QCOMPARE(answers.seen.size(), how == QLatin1String("save") ? 0 : 1);
+    }
+
+    // The save's files are put in place by a pool job after the summary PDF's: the renames over the
+    // old images, which free them, cost the window no answers. Meanwhile the save stays busy and the
+    // capture holds none of the new files.
+    void savedFilesPutInPlaceOffTheGuiThread()
+    {
+        const QString folder = newCapture();
+        TeskWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(openCapture(folder));
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
+        const QMap<QString, QByteArray> before = folderBytes(folder);
+        g_installReached.tryAcquire(g_installReached.available());
+        g_installRelease.tryAcquire(g_installRelease.available());
+        g_installStepsOnGuiThread = 0;
+        g_installStepsElsewhere = 0;
+        const KyCaptureSave::StepHook previous = KyCaptureSave::SetStepHook(&holdInstallAtJournal);
+        const auto restore = qScopeGuard([previous] {
+            g_installRelease.release();
+            KyCaptureSave::SetStepHook(previous);
+        });
+
+        window.form().actionSave->trigger();
+        QVERIFY(QTest::qWaitFor([] { return g_installReached.available() > 0; }, 20000));
+        QVERIFY2(g_installStepsOnGuiThread == 0, "the save's files are put in place on the GUI thread");
+        bool fired = false;
+        QTimer::singleShot(0, &window, [&fired] { fired = true; });
+        QTRY_VERIFY(fired);
+        QVERIFY(window.isSaving());
+        QVERIFY(!window.close());
+        window.form().actionSave->trigger();
+        QCOMPARE(TeskApp::currentDocument(), document);
+        QCOMPARE(folderBytes(folder), before);
+
+        g_installRelease.release();
+        QVERIFY(waitSaved(window));
+        // The journal, then a rename for each file.
+        QCOMPARE(g_installStepsOnGuiThread.load(), 0);
+        QVERIFY(g_installStepsElsewhere.load() > 2);
+        QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        QVERIFY(folderBytes(folder) != before);
+        QVERIFY(!document->IsDirty());
+        QVERIFY(window.isVisible());
     }
 
     // The summary PDF's job fails: the reason its own thread noted is the one told, and the capture
