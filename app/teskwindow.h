@@ -187,12 +187,24 @@ private:
         bool installed = false;
         int error = 0;
     };
+    // What follows once a held save's files are in place or dropped.
+    enum class HeldSaveEnd { Save, SaveAs, FailedSaveAs };
+    // Puts the current document's held save in place (inInstall) or drops it, in a pool job: a
+    // rename over a large file frees the old one's blocks, tens of milliseconds for each image of a
+    // large capture, and a drop removes as much. onInstallFinished goes on with inThen. False, with
+    // nothing started, when no save is held.
+    bool startHeldSaveEnd(bool inInstall, HeldSaveEnd inThen);
     // The held save's files put in place or dropped by a pool job; saveInstalled goes on once
     // they are.
     void finishSave(bool inSaved, const SummaryPdfResult &inPdf);
     // The after-save action or the error box.
     void saveInstalled(const InstallResult &inInstall);
+    // A save-as's files put in place by a pool job; saveAsInstalled goes on once they are.
     void finishSaveAs(const SummaryPdfResult &inPdf);
+    // The new title and the return from the save page, or the error box.
+    void saveAsInstalled(const InstallResult &inInstall);
+    // The box of a save-as whose task failed, once its staged files are gone.
+    void saveAsFailed();
     void reconnectSaveProgress(KyDocument *inDocument);
     // The end of a save or save-as: the summary table refreshed after a success, the busy mark
     // taken off and the pop-up closed.
@@ -227,9 +239,11 @@ private:
     // not over (mSaving) until it ends.
     QFutureWatcher<SummaryPdfResult> mPdfWatcher;
     bool mPdfAfterSave = false;
-    // The job that puts a save's files in place, after the summary PDF's: the save is not over
-    // (mSaving) until it ends. What the save and the PDF gave waits here for saveInstalled.
+    // The job that puts a save's or a save-as's files in place (or drops them), after the summary
+    // PDF's: the save is not over (mSaving) until it ends. What the save and the PDF gave waits
+    // here for what follows (mInstallThen).
     QFutureWatcher<InstallResult> mInstallWatcher;
+    HeldSaveEnd mInstallThen = HeldSaveEnd::Save;
     bool mInstallSaved = false;
     SummaryPdfResult mInstallPdf;
     SummaryPdfHook mSummaryPdfHook;

@@ -387,28 +387,45 @@ void TeskWindow::finishSave(bool inSaved, const SummaryPdfResult &inPdf)
         saveInstalled({false, 0});
         return;
     }
-    const std::shared_ptr<KyCaptureSave> save = document->TakeHeldSave();
-    if (!save) {
+    if (!startHeldSaveEnd(written, HeldSaveEnd::Save))
         saveInstalled({true, 0});
-        return;
-    }
-    // A rename over a large file frees the old one's blocks, tens of milliseconds for each image
-    // of a large capture: done by a job, which reads nothing of the document, in the same order.
-    mInstallWatcher.setFuture(QtConcurrent::run([save, written] {
+}
+
+bool TeskWindow::startHeldSaveEnd(bool inInstall, HeldSaveEnd inThen)
+{
+    KyDocument *document = TeskApp::currentDocument();
+    const std::shared_ptr<KyCaptureSave> save = document ? document->TakeHeldSave() : nullptr;
+    if (!save)
+        return false;
+    mInstallThen = inThen;
+    // The job reads nothing of the document, and puts the files in place in the same order.
+    mInstallWatcher.setFuture(QtConcurrent::run([save, inInstall] {
         FileUtility::TakeWriteError();
         bool installed = false;
-        if (written)
+        if (inInstall)
             installed = save->install();
         else
             save->drop();
         const int error = FileUtility::TakeWriteError();
         return InstallResult{installed, error};
     }));
+    return true;
 }
 
 void TeskWindow::onInstallFinished()
 {
-    saveInstalled(mInstallWatcher.result());
+    const InstallResult result = mInstallWatcher.result();
+    switch (mInstallThen) {
+    case HeldSaveEnd::Save:
+        saveInstalled(result);
+        break;
+    case HeldSaveEnd::SaveAs:
+        saveAsInstalled(result);
+        break;
+    case HeldSaveEnd::FailedSaveAs:
+        saveAsFailed();
+        break;
+    }
 }
 
 void TeskWindow::saveInstalled(const InstallResult &inInstall)
@@ -446,13 +463,9 @@ void TeskWindow::saveInstalled(const InstallResult &inInstall)
 
 void TeskWindow::onSaveAsFinished()
 {
-    KyDocument *document = TeskApp::currentDocument();
     if (!mSaveAsWatcher.result()) {
-        if (document)
-            document->FinishHeldSave(false);
-        endSaving(false);
-        const QString failure = tr("Failed to save image file.");
-        reportSaveError(saveErrorText(failure, mSaveWriteError, failure));
+        if (!startHeldSaveEnd(false, HeldSaveEnd::FailedSaveAs))
+            saveAsFailed();
         return;
     }
     // The document now lives in the new folder, whether or not its PDF can be written: the
@@ -461,21 +474,35 @@ void TeskWindow::onSaveAsFinished()
     writeSummaryPdf(false);
 }
 
+void TeskWindow::saveAsFailed()
+{
+    endSaving(false);
+    const QString failure = tr("Failed to save image file.");
+    reportSaveError(saveErrorText(failure, mSaveWriteError, failure));
+}
+
 void TeskWindow::finishSaveAs(const SummaryPdfResult &inPdf)
 {
-    KyDocument *document = TeskApp::currentDocument();
     FileUtility::TakeWriteError();
-    if (document && !document->FinishHeldSave(true)) {
+    mInstallPdf = inPdf;
+    if (!startHeldSaveEnd(true, HeldSaveEnd::SaveAs))
+        saveAsInstalled({true, 0});
+}
+
+void TeskWindow::saveAsInstalled(const InstallResult &inInstall)
+{
+    const SummaryPdfResult pdf = mInstallPdf;
+    if (!inInstall.installed) {
         endSaving(false);
         const QString failure = tr("Failed to save image file.");
-        reportSaveError(saveFailureText(failure, FileUtility::TakeWriteError(), failure));
+        reportSaveError(saveFailureText(failure, inInstall.error, failure));
         return;
     }
     updateWindowTitle();
-    if (!inPdf.written) {
+    if (!pdf.written) {
         endSaving(false);
         const QString failure = tr("Failed to save PDF file of analysis summary.");
-        reportSaveError(saveFailureText(failure, inPdf.error, failure));
+        reportSaveError(saveFailureText(failure, pdf.error, failure));
         return;
     }
     endSaving(true);

@@ -201,20 +201,21 @@ void dropUrls(QWidget *target, const QList<QUrl> &urls)
     QApplication::sendEvent(target, &drop);
 }
 
-// Where the steps of putting a save's files in place ran; the first step (the journal) waits there
-// until let go, or by itself after a while, as it could not be let go on the GUI thread.
+// Where the steps of putting a save's files in place ran; the first step (the journal, or the
+// rename of a new folder) waits there until let go, or by itself after a while, as it could not be
+// let go on the GUI thread.
 QSemaphore g_installReached;
 QSemaphore g_installRelease;
 std::atomic<int> g_installStepsOnGuiThread{0};
 std::atomic<int> g_installStepsElsewhere{0};
 
-void holdInstallAtJournal(KyCaptureSave::Step inStep, const QString &)
+void holdInstallAtFirstStep(KyCaptureSave::Step inStep, const QString &)
 {
     if (QThread::currentThread() == QCoreApplication::instance()->thread())
         ++g_installStepsOnGuiThread;
     else
         ++g_installStepsElsewhere;
-    if (inStep == KyCaptureSave::kStep_Journal) {
+    if (inStep == KyCaptureSave::kStep_Journal || inStep == KyCaptureSave::kStep_FolderRename) {
         g_installReached.release();
         g_installRelease.tryAcquire(1, 10000);
     }
@@ -636,10 +637,31 @@ private slots:
 
     // The save's files are put in place by a pool job after the summary PDF's: the renames over the
     // old images, which free them, cost the window no answers. Meanwhile the save stays busy and the
-    // capture holds none of the new files.
+    // capture holds none of the new files. The same for a save-as, over a folder that holds a
+    // capture (renames over its images) or into a new one (the folder's rename). "steps" is the
+    // least number of steps the job takes.
+    void savedFilesPutInPlaceOffTheGuiThread_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("save") << "save" << 3;
+        QTest::newRow("save as over a capture") << "save-as over" << 3;
+        QTest::newRow("save as into a new folder") << "save-as new" << 1;
+    }
+
     void savedFilesPutInPlaceOffTheGuiThread()
     {
+        QFETCH(QString, how);
+        QFETCH(int, steps);
         const QString folder = newCapture();
+        const bool saveAs = how != QLatin1String("save");
+        const QString target = saveAs ? mTemp.filePath(QStringLiteral("saveas%1/copy_Ch").arg(mCaptures)) : folder;
+        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+        if (how == QLatin1String("save-as over")) {
+            QVERIFY(QDir().mkpath(target));
+            QFile old(target + QStringLiteral("/copy_Ch.tif"));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an earlier image") > 0);
+        }
         TeskWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -647,19 +669,23 @@ private slots:
         KyDocument *document = TeskApp::currentDocument();
         giveAnalysis(document);
         document->SetDirty(true);
-        const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
         const QMap<QString, QByteArray> before = folderBytes(folder);
+        const QMap<QString, QByteArray> targetBefore = folderBytes(target);
         g_installReached.tryAcquire(g_installReached.available());
         g_installRelease.tryAcquire(g_installRelease.available());
         g_installStepsOnGuiThread = 0;
         g_installStepsElsewhere = 0;
-        const KyCaptureSave::StepHook previous = KyCaptureSave::SetStepHook(&holdInstallAtJournal);
+        const KyCaptureSave::StepHook previous = KyCaptureSave::SetStepHook(&holdInstallAtFirstStep);
         const auto restore = qScopeGuard([previous] {
             g_installRelease.release();
             KyCaptureSave::SetStepHook(previous);
         });
 
-        window.form().actionSave->trigger();
+        Answerer answers(saveAs ? QStringList{target, QStringLiteral("accept")} : QStringList{});
+        if (saveAs)
+            window.form().actionSaveAs->trigger();
+        else
+            window.form().actionSave->trigger();
         QVERIFY(QTest::qWaitFor([] { return g_installReached.available() > 0; }, 20000));
         QVERIFY2(g_installStepsOnGuiThread == 0, "the save's files are put in place on the GUI thread");
         bool fired = false;
@@ -670,14 +696,18 @@ private slots:
         window.form().actionSave->trigger();
         QCOMPARE(TeskApp::currentDocument(), document);
         QCOMPARE(folderBytes(folder), before);
+        QCOMPARE(folderBytes(target), targetBefore);
 
         g_installRelease.release();
         QVERIFY(waitSaved(window));
-        // The journal, then a rename for each file.
         QCOMPARE(g_installStepsOnGuiThread.load(), 0);
-        QVERIFY(g_installStepsElsewhere.load() > 2);
+        QVERIFY(g_installStepsElsewhere.load() >= steps);
+        const QString pdf = TeskWindow::summaryPdfPath(document->FilePathOfFirstImage());
+        QCOMPARE(QFileInfo(pdf).absolutePath(), target);
         QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
-        QVERIFY(folderBytes(folder) != before);
+        QVERIFY(folderBytes(target) != targetBefore);
+        if (saveAs)
+            QCOMPARE(folderBytes(folder), before);
         QVERIFY(!document->IsDirty());
         QVERIFY(window.isVisible());
     }
