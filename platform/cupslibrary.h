@@ -6,8 +6,8 @@
 
 // The print service's client library, loaded when the first question is put to it rather than
 // when the program starts: the library and what it brings with it (TLS, Kerberos, service
-// discovery) take longer to load and set up than the rest of a start-up's libraries together,
-// and most sessions never print. The functions below have the library's own names and
+// discovery) take about as long to load and set up as the widget libraries do (some 25 ms), and
+// most sessions never print. The functions below have the library's own names and
 // signatures; call them only after available() has said yes.
 namespace platform::cupslibrary {
 
