@@ -379,8 +379,6 @@ void TeskWindow::finishSave(bool inSaved, const SummaryPdfResult &inPdf)
 {
     const bool written = inSaved && inPdf.written;
     KyDocument *document = TeskApp::currentDocument();
-    // What the events meanwhile left here is not this save's.
-    FileUtility::TakeWriteError();
     mInstallSaved = inSaved;
     mInstallPdf = inPdf;
     if (!document) {
@@ -483,7 +481,6 @@ void TeskWindow::saveAsFailed()
 
 void TeskWindow::finishSaveAs(const SummaryPdfResult &inPdf)
 {
-    FileUtility::TakeWriteError();
     mInstallPdf = inPdf;
     if (!startHeldSaveEnd(true, HeldSaveEnd::SaveAs))
         saveAsInstalled({true, 0});

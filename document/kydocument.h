@@ -328,7 +328,7 @@ public:
     // Whether the last SaveAs gave up because another save of the capture ran.
     bool IsSaveRefusedAsBusy() const { return mSaveBusy; }
     // The next SaveAs keeps its written files back, for the caller to add files of its own
-    // (StagedSavePath) and to put them all in place at once (FinishHeldSave).
+    // (StagedSavePath) and to put them all in place at once (FinishHeldSave, or TakeHeldSave).
     void HoldNextSave() { mHoldSave = true; }
     // Where the caller writes the file that belongs at inPath: the held save's staging place, or
     // inPath itself when no save is held; empty when no file can be written at inPath.
@@ -471,7 +471,7 @@ private:
 
     std::unique_ptr<KyCaptureSave> mCaptureSave;
     bool mHoldSave = false;
-    // The save's files are written and wait for FinishHeldSave.
+    // The save's files are written and wait for FinishHeldSave or TakeHeldSave.
     bool mSaveHeld = false;
     bool mSaveBusy = false;
 };

@@ -266,6 +266,17 @@ private:
         document->ExtractLaneProfiles();
     }
 
+    // Opens the capture and gives it an analysis not yet saved; null when the open fails.
+    KyDocument *openWithChanges(const QString &folder)
+    {
+        if (!openCapture(folder))
+            return nullptr;
+        KyDocument *document = TeskApp::currentDocument();
+        giveAnalysis(document);
+        document->SetDirty(true);
+        return document;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -440,10 +451,8 @@ private slots:
     {
         const QString folder = newCapture();
         TeskWindow window;
-        QVERIFY(openCapture(folder));
-        KyDocument *document = TeskApp::currentDocument();
-        giveAnalysis(document);
-        document->SetDirty(true);
+        KyDocument *document = openWithChanges(folder);
+        QVERIFY(document);
         QVERIFY(QDir().mkpath(TeskWindow::summaryPdfPath(firstTif(folder))));
         Answerer answers({QStringLiteral("accept"), QStringLiteral("accept")});
         window.form().actionClose->trigger();
@@ -571,10 +580,8 @@ private slots:
         TeskWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(openCapture(folder));
-        KyDocument *document = TeskApp::currentDocument();
-        giveAnalysis(document);
-        document->SetDirty(true);
+        KyDocument *document = openWithChanges(folder);
+        QVERIFY(document);
         const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
         const QMap<QString, QByteArray> before = folderBytes(folder);
         window.setSummaryPdfHook([&](const QString &) {
@@ -665,10 +672,8 @@ private slots:
         TeskWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(openCapture(folder));
-        KyDocument *document = TeskApp::currentDocument();
-        giveAnalysis(document);
-        document->SetDirty(true);
+        KyDocument *document = openWithChanges(folder);
+        QVERIFY(document);
         const QMap<QString, QByteArray> before = folderBytes(folder);
         const QMap<QString, QByteArray> targetBefore = folderBytes(target);
         g_installReached.tryAcquire(g_installReached.available());
@@ -737,10 +742,8 @@ private slots:
         QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
         const auto restore = qScopeGuard([saved] { setrlimit(RLIMIT_FSIZE, &saved); });
         TeskWindow window;
-        QVERIFY(openCapture(folder));
-        KyDocument *document = TeskApp::currentDocument();
-        giveAnalysis(document);
-        document->SetDirty(true);
+        KyDocument *document = openWithChanges(folder);
+        QVERIFY(document);
         const QMap<QString, QByteArray> before = folderBytes(folder);
         window.setSummaryPdfHook([saved](const QString &) {
             FileUtility::NoteWriteError(ENOSPC);
@@ -892,10 +895,8 @@ private slots:
         const QString folder =
             SampleCaptureWriter(48, 64, 5).Write(kind, mTemp.filePath(QStringLiteral("c%1").arg(++mCaptures)));
         TeskWindow window;
-        QVERIFY(openCapture(folder));
-        KyDocument *document = TeskApp::currentDocument();
-        giveAnalysis(document);
-        document->SetDirty(true);
+        KyDocument *document = openWithChanges(folder);
+        QVERIFY(document);
         const QStringList matching = QDir(folder).entryList({QLatin1Char('*') + blocked}, QDir::Files);
         QCOMPARE(matching.size(), 1);
         const QString path = QDir(folder).filePath(matching.first());
@@ -1468,10 +1469,8 @@ private slots:
         TeskWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(openCapture(folder));
-        KyDocument *document = TeskApp::currentDocument();
-        giveAnalysis(document);
-        document->SetDirty(true);
+        KyDocument *document = openWithChanges(folder);
+        QVERIFY(document);
         const QString pdf = TeskWindow::summaryPdfPath(firstTif(folder));
         const QString report = pdf.chopped(3) + QStringLiteral("csv");
         {
